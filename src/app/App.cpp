@@ -1,0 +1,262 @@
+#include "app/App.h"
+
+#include "app/MenuBar1.h"
+#include "mainwindow/Window1.h"
+#include "platform/Dialogs.h"
+#include "platform/QuitPath.h"
+#include "prefs/PrefsStore.h"
+#include "services/FileTypes.h"
+#include "services/RunLog.h"
+#include "texenv/Init.h"
+#include "ui/SingleWindow.h"
+#include "ui/WidgetDialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QMenu>
+#include <QTimer>
+
+namespace qlk {
+
+namespace {
+App* registered = nullptr;
+
+using Handler = bool (App::*)();
+
+struct Binding {
+    const char* item;
+    Handler handler;
+    bool available; // the tool is part of this build
+};
+
+// In the order the handlers are bound.
+const Binding kBindings[] = {
+    {"ViewKnownfonts", &App::_ViewKnownfonts_Action, false},
+    {"FileFontinst", &App::_FileFontinst_Action, false},
+    {"FileOtfinst", &App::_FileOtfinst_Action, false},
+    {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
+    {"ViewSearchmaps", &App::_ViewSearchmaps_Action, false},
+    {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, false},
+    {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, false},
+    {"FileDeleteTexmfvar", &App::_FileDeleteTexmfvar_Action, false},
+    {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, false},
+    {"InfoGetxheight", &App::_InfoGetxheight_Action, false},
+    {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, false},
+    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, false},
+    {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, false},
+    {"ViewTFM", &App::_ViewTFM_Action, false},
+    {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
+    {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
+    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
+    {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
+    {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, false},
+    {"InfoExamineDVI", &App::_InfoExamineDVI_Action, false},
+    {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
+    {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, false},
+    {"FileAbout", &App::_FileAbout_Action, true},
+    {"InfoOtfInfo", &App::_InfoOtfInfo_Action, false},
+    {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, false},
+    {"Fileautoinst", &App::_Fileautoinst_Action, false},
+    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, false},
+};
+} // namespace
+
+App* appObject()
+{
+    return registered;
+}
+
+App::App() : menuBar_(new MenuBar1())
+{
+    qApp->installEventFilter(this);
+    connect(menuBar_->WindowMenu, &QMenu::aboutToShow, this, [this] { Event_EnableMenuItems(); });
+}
+
+App::~App()
+{
+    if (registered == this)
+        registered = nullptr;
+    // The menu bar belongs to the main window once it has one.
+    if (!menuBar_->parent())
+        delete menuBar_;
+}
+
+void App::registerMenuHandlers()
+{
+    for (const Binding& b : kBindings) {
+        QAction* action = menuBar_->item(QString::fromLatin1(b.item));
+        if (!action)
+            continue;
+        action->setEnabled(b.available);
+        if (!b.available)
+            continue;
+        bound_ << QString::fromLatin1(b.item);
+        const Handler h = b.handler;
+        connect(action, &QAction::triggered, this, [this, h] { (this->*h)(); });
+    }
+    bound_ << QStringLiteral("aWindow");
+    QAction* quit = menuBar_->item(QStringLiteral("FileQuit"));
+    connect(quit, &QAction::triggered, this, [] { requestQuit(); });
+    QAction* first = menuBar_->windowMenuItem(0);
+    connect(first, &QAction::triggered, this, [this] { _aWindow_Action(0); });
+}
+
+bool App::hasHandler(const QString& itemName) const
+{
+    return bound_.contains(itemName);
+}
+
+void App::Event_Open()
+{
+    init();
+}
+
+void App::Event_Close()
+{
+    closeLog();
+    saveprefs();
+}
+
+bool App::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow() && !qobject_cast<QMenu*>(w) && w->windowType() != Qt::ToolTip &&
+            w->windowType() != Qt::Popup) {
+            bool known = false;
+            for (const QPointer<QWidget>& p : windows_)
+                known = known || p == w;
+            if (!known)
+                windows_ << w;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QList<QWidget*> App::openWindows() const
+{
+    QList<QWidget*> list;
+    for (const QPointer<QWidget>& p : windows_) {
+        if (p && p->isVisible())
+            list << p.data();
+    }
+    return list;
+}
+
+void App::Event_EnableMenuItems()
+{
+    const QList<QWidget*> windows = openWindows();
+    const int n = int(windows.size());
+    for (int i = CountWindowMenuItems - 1; i >= 1; --i)
+        menuBar_->removeWindowMenuItem(i);
+    for (int i = 1; i < n; ++i) {
+        QAction* member = menuBar_->addWindowMenuItem();
+        connect(member, &QAction::triggered, this, [this, i] { _aWindow_Action(i); });
+    }
+    CountWindowMenuItems = n;
+    QAction* first = menuBar_->windowMenuItem(0);
+    if (n == 0) {
+        first->setVisible(false);
+        first->setEnabled(false);
+        return;
+    }
+    first->setVisible(true);
+    for (int i = 0; i < n; ++i) {
+        const QString title = windows.at(i)->windowTitle();
+        QAction* member = menuBar_->windowMenuItem(i);
+        member->setText(title == QLatin1String("LaTeX Quillmark") ? QStringLiteral("Main Window") : title);
+        member->setEnabled(true);
+    }
+}
+
+bool App::_aWindow_Action(int index)
+{
+    const QList<QWidget*> windows = openWindows();
+    if (index >= 0 && index < windows.size())
+        showWindow(windows.at(index));
+    return true;
+}
+
+bool App::_FileAbout_Action()
+{
+    msgBox(QStringLiteral("Quillmark2013 %1.%2.%3\n\nInstalls, inspects and repairs fonts for TeX Live.")
+               .arg(QLK_VERSION_MAJOR)
+               .arg(QLK_VERSION_MINOR)
+               .arg(QLK_VERSION_BUG));
+    return true;
+}
+
+// Tools that later work brings; until then their items stay disabled.
+bool App::_ViewKnownfonts_Action() { return false; }
+bool App::_FileFontinst_Action() { return false; }
+bool App::_FileOtfinst_Action() { return false; }
+bool App::_ViewTraceSty_Action() { return false; }
+bool App::_ViewSearchmaps_Action() { return false; }
+bool App::_ViewAdobeAFMs_Action() { return false; }
+bool App::_FileDeleteHiddenFolder_Action() { return false; }
+bool App::_FileDeleteTexmfvar_Action() { return false; }
+bool App::_ViewSearchTeXTrees_Action() { return false; }
+bool App::_InfoGetxheight_Action() { return false; }
+bool App::_InfoCataloguefdfiles_Action() { return false; }
+bool App::_FileGrabFSFontFamily_Action() { return false; }
+bool App::_FileFindAllDuplicates_Action() { return false; }
+bool App::_ViewTFM_Action() { return false; }
+bool App::_FileFontinstMath_Action() { return false; }
+bool App::_FileAddmathalphabet_Action() { return false; }
+bool App::_FileInstallMinionPro_Action() { return false; }
+bool App::_FileUninstallFontFamily_Action() { return false; }
+bool App::_InfoEnabledisablemaps_Action() { return false; }
+bool App::_InfoExamineDVI_Action() { return false; }
+bool App::_FileAfm2tfm_Action() { return false; }
+bool App::_FileConvertnamestoBerryform_Action() { return false; }
+bool App::_InfoOtfInfo_Action() { return false; }
+bool App::_InfoOtherupdmapoptions_Action() { return false; }
+bool App::_Fileautoinst_Action() { return false; }
+bool App::_FileInstallMinion2Pro_Action() { return false; }
+
+App* createAppObject()
+{
+    auto* app = new App();
+    registered = app;
+    app->registerMenuHandlers();
+    setQuitHandler([] {
+        if (App* a = appObject())
+            a->Event_Close();
+        // Queued, so that a quit asked for before the loop runs still ends it.
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    return app;
+}
+
+void openDefaultWindow()
+{
+    Window1* main = Window1::instance();
+    if (App* app = appObject()) {
+        if (main->menuBar() != app->menuBar())
+            main->setMenuBar(app->menuBar());
+    }
+}
+
+int appStartup(int argc, char** argv)
+{
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmark2013"));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(QLK_VERSION_MAJOR).arg(QLK_VERSION_MINOR).arg(QLK_VERSION_BUG));
+    static WidgetDialogs widgetDialogs;
+    setDialogService(&widgetDialogs);
+    installGuiHooks();
+    initFileTypes();
+    App* app = createAppObject();
+    openDefaultWindow();
+    QTimer::singleShot(0, app, [app] {
+        if (!quitRequested())
+            app->Event_Open();
+    });
+    const int status = qtApp.exec();
+    delete app;
+    return status;
+}
+
+} // namespace qlk

@@ -1,0 +1,44 @@
+#include "platform/BundleScripts.h"
+
+#include "platform/Paths.h"
+#include "platform/Process.h"
+
+#include <QFileInfo>
+
+namespace qlk {
+
+namespace {
+std::function<ScriptResult(const QString&, const QStringList&)>& runner()
+{
+    static std::function<ScriptResult(const QString&, const QStringList&)> r;
+    return r;
+}
+} // namespace
+
+void setBundleScriptRunner(std::function<ScriptResult(const QString&, const QStringList&)> r)
+{
+    runner() = std::move(r);
+}
+
+ScriptResult runBundleScript(const QString& scriptName, const QStringList& args)
+{
+    if (runner())
+        return runner()(scriptName, args);
+    const QString script = resourcesFolder() + QLatin1Char('/') + scriptName;
+    ScriptResult result;
+    if (!QFileInfo::exists(script)) {
+        result.exitCode = 127;
+        result.output = QStringLiteral("missing script ") + script;
+        return result;
+    }
+    // No time-out: the user may be typing a password, or the commands may
+    // take long; both scripts return when their commands have ended.
+    QStringList argv{script};
+    argv << args;
+    const ProcessResult p = runProgram(QStringLiteral("/bin/bash"), argv, 0);
+    result.exitCode = p.exitCode;
+    result.output = p.output.trimmed();
+    return result;
+}
+
+} // namespace qlk

@@ -1,0 +1,11 @@
+#include "platform/UiHooks.h"
+
+namespace qlk {
+
+UiHooks& uiHooks()
+{
+    static UiHooks hooks;
+    return hooks;
+}
+
+} // namespace qlk

@@ -1,0 +1,227 @@
+#include "services/FileHelpers.h"
+
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/Quote.h"
+#include "services/Runners.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace qlk {
+
+QStringList fileLines;
+QStringList collectedNames;
+QStringList collectedItems;
+QStringList overwriteFiles;
+
+namespace {
+QString normaliseLineEnds(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// Items of a folder in a stable order (by name), hidden ones included.
+QFileInfoList folderItems(const QString& folder)
+{
+    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                          QDir::NoDotAndDotDot,
+                                      QDir::Name);
+}
+
+bool startsWithCI(const QString& line, const QString& prefix)
+{
+    return line.startsWith(prefix, Qt::CaseInsensitive);
+}
+} // namespace
+
+bool sameText(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+void revealInFinder(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        msgBox(QStringLiteral("Item not found: ") + path);
+        return;
+    }
+    revealInFileManager(path);
+}
+
+void readLines(const QString& path)
+{
+    fileLines.clear();
+    QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir())
+        return;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    fileLines = normaliseLineEnds(QString::fromUtf8(f.readAll())).split(QLatin1Char('\n'));
+    while (!fileLines.isEmpty() && fileLines.last().trimmed().isEmpty())
+        fileLines.removeLast();
+}
+
+QStringList readByteLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return normaliseLineEnds(QString::fromLatin1(f.readAll())).split(QLatin1Char('\n'));
+}
+
+QString psFontName(const QString& path, bool warn)
+{
+    const QStringList lines = readByteLines(path);
+    const int last = qMin(50, int(lines.size()) - 1);
+    for (int i = 0; i <= last; ++i) {
+        const QString& line = lines.at(i);
+        if (startsWithCI(line, QStringLiteral("/FontName "))) {
+            QString name = line.mid(10).trimmed();
+            const int blank = name.indexOf(QLatin1Char(' '));
+            if (blank >= 0)
+                name = name.left(blank);
+            if (name.startsWith(QLatin1Char('/')))
+                name = name.mid(1);
+            return name;
+        }
+    }
+    if (warn)
+        msgBox(QStringLiteral("FontName not found in ") + QFileInfo(path).fileName());
+    return QString();
+}
+
+QStringList afmNames(const QString& path)
+{
+    QStringList names{QString(), QString()};
+    const QStringList lines = readByteLines(path);
+    const int last = qMin(50, int(lines.size()) - 1);
+    bool haveFont = false, haveFamily = false;
+    for (int i = 0; i <= last && !(haveFont && haveFamily); ++i) {
+        const QString& line = lines.at(i);
+        if (startsWithCI(line, QStringLiteral("FontName "))) {
+            names[0] = line.mid(9).trimmed();
+            haveFont = true;
+        } else if (startsWithCI(line, QStringLiteral("FamilyName "))) {
+            names[1] = line.mid(11).trimmed();
+            haveFamily = true;
+        }
+    }
+    return names;
+}
+
+QString pfaFamilyName(const QString& path)
+{
+    fileLines.clear();
+    QFileInfo info(path);
+    if (info.exists() && !info.isDir()) {
+        fileLines = readByteLines(path);
+        while (!fileLines.isEmpty() && fileLines.last().trimmed().isEmpty())
+            fileLines.removeLast();
+    }
+    const int last = qMin(30, int(fileLines.size()) - 1);
+    for (int i = 0; i <= last; ++i) {
+        const QString& line = fileLines.at(i);
+        if (!startsWithCI(line, QStringLiteral("/FamilyName ")))
+            continue;
+        const QString rest = line.mid(12).trimmed();
+        const int open = rest.indexOf(QLatin1Char('('));
+        if (open < 0)
+            return rest;
+        const int close = rest.indexOf(QLatin1Char(')'), open + 1);
+        if (close < 0)
+            return QString();
+        return rest.mid(open + 1, close - open - 1);
+    }
+    return QString();
+}
+
+bool hasFilesOfType(const QString& folder, const QString& exts)
+{
+    const QStringList wanted = exts.split(QLatin1Char('\t'));
+    bool found = false;
+    for (const QFileInfo& item : folderItems(folder)) {
+        if (item.isDir()) {
+            if (!found && !item.isSymLink())
+                found = hasFilesOfType(item.filePath(), exts);
+            continue;
+        }
+        const QString name = item.fileName();
+        const int dot = name.lastIndexOf(QLatin1Char('.'));
+        const QString ext = dot >= 0 ? name.mid(dot + 1) : name;
+        for (const QString& w : wanted) {
+            if (sameText(ext, w))
+                found = true;
+        }
+    }
+    return found;
+}
+
+void collectFiles(const QString& folder)
+{
+    for (const QFileInfo& item : folderItems(folder)) {
+        if (item.isDir()) {
+            // A linked folder could lead back up the tree: never follow one.
+            if (!item.isSymLink())
+                collectFiles(item.filePath());
+            continue;
+        }
+        if (!item.exists() || item.fileName().startsWith(QLatin1Char('.')))
+            continue; // dangling links and hidden files
+        collectedNames << QString(item.fileName()).remove(QLatin1Char('\\'));
+        collectedItems << item.filePath();
+    }
+}
+
+bool checkCopyTree(const QString& source, const QString& target)
+{
+    for (const QFileInfo& item : folderItems(source)) {
+        if (!item.exists() || item.fileName().startsWith(QLatin1Char('.')))
+            continue;
+        const QFileInfo t(QDir(target).filePath(item.fileName()));
+        if (item.isDir()) {
+            if (t.exists() && !t.isDir()) {
+                msgBox(QStringLiteral("File named ") + t.filePath() +
+                       QStringLiteral(" has same name as a folder that must be copied. You must rename it."));
+                revealInFinder(t.filePath());
+                return false;
+            }
+            if (t.exists() && !item.isSymLink() && !checkCopyTree(item.filePath(), t.filePath()))
+                return false;
+        } else {
+            if (t.exists() && t.isDir()) {
+                msgBox(QStringLiteral("A folder named ") + t.filePath() +
+                       QStringLiteral(" has the same name as a file that must be copied. You must rename it."));
+                revealInFinder(t.filePath());
+                return false;
+            }
+            if (t.exists())
+                overwriteFiles << t.filePath();
+        }
+    }
+    return true;
+}
+
+bool isTDSRoot(const QString& folder)
+{
+    for (const QFileInfo& item : folderItems(folder)) {
+        if (item.isDir() && (sameText(item.fileName(), QStringLiteral("fonts")) ||
+                             sameText(item.fileName(), QStringLiteral("tex"))))
+            return true;
+    }
+    return false;
+}
+
+void makeLsR(const QString& dir)
+{
+    // "&&" after cd: when the folder cannot be entered nothing is removed or written.
+    runShellQuiet(QStringLiteral("cd ") + shellQuote(dir) +
+                  QStringLiteral(" && /bin/rm -f ls-R && /bin/echo '% ls-R - - Created by Quillmark' >ls-R"
+                                 " && /bin/echo ./: >>ls-R && /bin/ls -R >>ls-R"));
+}
+
+} // namespace qlk

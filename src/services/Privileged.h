@@ -1,0 +1,32 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace qlk {
+
+// Commands that need root. The preference "sudo" chooses the route: not 0
+// hands the text, unchanged, to a terminal window where sudo asks for the
+// password ("sudoterm.sh"); 0 removes every sudo invocation and runs the rest
+// with administrator rights ("sudocmd.sh"). Several commands are joined by
+// TAB or chained with "&&". Returns the exit status of the commands (0 for
+// success), so that callers can report a failure.
+int runAsRoot(const QString& commands);
+
+// Removes every "/usr/bin/sudo -H ", then every "/usr/bin/sudo ".
+QString stripSudo(const QString& commands);
+
+// The message shown before commands go to the terminal window.
+extern const char* const kTerminalNotice;
+
+// The two scripts of the Resources folder; both wait for their commands.
+int sudocmd(const QStringList& args);
+int sudoterm(const QStringList& args);
+QString sudotermResult(const QStringList& args);
+// Raises and activates the main window (after a drop from the file manager).
+void bringAppToFront(const QStringList& args = {});
+
+// The name of the user who runs the program (not root's when commands go
+// through the administrator route).
+QString currentUserName();
+
+} // namespace qlk

@@ -1,0 +1,80 @@
+#include "services/Runners.h"
+
+#include "platform/Desktop.h"
+#include "platform/Paths.h"
+#include "platform/UiHooks.h"
+#include "prefs/PrefsStore.h"
+
+namespace qlk {
+
+LastShell lastShell;
+
+const char* const kPathPrefix = "export PATH=/usr/local/bin:/opt/local/bin:$PATH;";
+
+namespace {
+void runInto(const QString& callerCommand, const QString& fullCommand)
+{
+    const ProcessResult r = runBash(fullCommand);
+    lastShell = LastShell{callerCommand, r.exitCode, r.timedOut, r.output, r.errorOutput};
+    if (r.timedOut)
+        lastShell.errorOutput += QStringLiteral("\nThe command was stopped after %1 seconds.")
+                                     .arg(kShellTimeoutMs / 1000);
+}
+} // namespace
+
+QString trimWhite(const QString& text)
+{
+    auto isWhite = [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
+               c == QLatin1Char('\n');
+    };
+    int b = 0, e = text.size();
+    while (b < e && isWhite(text.at(b)))
+        ++b;
+    while (e > b && isWhite(text.at(e - 1)))
+        --e;
+    return text.mid(b, e - b);
+}
+
+QString failureReport(const QString& command, int errorCode, const QString& output,
+                      const QString& errorOutput)
+{
+    QString report = QStringLiteral("While trying to run command: ") + command + QLatin1Char('\r') +
+                     QStringLiteral("shell returned errorcode: ") + QString::number(errorCode) +
+                     QLatin1Char('\r') + QString(output).replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    if (!errorOutput.isEmpty())
+        report += QLatin1Char('\r') + QString(errorOutput).replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    return report;
+}
+
+QString runShell(const QString& command)
+{
+    runInto(command, QLatin1String(kPathPrefix) + command);
+    if (lastShell.errorCode == 0)
+        return trimWhite(lastShell.output);
+    const QString report =
+        failureReport(command, lastShell.errorCode, lastShell.output, lastShell.errorOutput);
+    if (uiHooks().showCommandFailure)
+        uiHooks().showCommandFailure(report);
+    return QString();
+}
+
+QString runShellQuiet(const QString& command)
+{
+    runInto(command, QLatin1String(kPathPrefix) + command);
+    return lastShell.errorCode == 0 ? trimWhite(lastShell.output) : QString();
+}
+
+QString kpsewhichQuery(const QString& arguments)
+{
+    const QString command = texProgram(QStringLiteral("kpsewhich")) + QLatin1Char(' ') + arguments;
+    runInto(command, command);
+    return trimWhite(lastShell.output);
+}
+
+void openInEditor(const QString& path)
+{
+    runShell(editorCommandLine(prefText(QStringLiteral("editor")), path));
+}
+
+} // namespace qlk

@@ -1,0 +1,43 @@
+#pragma once
+#include "platform/Process.h"
+
+#include <QString>
+
+namespace qlk {
+
+// The shell of the most recent command run by runShell, runShellQuiet,
+// kpsewhichQuery or openInEditor. Callers read errorCode right after their
+// call to tell an empty output from a failure.
+struct LastShell {
+    QString command;       // as the caller wrote it
+    int errorCode = 0;     // exit status; non-zero is failure (-1: timed out)
+    bool timedOut = false;
+    QString output;        // untrimmed standard output
+    QString errorOutput;   // standard error
+};
+extern LastShell lastShell;
+
+// The prefix every command of runShell and runShellQuiet gets, so that
+// programs in /usr/local/bin come first.
+extern const char* const kPathPrefix;
+
+// Runs `command`; returns its trimmed output on exit status 0. Otherwise
+// shows the error report (see failureReport) and returns the empty text.
+QString runShell(const QString& command);
+// As runShell, but a failure returns the empty text without a report.
+QString runShellQuiet(const QString& command);
+// Runs texbin's kpsewhich with `arguments` (already quoted by the caller);
+// returns the trimmed output whatever the exit status.
+QString kpsewhichQuery(const QString& arguments);
+// Opens `path` in the editor the "editor" preference names.
+void openInEditor(const QString& path);
+
+// The report runShell shows: the command, the error code and the output,
+// the error output after it, lines ended by CR for the text viewer.
+QString failureReport(const QString& command, int errorCode, const QString& output,
+                      const QString& errorOutput);
+
+// Removes blanks, TABs, CR and LF at both ends.
+QString trimWhite(const QString& text);
+
+} // namespace qlk

@@ -1,0 +1,77 @@
+#include "ui/WidgetDialogs.h"
+
+#include "mainwindow/Window1.h"
+#include "platform/UiHooks.h"
+#include "textview/TextWindow.h"
+#include "ui/SingleWindow.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace qlk {
+
+static QWidget* activeParent()
+{
+    return QApplication::activeWindow();
+}
+
+void WidgetDialogs::message(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    activeParent());
+    box.exec();
+}
+
+bool WidgetDialogs::question(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, activeParent());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString WidgetDialogs::chooseFile(const QString& title, const QString& startFolder,
+                                  const QString& filter)
+{
+    return QFileDialog::getOpenFileName(activeParent(), title, startFolder, filter);
+}
+
+QString WidgetDialogs::chooseFolder(const QString& title, const QString& startFolder)
+{
+    return QFileDialog::getExistingDirectory(activeParent(), title, startFolder);
+}
+
+QString WidgetDialogs::chooseSaveFile(const QString& title, const QString& suggestedPath)
+{
+    return QFileDialog::getSaveFileName(activeParent(), title, suggestedPath);
+}
+
+int WidgetDialogs::runModal(QDialog* dialog)
+{
+    return dialog->exec();
+}
+
+void installGuiHooks()
+{
+    UiHooks& hooks = uiHooks();
+    hooks.showCommandFailure = [](const QString& report) {
+        TextWindow* viewer = TextWindow::instance();
+        viewer->saveable = 2;
+        viewer->TextArea1->setPlainText(report);
+        dialogs().runModal(viewer);
+    };
+    hooks.setMainWindowBusy = [](bool busy) {
+        Window1* main = Window1::instance();
+        if (busy) {
+            main->setCursor(Qt::WaitCursor);
+        } else {
+            main->unsetCursor();
+            main->repaint();
+        }
+    };
+    hooks.bringMainWindowToFront = [] { showWindow(Window1::instance()); };
+}
+
+} // namespace qlk
