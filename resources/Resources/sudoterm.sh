@@ -7,7 +7,9 @@ commands=${1-}
 [ -n "$commands" ] || exit 0
 
 # Joined with && so that a failing step stops the rest.
-joined=${commands//$'\t'/ && }
+# (quoted: bash 5.2 would read a bare & in the replacement as the match)
+and=' && '
+joined=${commands//$'\t'/"$and"}
 
 if [ "$(id -u)" -eq 0 ]; then
     # Already root: run the commands directly, without sudo and without a window.

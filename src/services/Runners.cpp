@@ -10,15 +10,16 @@ namespace qlk {
 LastShell lastShell;
 
 const char* const kPathPrefix = "export PATH=/usr/local/bin:/opt/local/bin:$PATH;";
+int shellTimeoutMs = kShellTimeoutMs;
 
 namespace {
 void runInto(const QString& callerCommand, const QString& fullCommand)
 {
-    const ProcessResult r = runBash(fullCommand);
+    const ProcessResult r = runBash(fullCommand, shellTimeoutMs);
     lastShell = LastShell{callerCommand, r.exitCode, r.timedOut, r.output, r.errorOutput};
     if (r.timedOut)
         lastShell.errorOutput += QStringLiteral("\nThe command was stopped after %1 seconds.")
-                                     .arg(kShellTimeoutMs / 1000);
+                                     .arg(shellTimeoutMs / 1000.0);
 }
 } // namespace
 

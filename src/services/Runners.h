@@ -21,6 +21,10 @@ extern LastShell lastShell;
 // programs in /usr/local/bin come first.
 extern const char* const kPathPrefix;
 
+// How long a command may run before it is stopped, with everything it
+// started; 30000 ms, shortened by tests.
+extern int shellTimeoutMs;
+
 // Runs `command`; returns its trimmed output on exit status 0. Otherwise
 // shows the error report (see failureReport) and returns the empty text.
 QString runShell(const QString& command);

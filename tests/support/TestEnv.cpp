@@ -8,6 +8,7 @@
 #include "platform/UiHooks.h"
 #include "prefs/PrefsStore.h"
 #include "services/RunLog.h"
+#include "services/Runners.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,6 +56,7 @@ TestEnv::~TestEnv()
     setTexbinForTesting(QString());
     setAppFolderForTesting(QString());
     uiHooks() = UiHooks{};
+    shellTimeoutMs = kShellTimeoutMs;
     for (auto it = saved_.constBegin(); it != saved_.constEnd(); ++it)
         ::setenv(it.key().constData(), it.value().constData(), 1);
     for (const QByteArray& name : wasUnset_)

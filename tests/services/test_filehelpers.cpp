@@ -1,0 +1,198 @@
+#include "platform/Desktop.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Quote.h"
+#include "services/FileHelpers.h"
+#include "services/Runners.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace qlk;
+
+static QString readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+TEST(ReadLines, LineEndsAreUnifiedAndTrailingBlankLinesDropped)
+{
+    test::TestEnv env;
+    const QStringList expected{QStringLiteral("one"), QString(), QStringLiteral(" two ")};
+    for (const char* text : {"one\n\n two \n  \n\n", "one\r\r two \r", "one\r\n\r\n two \r\n\t\r\n"}) {
+        readLines(env.writeFile(QStringLiteral("f.txt"), text));
+        EXPECT_EQ(fileLines, expected) << text;
+    }
+    readLines(env.writeFile(QStringLiteral("blank.txt"), "\n \n\t\n"));
+    EXPECT_TRUE(fileLines.isEmpty());
+    readLines(env.root()); // a folder
+    EXPECT_TRUE(fileLines.isEmpty());
+    readLines(env.root() + QStringLiteral("/missing"));
+    EXPECT_TRUE(fileLines.isEmpty());
+}
+
+TEST(FontHeaders, RealType1AndAfmFiles)
+{
+    test::TestEnv env;
+    const QString pfb = test::texFile(QStringLiteral("utmr8a.pfb"));
+    const QString afm = test::texFile(QStringLiteral("uplr8a.afm"));
+    ASSERT_FALSE(pfb.isEmpty());
+    ASSERT_FALSE(afm.isEmpty());
+    EXPECT_EQ(psFontName(pfb, true), QStringLiteral("NimbusRomNo9L-Regu"));
+    EXPECT_EQ(afmNames(afm), (QStringList{QStringLiteral("URWPalladioL-Roma"), QStringLiteral("URW Palladio L")}));
+
+    // A .pfa made from the .pfb: the family name from its cleartext header.
+    const QString pfa = env.root() + QStringLiteral("/utmr8a.pfa");
+    ASSERT_EQ(runProgram(QStringLiteral("/usr/bin/t1ascii"), {pfb, pfa}).exitCode, 0);
+    EXPECT_EQ(pfaFamilyName(pfa), QStringLiteral("Nimbus Roman No9 L"));
+    EXPECT_EQ(psFontName(pfa, false), QStringLiteral("NimbusRomNo9L-Regu"));
+    EXPECT_TRUE(env.dialogs.messages.isEmpty());
+}
+
+TEST(FontHeaders, HandMadeHeaders)
+{
+    test::TestEnv env;
+    // Binary bytes before and after the header must not disturb the reading.
+    QByteArray pfb("\x80\x01\x10\x00\x00\x00", 6);
+    pfb.append("%!PS-AdobeFont-1.0: X\n/FontName /Foo-Bar def\n");
+    pfb.append("\xff\xfe\x80\x02", 4);
+    EXPECT_EQ(psFontName(env.writeFile(QStringLiteral("a.pfb"), pfb), true), QStringLiteral("Foo-Bar"));
+
+    QByteArray late;
+    for (int i = 0; i < 51; ++i)
+        late += "% filler\n";
+    late += "/FontName /Late def\n";
+    EXPECT_EQ(psFontName(env.writeFile(QStringLiteral("late.pfa"), late), true), QString());
+    EXPECT_EQ(env.dialogs.messages, QStringList{QStringLiteral("FontName not found in late.pfa")});
+    EXPECT_EQ(psFontName(env.writeFile(QStringLiteral("late2.pfa"), late), false), QString());
+    EXPECT_EQ(env.dialogs.messages.size(), 1);
+
+    // Family name forms; a short file simply ends the search.
+    struct Case {
+        const char* line;
+        const char* family;
+    } cases[] = {{"/FamilyName (Nimbus  Sans L) readonly def", "Nimbus  Sans L"},
+                 {"/FamilyName   PlainName  ", "PlainName"},
+                 {"/FamilyName (Unclosed readonly def", ""},
+                 {"/Other (x) def", ""}};
+    for (const Case& c : cases) {
+        const QString f = env.writeFile(QStringLiteral("f.pfa"), QByteArray("%!\n") + c.line + "\n");
+        EXPECT_EQ(pfaFamilyName(f), QString::fromLatin1(c.family)) << c.line;
+    }
+    EXPECT_EQ(afmNames(env.writeFile(QStringLiteral("s.afm"), "FamilyName  Fam \nFontName  Font-X  ")),
+              (QStringList{QStringLiteral("Font-X"), QStringLiteral("Fam")}));
+    EXPECT_EQ(afmNames(env.writeFile(QStringLiteral("e.afm"), "")), (QStringList{QString(), QString()}));
+}
+
+TEST(FolderWalks, HasFilesOfTypeAndIsTDSRoot)
+{
+    test::TestEnv env;
+    env.writeFile(QStringLiteral("t/a/b/Font.OTF"), "x");
+    env.writeFile(QStringLiteral("u/otf"), "x");
+    env.writeFile(QStringLiteral("v/readme.txt"), "x");
+    env.writeFile(QStringLiteral("tds1/fonts/x"), "x");
+    env.writeFile(QStringLiteral("tds2/tex"), "a file, not a folder");
+    EXPECT_TRUE(hasFilesOfType(env.root() + QStringLiteral("/t"), QStringLiteral("otf")));
+    EXPECT_TRUE(hasFilesOfType(env.root() + QStringLiteral("/u"), QStringLiteral("otf")));
+    EXPECT_FALSE(hasFilesOfType(env.root() + QStringLiteral("/v"), QStringLiteral("afm\tpfb\tpfa")));
+    EXPECT_TRUE(isTDSRoot(env.root() + QStringLiteral("/tds1")));
+    EXPECT_FALSE(isTDSRoot(env.root() + QStringLiteral("/tds2")));
+}
+
+TEST(FolderWalks, CollectFilesSkipsHiddenFilesAndNeverFollowsLinkedFolders)
+{
+    test::TestEnv env;
+    const QString top = env.root() + QStringLiteral("/drop");
+    env.writeFile(QStringLiteral("drop/b.pfb"), "x");
+    env.writeFile(QStringLiteral("drop/.DS_Store"), "x");
+    env.writeFile(QStringLiteral("drop/.hidden/c.afm"), "x");
+    env.writeFile(QStringLiteral("drop/sub/a\\b.tfm"), "x");
+    // A link back to the top would make the walk endless.
+    ASSERT_TRUE(QFile::link(top, top + QStringLiteral("/sub/loop")));
+    collectedNames.clear();
+    collectedItems.clear();
+    collectFiles(top);
+    EXPECT_EQ(collectedNames, (QStringList{QStringLiteral("c.afm"), QStringLiteral("b.pfb"),
+                                           QStringLiteral("ab.tfm")}));
+    ASSERT_EQ(collectedItems.size(), 3);
+    EXPECT_TRUE(collectedItems.at(2).endsWith(QStringLiteral("sub/a\\b.tfm")));
+}
+
+TEST(FolderWalks, CheckCopyTreeListsOverwritesAndStopsAtClashes)
+{
+    test::TestEnv env;
+    setDesktopRecorder([](const QString&, const QString&) {});
+    env.writeFile(QStringLiteral("src/fonts/afm/x.afm"), "x");
+    env.writeFile(QStringLiteral("src/fonts/new/y.afm"), "x");
+    env.writeFile(QStringLiteral("src/.hidden"), "x");
+    env.writeFile(QStringLiteral("dst/fonts/afm/x.afm"), "old");
+    overwriteFiles.clear();
+    EXPECT_TRUE(checkCopyTree(env.root() + QStringLiteral("/src"), env.root() + QStringLiteral("/dst")));
+    EXPECT_EQ(overwriteFiles, QStringList{env.root() + QStringLiteral("/dst/fonts/afm/x.afm")});
+
+    env.writeFile(QStringLiteral("dst2/fonts"), "a file where a folder must go");
+    EXPECT_FALSE(checkCopyTree(env.root() + QStringLiteral("/src"), env.root() + QStringLiteral("/dst2")));
+    EXPECT_EQ(env.dialogs.messages.value(0),
+              QStringLiteral("File named ") + env.root() +
+                  QStringLiteral("/dst2/fonts has same name as a folder that must be copied. You must rename it."));
+
+    QDir().mkpath(env.root() + QStringLiteral("/dst3/fonts/afm/x.afm"));
+    EXPECT_FALSE(checkCopyTree(env.root() + QStringLiteral("/src"), env.root() + QStringLiteral("/dst3")));
+    EXPECT_TRUE(env.dialogs.messages.value(1).startsWith(QStringLiteral("A folder named ")));
+}
+
+// A name made to break a shell line: it must reach every command as data.
+TEST(HostileNames, PassThroughWalksLsRAndCommandsAsData)
+{
+    test::TestEnv env;
+    const QString name = QStringLiteral("Ünï 'q\" $(touch PWNED); `touch PWNED2`.pfb");
+    const QString folder = env.root() + QStringLiteral("/fonts $(touch PWNED3); it's");
+    env.writeFile(QStringLiteral("fonts $(touch PWNED3); it's/") + name, "x");
+
+    collectedNames.clear();
+    collectedItems.clear();
+    collectFiles(folder);
+    EXPECT_EQ(collectedNames, QStringList{name});
+
+    makeLsR(folder);
+    const QString lsR = readAll(folder + QStringLiteral("/ls-R"));
+    EXPECT_TRUE(lsR.startsWith(QStringLiteral("% ls-R - - Created by Quillmark\n./:\n"))) << lsR.toStdString();
+    EXPECT_TRUE(lsR.contains(name));
+
+    const QString copy = env.root() + QStringLiteral("/copy of it");
+    runShellQuiet(QStringLiteral("/bin/cp ") + shellQuote(collectedItems.at(0)) + QLatin1Char(' ') +
+                  shellQuote(copy));
+    EXPECT_EQ(lastShell.errorCode, 0);
+    EXPECT_TRUE(QFile::exists(copy));
+
+    for (const char* marker : {"PWNED", "PWNED2", "PWNED3"}) {
+        EXPECT_TRUE(QDir(env.root()).entryList({QString::fromLatin1(marker)}).isEmpty());
+        EXPECT_TRUE(QDir(folder).entryList({QString::fromLatin1(marker)}).isEmpty());
+        EXPECT_TRUE(QDir::current().entryList({QString::fromLatin1(marker)}).isEmpty());
+    }
+}
+
+TEST(MakeLsR, FolderThatCannotBeEnteredWritesNothingAnywhere)
+{
+    test::TestEnv env;
+    QDir::setCurrent(env.root());
+    makeLsR(env.root() + QStringLiteral("/does not exist"));
+    EXPECT_FALSE(QFile::exists(env.root() + QStringLiteral("/ls-R")));
+    EXPECT_NE(lastShell.errorCode, 0);
+}
+
+TEST(RevealInFinder, MissingItemIsReportedExistingOneShown)
+{
+    test::TestEnv env;
+    QStringList shown;
+    setDesktopRecorder([&](const QString& action, const QString& path) { shown << action + QLatin1Char(' ') + path; });
+    revealInFinder(env.root() + QStringLiteral("/nothing"));
+    EXPECT_EQ(env.dialogs.messages, QStringList{QStringLiteral("Item not found: ") + env.root() + QStringLiteral("/nothing")});
+    revealInFinder(env.root());
+    EXPECT_EQ(shown, QStringList{QStringLiteral("reveal ") + env.root()});
+}

@@ -1,0 +1,108 @@
+#include "platform/Paths.h"
+#include "platform/UiHooks.h"
+#include "prefs/PrefsStore.h"
+#include "services/Runners.h"
+#include "support/TestEnv.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace qlk;
+
+class Runners : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uiHooks().showCommandFailure = [this](const QString& r) { reports << r; };
+    }
+    test::TestEnv env;
+    QStringList reports;
+};
+
+TEST_F(Runners, SuccessTrimsOutputAndKeepsInnerLineEnds)
+{
+    EXPECT_EQ(runShell(QStringLiteral("printf '  a\\nb \\n\\n'")), QStringLiteral("a\nb"));
+    EXPECT_EQ(lastShell.errorCode, 0);
+    EXPECT_EQ(runShellQuiet(QStringLiteral("printf '\\t x\\r\\n'")), QStringLiteral("x"));
+    EXPECT_EQ(runShell(QStringLiteral("true")), QString());
+    EXPECT_TRUE(reports.isEmpty());
+}
+
+TEST_F(Runners, FailureUnderRunShellShowsTheReport)
+{
+    EXPECT_EQ(runShell(QStringLiteral("exit 1")), QString());
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_EQ(reports.at(0),
+              QStringLiteral("While trying to run command: exit 1\rshell returned errorcode: 1\r"));
+    EXPECT_EQ(lastShell.errorCode, 1);
+
+    // Output lines become CR lines; the error output follows.
+    runShell(QStringLiteral("echo one; echo two; echo bad >&2; exit 2"));
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_EQ(reports.at(1), QStringLiteral("While trying to run command: echo one; echo two; echo bad >&2; "
+                                            "exit 2\rshell returned errorcode: 2\rone\rtwo\r\rbad\r"));
+}
+
+TEST_F(Runners, QuietFailureIsSilentAndOnlyTheErrorCodeTellsIt)
+{
+    EXPECT_EQ(runShellQuiet(QStringLiteral("echo something; exit 4")), QString());
+    EXPECT_EQ(lastShell.errorCode, 4);
+    EXPECT_EQ(runShellQuiet(QStringLiteral("true")), QString());
+    EXPECT_EQ(lastShell.errorCode, 0);
+    EXPECT_TRUE(reports.isEmpty());
+}
+
+TEST_F(Runners, PathPrefixPutsLocalProgramsFirst)
+{
+    const QString path = runShellQuiet(QStringLiteral("echo $PATH"));
+    EXPECT_TRUE(path.startsWith(QStringLiteral("/usr/local/bin:/opt/local/bin:"))) << path.toStdString();
+    EXPECT_EQ(QString::fromLatin1(kPathPrefix).size(), 48);
+}
+
+TEST_F(Runners, TimeOutKillsTheCommandAndCountsAsFailure)
+{
+    shellTimeoutMs = 300;
+    const QString marker = env.root() + QStringLiteral("/late");
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(runShellQuiet(QStringLiteral("(sleep 1; touch %1) & sleep 20; echo done").arg(marker)), QString());
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_NE(lastShell.errorCode, 0);
+    EXPECT_TRUE(lastShell.timedOut);
+    ::usleep(1300 * 1000);
+    EXPECT_FALSE(QFile::exists(marker));
+}
+
+TEST_F(Runners, KpsewhichQueryIsSilentAndLeavesTheErrorCode)
+{
+    EXPECT_EQ(kpsewhichQuery(QStringLiteral("no-such-file-anywhere.sty")), QString());
+    EXPECT_NE(lastShell.errorCode, 0);
+    EXPECT_TRUE(reports.isEmpty());
+    EXPECT_TRUE(kpsewhichQuery(QStringLiteral("article.cls")).endsWith(QStringLiteral("/article.cls")));
+    EXPECT_EQ(lastShell.errorCode, 0);
+}
+
+TEST_F(Runners, OpenInEditorWithUnknownEditorReportsTheFailure)
+{
+    setpref(QStringLiteral("editor"), QStringLiteral("no-such-editor-xyz"));
+    const QString file = env.writeFile(QStringLiteral("a b's.txt"), "x");
+    openInEditor(file);
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).contains(QStringLiteral("shell returned errorcode: 127")));
+    EXPECT_TRUE(reports.at(0).contains(QStringLiteral("'") + env.root()));
+
+    // A real program gets the path as one argument and is not waited for.
+    const QString seen = env.root() + QStringLiteral("/seen");
+    const QString editor = env.writeScript(QStringLiteral("bin/ed-stub"),
+                                           QStringLiteral("printf '%s' \"$1\" > '%1'\n").arg(seen));
+    setpref(QStringLiteral("editor"), editor);
+    openInEditor(file);
+    EXPECT_EQ(lastShell.errorCode, 0);
+    for (int i = 0; i < 50 && !QFile::exists(seen); ++i)
+        ::usleep(20 * 1000);
+    QFile f(seen);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), file);
+}
