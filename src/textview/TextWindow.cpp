@@ -8,7 +8,6 @@
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/Runners.h"
-#include "texenv/TexEnv.h"
 #include "ui/SingleWindow.h"
 
 #include <QContextMenuEvent>
@@ -219,7 +218,8 @@ bool TextWindow::TextArea1_ContextualMenuAction(const QString& caption)
         }
         if (!askYesNo(QStringLiteral("Delete ") + path + QStringLiteral("?")))
             return true;
-        if (pathInTree(path, homeFolder()) || isPersonalPath(path)) {
+        // Files the user may remove go directly; system files through the root route.
+        if (QFileInfo(item.absolutePath()).isWritable()) {
             if (!QFile::remove(path)) {
                 msgBox(QStringLiteral("Error ") + QString::number(int(QFile(path).error())) +
                        QStringLiteral(" trying to delete ") + path);

@@ -1,0 +1,136 @@
+#include "app/App.h"
+#include "app/MenuBar1.h"
+#include "mainwindow/Window1.h"
+#include "platform/Paths.h"
+#include "platform/QuitPath.h"
+#include "prefs/PrefsStore.h"
+#include "services/RunLog.h"
+#include "support/TestEnv.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+using namespace qlk;
+
+namespace {
+QStringList texts(QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text() + (a->shortcut().isEmpty() ? QString() : QLatin1Char('|') + a->shortcut().toString()));
+    return out;
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app = createAppObject();
+        openDefaultWindow();
+    }
+    void TearDown() override
+    {
+        delete app;
+    }
+    test::TestEnv env;
+    App* app = nullptr;
+};
+} // namespace
+
+TEST_F(AppTest, MenuBarHoldsTheFourMenusWithTheirItems)
+{
+    MenuBar1* bar = app->menuBar();
+    EXPECT_EQ(Window1::instance()->menuBar(), bar);
+    EXPECT_EQ(bar->FileMenu->title(), QStringLiteral("&File"));
+    EXPECT_EQ(bar->EditMenu->title(), QStringLiteral("&Edit"));
+    EXPECT_EQ(bar->ViewMenu->title(), QStringLiteral("Info"));
+    EXPECT_EQ(bar->WindowMenu->title(), QStringLiteral("Window"));
+    EXPECT_EQ(texts(bar->FileMenu),
+              (QStringList{"&Quit|Ctrl+Q", "Delete Impermanent Folder", "Delete TEXMFVAR files",
+                           "Uninstall Font Family", "Grab FS Font Family", "Find All Duplicates",
+                           "Convert names to Berry form", "Afm2tfm", "Add Math Alphabet", "Otfinst", "Autoinst",
+                           "Fontinst Latinfamily", "Fontinst Mathtime", "Install MinionPro", "Install Minion2Pro",
+                           "About"}));
+    EXPECT_EQ(texts(bar->EditMenu), (QStringList{"&Undo|Ctrl+Z", "-", "Cu&t|Ctrl+X", "&Copy|Ctrl+C",
+                                                 "&Paste|Ctrl+V", "&Delete", "-", "Select &All|Ctrl+A"}));
+    EXPECT_EQ(texts(bar->ViewMenu),
+              (QStringList{"Enable-disable maps", "Other updmap options", "Known fonts", "Trace .sty", "Search maps",
+                           "Adobe AFMs", "Search TeX Trees", "TFM", "Get x-height", "Examine DVI",
+                           "Catalogue fd files", "Otf Info"}));
+    EXPECT_EQ(texts(bar->WindowMenu), QStringList{"Main Window"});
+    // Items are found by name; a tool that is not built stays disabled.
+    ASSERT_TRUE(bar->item(QStringLiteral("FileAbout")));
+    EXPECT_TRUE(bar->item(QStringLiteral("FileAbout"))->isEnabled());
+    for (const char* name : {"FileQuit", "ViewTFM", "EditCopy"})
+        EXPECT_TRUE(bar->item(QString::fromLatin1(name))) << name;
+    for (QAction* a : bar->FileMenu->actions() + bar->ViewMenu->actions()) {
+        const QString name = a->objectName();
+        if (name != QLatin1String("FileQuit"))
+            EXPECT_EQ(a->isEnabled(), app->hasHandler(name)) << name.toStdString();
+    }
+}
+
+TEST_F(AppTest, QuitClosesTheLogThenWritesThePreferences)
+{
+    // SetUp's createAppObject installed the real quit path.
+    openLog(env.home());
+    logLine(QStringLiteral("a line"));
+    setpref(QStringLiteral("editor"), QStringLiteral("kate"));
+    ASSERT_TRUE(logStream);
+    requestQuit();
+    EXPECT_FALSE(logStream);
+    EXPECT_TRUE(QFile::exists(prefsfile()));
+    EXPECT_TRUE(QFile::exists(env.home() + QStringLiteral("/QLKlogfile.txt")));
+    QApplication::processEvents(); // the queued quit finds no loop to end
+}
+
+TEST_F(AppTest, QuitBeforeAnyLogWritesOnlyThePreferences)
+{
+    requestQuit();
+    EXPECT_TRUE(QFile::exists(prefsfile()));
+    EXPECT_FALSE(QFile::exists(env.home() + QStringLiteral("/QLKlogfile.txt")));
+    QApplication::processEvents();
+}
+
+TEST_F(AppTest, MainWindowQuitButtonAndCloseBoxQuit)
+{
+    setQuitHandler([this] { ++env.quits; });
+    Window1::instance()->PushButton2->click();
+    EXPECT_EQ(env.quits, 1);
+    resetQuitState();
+    Window1::instance()->close();
+    EXPECT_EQ(env.quits, 2);
+    EXPECT_TRUE(Window1::exists());
+}
+
+TEST_F(AppTest, WindowMenuFollowsTheOpenWindows)
+{
+    Window1* main = Window1::instance();
+    main->Show();
+    QWidget a, b;
+    a.setWindowTitle(QStringLiteral("Tool A"));
+    b.setWindowTitle(QStringLiteral("Tool B"));
+    a.show();
+    b.show();
+    app->Event_EnableMenuItems();
+    QStringList entries = texts(app->menuBar()->WindowMenu);
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries.at(entries.indexOf(QStringLiteral("Main Window"))), QStringLiteral("Main Window"));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Tool A")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Tool B")));
+    a.close();
+    app->Event_EnableMenuItems();
+    EXPECT_EQ(texts(app->menuBar()->WindowMenu).size(), 2);
+
+    // Choosing an entry brings that window forward; no window is created.
+    const int before = int(QApplication::topLevelWidgets().size());
+    const int index = int(texts(app->menuBar()->WindowMenu).indexOf(QStringLiteral("Tool B")));
+    b.showMinimized();
+    EXPECT_TRUE(app->_aWindow_Action(index));
+    EXPECT_FALSE(b.isMinimized());
+    EXPECT_EQ(int(QApplication::topLevelWidgets().size()), before);
+}
