@@ -3,6 +3,7 @@
 #include "platform/Process.h"
 #include "platform/Quote.h"
 #include "services/FileHelpers.h"
+#include "services/FileTypes.h"
 #include "services/Runners.h"
 #include "support/TestEnv.h"
 
@@ -195,4 +196,16 @@ TEST(RevealInFinder, MissingItemIsReportedExistingOneShown)
     EXPECT_EQ(env.dialogs.messages, QStringList{QStringLiteral("Item not found: ") + env.root() + QStringLiteral("/nothing")});
     revealInFinder(env.root());
     EXPECT_EQ(shown, QStringList{QStringLiteral("reveal ") + env.root()});
+}
+
+TEST(FileTypes, FontTypeOffersTheFiveExtensionsOnly)
+{
+    const FileType& font = fileTypeFont();
+    EXPECT_EQ(&font, &fileTypeFont());
+    EXPECT_EQ(font.chooserFilter(), QStringLiteral("Font (*.ttf *.pfb *.pfa *.tfm *.afm)"));
+    for (const char* name : {"a.ttf", "b.PFB", "c.pfa", "d.tfm", "e.afm"})
+        EXPECT_TRUE(font.accepts(QString::fromLatin1(name))) << name;
+    for (const char* name : {"f.otf", "g.vf", "afm", "h.afm.txt"})
+        EXPECT_FALSE(font.accepts(QString::fromLatin1(name))) << name;
+    EXPECT_TRUE(fileTypeAny().accepts(QStringLiteral("anything.at.all")));
 }
