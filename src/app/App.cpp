@@ -5,6 +5,8 @@
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
+#include "search/kpsewhichwin.h"
+#include "search/searchmapwindow.h"
 #include "services/FileTypes.h"
 #include "services/RunLog.h"
 #include "texenv/Init.h"
@@ -36,11 +38,11 @@ const Binding kBindings[] = {
     {"FileFontinst", &App::_FileFontinst_Action, false},
     {"FileOtfinst", &App::_FileOtfinst_Action, false},
     {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
-    {"ViewSearchmaps", &App::_ViewSearchmaps_Action, false},
+    {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
     {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, false},
     {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, false},
     {"FileDeleteTexmfvar", &App::_FileDeleteTexmfvar_Action, false},
-    {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, false},
+    {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
     {"InfoGetxheight", &App::_InfoGetxheight_Action, false},
     {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, false},
     {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, false},
@@ -192,11 +194,19 @@ bool App::_ViewKnownfonts_Action() { return false; }
 bool App::_FileFontinst_Action() { return false; }
 bool App::_FileOtfinst_Action() { return false; }
 bool App::_ViewTraceSty_Action() { return false; }
-bool App::_ViewSearchmaps_Action() { return false; }
+bool App::_ViewSearchmaps_Action()
+{
+    dialogs().runModal(searchmapwindow::instance());
+    return true;
+}
 bool App::_ViewAdobeAFMs_Action() { return false; }
 bool App::_FileDeleteHiddenFolder_Action() { return false; }
 bool App::_FileDeleteTexmfvar_Action() { return false; }
-bool App::_ViewSearchTeXTrees_Action() { return false; }
+bool App::_ViewSearchTeXTrees_Action()
+{
+    showWindow(kpsewhichwin::instance());
+    return true;
+}
 bool App::_InfoGetxheight_Action() { return false; }
 bool App::_InfoCataloguefdfiles_Action() { return false; }
 bool App::_FileGrabFSFontFamily_Action() { return false; }

@@ -1,13 +1,276 @@
 #include "search/TreeSearch.h"
 
+#include "platform/Desktop.h"
+#include "platform/Paths.h"
+#include "platform/Quote.h"
+#include "services/Runners.h"
+#include "texenv/TexEnv.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 namespace qlk {
 
-QString findInTrees(const QString&) { return {}; }
-QString findMetricFile(const QString&) { return {}; }
-void searchMaps(const QString&, bool, bool) {}
-QString grepSystemMaps(const QString&, int) { return {}; }
-QString grepPersonalMaps(const QString&, int) { return {}; }
-QString grepAllMaps(const QString&, int) { return {}; }
-QStringList grepMasterMap(const QString&) { return {}; }
+namespace {
+
+QString grepProgram() { return systemProgram(QStringLiteral("grep")); }
+QString findProgram() { return systemProgram(QStringLiteral("find")); }
+QString xargsProgram() { return systemProgram(QStringLiteral("xargs")); }
+
+QString trimmedSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+// The folders of `candidates` that exist, each once, in order.
+QStringList existingFolders(const QStringList& candidates)
+{
+    QStringList folders;
+    for (const QString& c : candidates) {
+        const QString f = trimmedSlash(c);
+        if (!f.isEmpty() && QFileInfo(f).isDir() && !folders.contains(f))
+            folders << f;
+    }
+    return folders;
+}
+
+// Output of a grep, alone or behind xargs. grep exits 1 when a file has no
+// match and 2 when one cannot be read; behind xargs either turns into 123 for
+// the whole run, which must not throw away what the other files gave.
+QString grepOutput(const QString& command, bool viaXargs)
+{
+    const QString out = runShellQuiet(command);
+    if (lastShell.errorCode == 0)
+        return out;
+    if (viaXargs && lastShell.errorCode == 123 && !lastShell.timedOut)
+        return trimWhite(lastShell.output);
+    return QString();
+}
+
+// grep over a list of files handed to xargs NUL-separated, so that blanks,
+// quotes and line ends in paths pass whole.
+QString grepFiles(QStringList files, const QString& options, const QString& pattern)
+{
+    if (files.isEmpty())
+        return QString();
+    files.sort();
+    QTemporaryFile list(QDir::tempPath() + QStringLiteral("/qlk-maps-XXXXXX"));
+    if (!list.open())
+        return QString();
+    for (const QString& f : files) {
+        list.write(f.toUtf8());
+        list.write("\0", 1);
+    }
+    list.flush();
+    const QString command = xargsProgram() + QStringLiteral(" -0 -r -a ") + shellQuote(list.fileName()) +
+                            QLatin1Char(' ') + grepProgram() + QLatin1Char(' ') + options +
+                            QStringLiteral("-e ") + shellQuote(pattern) + QStringLiteral(" --");
+    return grepOutput(command, true);
+}
+
+// The *.map files below the dvips map folder of each tree.
+QStringList dvipsMaps(const QStringList& trees)
+{
+    QStringList roots;
+    for (const QString& t : trees) {
+        if (!t.isEmpty())
+            roots << trimmedSlash(t) + QStringLiteral("/fonts/map/dvips");
+    }
+    return findFilesByName(existingFolders(roots), QStringLiteral("*.map"));
+}
+
+QString caseOption(bool ignoreCase) { return ignoreCase ? QStringLiteral("-i ") : QString(); }
+
+// A block of "path:line" grep lines as the report shows it: the path with
+// its colon on one line, the matched line indented on the next.
+QString fileSetBlock(QString out)
+{
+    const QString indent = QString(cr) + QStringLiteral("  ");
+    out.replace(QStringLiteral(":"), QStringLiteral(":") + indent);
+    out += cr;
+    out.replace(lf, cr);
+    return QString(cr) + out;
+}
+
+} // namespace
+
+QString masterMapPath() { return mapRoot + QStringLiteral("pdftex/updmap/pdftex.map"); }
+
+QString findInTrees(const QString& pattern)
+{
+    if (pattern.isEmpty())
+        return QString();
+    QString result;
+
+    // The personal trees and the system's generated files, walked with find.
+    // Only existing roots are named, and a folder find cannot read (exit 1)
+    // does not discard what it printed for the others.
+    const QStringList findRoots = existingFolders(
+        {texmfVar.isEmpty() ? QString() : QFileInfo(trimmedSlash(texmfVar)).path(), texmfHome,
+         texmfSysVar});
+    if (!findRoots.isEmpty()) {
+        QString out = runShellQuiet(findProgram() + QLatin1Char(' ') + shellJoin(findRoots) +
+                                    QStringLiteral(" -iname ") + shellQuote(pattern));
+        if (lastShell.errorCode == 1 && !lastShell.timedOut)
+            out = trimWhite(lastShell.output);
+        result = out;
+        if (!result.isEmpty())
+            result += lf;
+    }
+
+    // The system trees, by file name.
+    result += findFilesByName(existingFolders({texmfSysConfig, texmfLocal, texmfDist}), pattern)
+                  .join(lf);
+    if (!result.isEmpty() && !result.endsWith(lf))
+        result += lf;
+
+    // Every file of the system trees whose path holds each "*"-separated
+    // piece of the pattern, in any case.
+    const QStringList pieces = pattern.split(QLatin1Char('*'), Qt::SkipEmptyParts);
+    QStringList byPieces;
+    const QStringList all = findFilesByName(
+        existingFolders({texmfSysConfig, texmfSysVar, texmfLocal, texmfDist}), QStringLiteral("*"));
+    for (const QString& path : all) {
+        bool hasAll = true;
+        for (const QString& piece : pieces) {
+            if (!path.contains(piece, Qt::CaseInsensitive)) {
+                hasAll = false;
+                break;
+            }
+        }
+        if (hasAll)
+            byPieces << path;
+    }
+    result += byPieces.join(lf);
+    return result;
+}
+
+QString findMetricFile(const QString& name)
+{
+    // Where kpsewhich fails, the trees and then the home folder are searched
+    // by name.
+    QStringList roots = texmfByName.values();
+    for (const QString& tree : texmfTrees)
+        roots << (tree.startsWith(QStringLiteral("!!")) ? tree.mid(2) : tree);
+    roots << homePath;
+    const QStringList fallback = existingFolders(roots);
+    for (const char* ext : {".afm", ".tfm"}) {
+        QString out = runShellQuiet(shellQuote(texProgram(QStringLiteral("kpsewhich"))) +
+                                    QStringLiteral(" -- ") + shellQuote(name + ext));
+        if (out.isEmpty()) {
+            const QStringList found = findFilesByName(fallback, name + ext);
+            if (!found.isEmpty())
+                out = found.first();
+        }
+        if (!out.isEmpty())
+            return out.section(lf, 0, 0);
+    }
+    return QString();
+}
+
+QString searchMaps(const QString& text, bool plusHome, bool caseSensitive, const MapSearchView& view)
+{
+    const QString caseOpt = caseOption(!caseSensitive);
+    const QString q = dquote + text + dquote;
+    const QString pattern = QStringLiteral("-e ") + shellQuote(text) + QStringLiteral(" -- ");
+    const QString indent = QString(cr) + QStringLiteral("  ");
+    auto show = [&view](const QString& report) {
+        if (view.showResults)
+            view.showResults(report);
+    };
+    auto title = [&view](const QString& t) {
+        if (view.setTitle)
+            view.setTitle(t);
+    };
+
+    // The master map.
+    QString report;
+    const QString master = masterMapPath();
+    QString out = grepOutput(grepProgram() + QLatin1Char(' ') + caseOpt + pattern + shellQuote(master), false);
+    if (!out.isEmpty()) {
+        report = QStringLiteral("Search target found in master pdftex.map:") + cr + master +
+                 QLatin1Char(':') + indent + out.replace(lf, indent) + cr + cr;
+    } else {
+        report = QStringLiteral("Nothing found in master pdftex.map:") + cr + master +
+                 QLatin1Char(':') + cr + cr;
+    }
+
+    // Other copies of pdftex.map.
+    for (const QString& root : otherPdftexMaps) {
+        const QString copy = root + QStringLiteral("pdftex/updmap/pdftex.map");
+        out = grepOutput(grepProgram() + QLatin1Char(' ') + caseOpt + pattern + shellQuote(copy), false);
+        if (!out.isEmpty())
+            report += copy + QLatin1Char(':') + indent + out.replace(lf, indent) + cr;
+    }
+
+    // The dvips maps of TEXMFVAR, without those updmap writes there.
+    const QString varMaps = trimmedSlash(texmfVar) + QStringLiteral("/fonts/map/dvips");
+    if (!texmfVar.isEmpty() && QFileInfo(varMaps).isDir()) {
+        out = grepOutput(findProgram() + QLatin1Char(' ') + shellQuote(varMaps) + QStringLiteral(" -name ") +
+                             shellQuote(QStringLiteral("*.map")) + QStringLiteral(" -print0 | ") +
+                             grepProgram() + QStringLiteral(" -z -i -v -e /updmap/ | ") + xargsProgram() +
+                             QStringLiteral(" -0 -r ") + grepProgram() + QLatin1Char(' ') + caseOpt +
+                             QStringLiteral("-H ") + pattern,
+                         true);
+        if (!out.isEmpty())
+            report += fileSetBlock(out);
+    }
+    show(report);
+    title(QStringLiteral("Searching for ") + q);
+
+    // The dvips maps of the distribution and of TEXMFLOCAL.
+    out = grepFiles(dvipsMaps({texmfDist, texmfLocal}), QStringLiteral("-H ") + caseOpt, text);
+    if (!out.isEmpty())
+        report += fileSetBlock(out);
+    show(report);
+
+    // The personal dvips maps, or every map file in the home folder.
+    const QStringList personal = plusHome
+                                     ? findFilesByName(existingFolders({homePath}), QStringLiteral("*.map"))
+                                     : dvipsMaps({texmfHome});
+    out = grepFiles(personal, QStringLiteral("-H ") + caseOpt, text);
+    if (!out.isEmpty())
+        report += fileSetBlock(out);
+    show(report);
+    if (view.closeDialog)
+        view.closeDialog();
+    title(QStringLiteral("Finished search in maps for ") + q);
+    return report;
+}
+
+QString grepSystemMaps(const QString& pattern, int ignoreCase)
+{
+    return grepFiles(dvipsMaps({texmfDist, texmfLocal}), QStringLiteral("-H ") + caseOption(ignoreCase == 1),
+                     pattern);
+}
+
+QString grepPersonalMaps(const QString& pattern, int ignoreCase)
+{
+    return grepFiles(dvipsMaps({texmfHome}), caseOption(ignoreCase == 1), pattern);
+}
+
+QString grepAllMaps(const QString& pattern, int ignoreCase)
+{
+    const QString system = grepSystemMaps(pattern, ignoreCase);
+    const QString personal = grepPersonalMaps(pattern, ignoreCase);
+    if (!system.isEmpty() && !personal.isEmpty())
+        return system + lf + personal;
+    return system + personal;
+}
+
+QStringList grepMasterMap(const QString& font)
+{
+    // A regular expression: the font name as the line's first field.
+    const QString out = grepOutput(grepProgram() + QStringLiteral(" -e ") +
+                                       shellQuote(QStringLiteral("^") + font + QLatin1Char(' ')) +
+                                       QStringLiteral(" -- ") + shellQuote(masterMapPath()),
+                                   false);
+    if (out.isEmpty())
+        return {};
+    return out.split(lf);
+}
 
 } // namespace qlk
