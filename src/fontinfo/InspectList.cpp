@@ -1,0 +1,135 @@
+#include "fontinfo/InspectList.h"
+
+#include "ui/Stripes.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QUrl>
+
+namespace qlk {
+
+namespace {
+// Paints each cell's row colour first and leaves text and selection to the list.
+class StripeDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        stripeRow(*painter, option.rect, index.row());
+        QStyledItemDelegate::paint(painter, option, index);
+    }
+};
+} // namespace
+
+QStringList droppedPaths(const QMimeData* mime)
+{
+    QStringList paths;
+    if (!mime)
+        return paths;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+InspectList::InspectList(const QStringList& headings, const QList<int>& percentWidths, QWidget* parent)
+    : QTreeWidget(parent), percent_(percentWidths)
+{
+    setColumnCount(int(qMax(headings.size(), percentWidths.size())));
+    setHeaderLabels(headings);
+    setHeaderHidden(headings.isEmpty());
+    setRootIsDecorated(false);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(false);
+    header()->setSectionResizeMode(QHeaderView::Fixed);
+    header()->setStretchLastSection(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setItemDelegate(new StripeDelegate(this));
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    applyWidths();
+}
+
+int InspectList::addRow(const QStringList& cells)
+{
+    auto* item = new QTreeWidgetItem(this);
+    for (int i = 0; i < cells.size(); ++i)
+        item->setText(i, cells.at(i));
+    return topLevelItemCount() - 1;
+}
+
+void InspectList::setCell(int row, int column, const QString& text)
+{
+    if (QTreeWidgetItem* item = topLevelItem(row))
+        item->setText(column, text);
+}
+
+QString InspectList::cell(int row, int column) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item ? item->text(column) : QString();
+}
+
+int InspectList::selectedRow() const
+{
+    const QList<QTreeWidgetItem*> sel = selectedItems();
+    return sel.isEmpty() ? -1 : indexOfTopLevelItem(sel.first());
+}
+
+void InspectList::selectRow(int row)
+{
+    if (QTreeWidgetItem* item = topLevelItem(row))
+        setCurrentItem(item);
+    else
+        clearSelection();
+}
+
+void InspectList::resizeEvent(QResizeEvent* event)
+{
+    QTreeWidget::resizeEvent(event);
+    applyWidths();
+}
+
+void InspectList::applyWidths()
+{
+    const int width = viewport()->width();
+    for (int i = 0; i < percent_.size(); ++i)
+        setColumnWidth(i, width * percent_.at(i) / 100);
+}
+
+void InspectList::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void InspectList::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void InspectList::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (!onDrop || paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    onDrop(paths);
+}
+
+} // namespace qlk

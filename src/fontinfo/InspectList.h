@@ -1,0 +1,45 @@
+#pragma once
+#include <QStringList>
+#include <QTreeWidget>
+
+#include <functional>
+
+namespace qlk {
+
+// The list box of the inspection windows: columns whose widths are
+// percentages of the list's width, striped rows, rows kept in the order they
+// were added (a click on a heading never sorts), and optionally a drop
+// target for files and folders.
+class InspectList : public QTreeWidget {
+    Q_OBJECT
+public:
+    InspectList(const QStringList& headings, const QList<int>& percentWidths, QWidget* parent = nullptr);
+
+    // Called with the local paths of the items dropped on the list; a drop
+    // without files or folders is not offered to it.
+    std::function<void(const QStringList& paths)> onDrop;
+
+    int addRow(const QStringList& cells);
+    void setCell(int row, int column, const QString& text);
+    QString cell(int row, int column) const;
+    int rowCount() const { return topLevelItemCount(); }
+    void deleteAllRows() { clear(); }
+    // The selected row, -1 when none.
+    int selectedRow() const;
+    void selectRow(int row);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void applyWidths();
+    QList<int> percent_;
+};
+
+// The local paths a drag carries (files and folders), in order.
+QStringList droppedPaths(const class QMimeData* mime);
+
+} // namespace qlk
