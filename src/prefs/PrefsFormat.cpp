@@ -144,16 +144,22 @@ PrefsDict decodeDictionary(const ByteView& v, int depth)
     offsets.reserve(count);
     for (qint64 j = 0; j < count; ++j)
         offsets << v.i32(2 + 4 * j);
+    // Every element lies after the table, inside the dictionary, and holds
+    // at least its tag; so the offsets rise by 2 or more.
     for (qint64 j = 0; j < count; ++j) {
         const qint64 start = offsets.at(j);
-        const qint64 end = j + 1 < count ? offsets.at(j + 1) : v.size();
         if (start < tableEnd || start > v.size())
             throw Damage{QStringLiteral("element %1 starts at %2, outside its dictionary of %3 bytes")
                              .arg(j).arg(start).arg(v.size()),
                          v.base() + 2 + 4 * j};
-        if (end < start + 2)
-            throw Damage{QStringLiteral("element %1 is too short to hold a tag").arg(j), v.base() + start};
+        if (j > 0 && start < offsets.at(j - 1) + 2)
+            throw Damage{QStringLiteral("element %1 starts at %2, before the end of the one in front")
+                             .arg(j).arg(start),
+                         v.base() + 2 + 4 * j};
     }
+    if (v.size() < offsets.last() + 2)
+        throw Damage{QStringLiteral("element %1 is too short to hold a tag").arg(count - 1),
+                     v.base() + offsets.last()};
 
     QVariant key;
     for (qint64 j = 0; j < count; ++j) {

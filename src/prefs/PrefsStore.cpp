@@ -109,9 +109,14 @@ bool saveprefs()
                              .arg(e.key.toString(), QString::fromLatin1(e.value.typeName())));
     }
     const QString path = prefsfile();
+    // Written beside the old file and renamed over it only when complete.
+    // Unbuffered, so that a short write (a full disk) shows here; a buffered
+    // one can slip through the commit.
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(prefsformat::writePrefsFile(d));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const QByteArray bytes = prefsformat::writePrefsFile(d);
+        if (file.write(bytes) != bytes.size())
+            file.cancelWriting();
         if (file.commit())
             return true;
     }
