@@ -1,6 +1,7 @@
 #include "texenv/TexEnv.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace qlk {
 
@@ -23,7 +24,33 @@ QString texmfDist;
 QStringList updmapSys;
 QStringList updmapHome;
 bool hasHomeUpdmap = false;
+
+QString distCfgText;
+QString localCfgText;
+QString homeCfgText;
+NoCaseDict<int> distMapState;
+NoCaseDict<int> localMapState;
+QStringList mapsDisabled;
+QStringList mapsAdded;
+
 QString mapRoot;
+QStringList otherPdftexMaps;
+bool newerMapCopy = false;
+QStringList mapListTags;
+QStringList mapListPaths;
+QStringList mapListDates;
+
+NoCaseDict<QString> mapDict;
+QStringList localMapFiles;
+QStringList personalMapFiles;
+QStringList impermanentMapFiles;
+
+QString encodingLetters;
+QStringList variantLetters(6);
+
+bool personalInstall = false;
+QStringList sourceMapFiles;
+QString tfmFolder;
 
 bool pathInTree(const QString& path, const QString& tree)
 {
@@ -50,6 +77,19 @@ QString treeRoleOf(const QString& path)
 bool isPersonalPath(const QString& path)
 {
     return pathInTree(path, texmfHome) || pathInTree(path, texmfVar) || pathInTree(path, texmfConfig);
+}
+
+QString treeByName(const QString& name)
+{
+    return texmfByName.value(name.toUpper());
+}
+
+QString fileDate(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QString();
+    return info.lastModified().toString(QStringLiteral("yyyy-MM-dd"));
 }
 
 } // namespace qlk

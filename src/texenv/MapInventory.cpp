@@ -1,0 +1,141 @@
+#include "texenv/MapInventory.h"
+
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "platform/Quote.h"
+#include "services/RunLog.h"
+#include "services/Runners.h"
+#include "texenv/ScanParse.h"
+#include "texenv/ScanSteps.h"
+#include "texenv/TexEnv.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace qlk {
+
+void getmaps()
+{
+    guardBounds("getmaps", [] {
+        const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
+        const QString active = runShellQuiet(kpsewhich + QStringLiteral(" pdftex.map"));
+        if (!active.contains(QLatin1String("pdftex/"))) {
+            bailOut(QStringLiteral("pdftex.map not found in your TeX trees. This should not happen. "
+                                   "Check that your TeX is functional."),
+                    true, false);
+            return;
+        }
+        mapRoot = pdftexMapRoot(active);
+        const QDateTime activeDate = QFileInfo(active).lastModified();
+        otherPdftexMaps = runShell(kpsewhich + QStringLiteral(" -all pdftex.map")).split(lf);
+        int found = -1;
+        for (int i = 0; i < otherPdftexMaps.size(); ++i) {
+            if (trimWhite(otherPdftexMaps.at(i)) == active) {
+                found = i;
+                break;
+            }
+        }
+        if (found < 0) {
+            bailOut(QStringLiteral("Problem locating pdftex.map"), true, false);
+            return;
+        }
+        otherPdftexMaps.removeAt(found);
+        mapListTags << QStringLiteral("[M0]");
+        mapListPaths << mapRoot;
+        mapListDates << fileDate(active);
+        newerMapCopy = false;
+        int counter = 1;
+        for (QString& entry : otherPdftexMaps) {
+            const QString path = trimWhite(entry);
+            if (path.isEmpty())
+                continue;
+            const QDateTime date = QFileInfo(path).lastModified();
+            if (date.isValid() && activeDate.isValid() && date > activeDate)
+                newerMapCopy = true;
+            entry = trimWhite(pdftexMapRoot(path));
+            mapListTags << QStringLiteral("[M%1]").arg(counter);
+            mapListPaths << entry;
+            mapListDates << fileDate(path);
+            ++counter;
+        }
+    });
+}
+
+void distMaps()
+{
+    mapDict.clear();
+    QStringList roots{texmfDist + QStringLiteral("/fonts/map/dvips")};
+    for (const QString& tree : texmfTrees) {
+        if (treeRoleOf(tree).isEmpty() && !isPersonalPath(tree))
+            roots << tree + QStringLiteral("/fonts/map/dvips");
+    }
+    QStringList found = findFilesByName(roots, QStringLiteral("*.map"));
+    // A later path with the same name replaces an earlier one; sorted so
+    // that which one wins does not depend on the folder walk.
+    found.sort();
+    for (const QString& path : found)
+        mapDict.insert(path.section(QLatin1Char('/'), -1), path);
+}
+
+QStringList findMapFiles(const QStringList& folders, bool skipUpdmap)
+{
+    QStringList existing;
+    for (const QString& folder : folders) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            existing << folder;
+    }
+    if (existing.isEmpty())
+        return {};
+    runShellQuiet(systemProgram(QStringLiteral("find")) + QLatin1Char(' ') + shellJoin(existing) +
+                  QStringLiteral(" -name ") + shellQuote(QStringLiteral("*.map")));
+    // A subfolder find cannot enter makes it fail; what it did list still counts.
+    QStringList paths;
+    for (const QString& line : lastShell.output.split(lf)) {
+        const QString path = trimWhite(line);
+        if (path.isEmpty())
+            continue;
+        if (skipUpdmap && path.contains(QLatin1String("/updmap/"), Qt::CaseInsensitive))
+            continue;
+        paths << path;
+    }
+    return paths;
+}
+
+QStringList deprecatedMapFiles()
+{
+    return findMapFiles({texmfHome + QStringLiteral("/dvips"), texmfLocal + QStringLiteral("/dvips"),
+                         texmfVar + QStringLiteral("/dvips")},
+                        false);
+}
+
+void registerMaps(const QStringList& paths, QStringList& list)
+{
+    for (const QString& path : paths) {
+        list << path;
+        const QString name = path.section(QLatin1Char('/'), -1);
+        if (mapDict.contains(name)) {
+            const QString text = QStringLiteral("Alert!! Found competing .map files: ") + QString(lf) +
+                                 path + QString(lf) + mapDict.value(name);
+            logLine(text);
+            msgBox(text);
+        }
+        mapDict.insert(name, path);
+    }
+}
+
+void scanFontMaps()
+{
+    localMapFiles.clear();
+    personalMapFiles.clear();
+    impermanentMapFiles.clear();
+    registerMaps(findMapFiles({texmfLocal + QStringLiteral("/fonts/map/dvips")}, false), localMapFiles);
+    const QString personal = texmfHome + QStringLiteral("/fonts/map/dvips");
+    runShellQuiet(QStringLiteral("/bin/mkdir -p ") + shellQuote(personal));
+    registerMaps(findMapFiles({personal}, true), personalMapFiles);
+    const QString impermanent = texmfVar + QStringLiteral("/fonts/map/dvips");
+    runShell(QStringLiteral("/bin/mkdir -p ") + shellQuote(impermanent));
+    registerMaps(findMapFiles({impermanent}, true), impermanentMapFiles);
+}
+
+} // namespace qlk

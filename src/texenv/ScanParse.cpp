@@ -1,0 +1,207 @@
+#include "texenv/ScanParse.h"
+
+#include "services/Runners.h"
+
+#include <QRegularExpression>
+
+namespace qlk {
+
+QString yearFromRoot(const QString& selfAutoParent)
+{
+    QString root = trimWhite(selfAutoParent);
+    while (root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    const QString last = root.section(QLatin1Char('/'), -1);
+    static const QRegularExpression fourDigits(QStringLiteral("^\\d{4}$"));
+    return fourDigits.match(last).hasMatch() ? last : QString();
+}
+
+QString yearFromTexVersion(const QString& versionText)
+{
+    const QString first = versionText.section(QLatin1Char('\n'), 0, 0);
+    static const QRegularExpression year(QStringLiteral("TeX Live (\\d{4})"));
+    const QRegularExpressionMatch m = year.match(first);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+int yearValue(const QString& year)
+{
+    int value = 0;
+    for (QChar c : year) {
+        if (!c.isDigit())
+            break;
+        value = value * 10 + c.digitValue();
+        if (value > 100000)
+            break;
+    }
+    return value;
+}
+
+bool adminFromGroups(const QString& idOutput)
+{
+    const QStringList words = idOutput.split(QRegularExpression(QStringLiteral("\\s+")),
+                                             Qt::SkipEmptyParts);
+    for (const QString& w : words) {
+        if (w == QLatin1String("admin") || w == QLatin1String("sudo") || w == QLatin1String("wheel"))
+            return true;
+    }
+    return false;
+}
+
+namespace {
+QString withoutMarkers(QString text)
+{
+    text.remove(QStringLiteral("!!"));
+    text.remove(QLatin1Char('{'));
+    text.remove(QLatin1Char('}'));
+    return text;
+}
+
+QString withoutFinalSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+} // namespace
+
+QStringList parseTexmfPath(const QString& answer)
+{
+    QStringList trees;
+    for (const QString& entry : withoutMarkers(trimWhite(answer)).split(QLatin1Char(','))) {
+        const QString tree = withoutFinalSlash(trimWhite(entry));
+        if (!tree.isEmpty())
+            trees << tree;
+    }
+    return trees;
+}
+
+const QStringList& treeVariableNames()
+{
+    static const QStringList names{
+        QStringLiteral("TEXMFCONFIG"),    QStringLiteral("TEXMFVAR"),
+        QStringLiteral("TEXMFHOME"),      QStringLiteral("TEXMFSYSCONFIG"),
+        QStringLiteral("TEXMFSYSVAR"),    QStringLiteral("TEXMFLOCAL"),
+        QStringLiteral("TEXMFDIST")};
+    return names;
+}
+
+QString treeQueryTemplate()
+{
+    QStringList vars;
+    for (const QString& name : treeVariableNames())
+        vars << QLatin1Char('$') + name;
+    return vars.join(QLatin1Char('\n'));
+}
+
+QMap<QString, QString> parseTreeAnswer(const QString& answer)
+{
+    QMap<QString, QString> trees;
+    const QStringList lines = answer.split(QLatin1Char('\n'));
+    const QStringList& names = treeVariableNames();
+    for (int i = 0; i < names.size(); ++i) {
+        QString value = i < lines.size() ? trimWhite(lines.at(i)) : QString();
+        // kpsewhich leaves a variable it does not know as it stands.
+        if (value.startsWith(QLatin1Char('$')))
+            value.clear();
+        value = withoutMarkers(value);
+        // A tree given as a list of folders: its first folder.
+        value = withoutFinalSlash(trimWhite(value.section(QLatin1Char(','), 0, 0)));
+        trees.insert(names.at(i), value);
+    }
+    return trees;
+}
+
+MapLine parseMapLine(const QString& line)
+{
+    MapLine result;
+    // "# " at the very start marks a comment; the test is on the untrimmed line.
+    if (line.startsWith(QLatin1String("# ")))
+        return result;
+    const QString trimmed = trimWhite(line);
+    if (!trimmed.endsWith(QLatin1String(".map"), Qt::CaseInsensitive))
+        return result;
+    // Words are separated by single blanks only: "Map\tx.map" is one word.
+    const QStringList words = trimmed.split(QLatin1Char(' '));
+    result.isMap = true;
+    result.name = words.last();
+    result.disabled = words.first() == QLatin1String("#!");
+    return result;
+}
+
+void collectMapStates(const QString& text, NoCaseDict<int>& states)
+{
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const MapLine m = parseMapLine(line);
+        if (m.isMap)
+            states.insert(m.name, m.disabled ? 1 : 0);
+    }
+}
+
+void compareMapStates(const NoCaseDict<int>& dist, const NoCaseDict<int>& local,
+                      QStringList& disabled, QStringList& added)
+{
+    disabled.clear();
+    added.clear();
+    for (const QString& key : dist.keys()) {
+        if (local.contains(key) && local.value(key) == 1)
+            disabled << key;
+    }
+    for (const QString& key : local.keys()) {
+        if (!dist.contains(key) && local.value(key) == 0)
+            added << key;
+    }
+    disabled.sort();
+    added.sort();
+}
+
+void appendCfgText(QString& combined, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    if (!combined.isEmpty() && !combined.endsWith(QLatin1Char('\n')))
+        combined += QLatin1Char('\n');
+    combined += text;
+}
+
+QString optionValue(const QString& combinedText, const QString& name)
+{
+    if (name.isEmpty())
+        return QString();
+    // A line feed in front so that an option on the text's first line counts too.
+    const QString text = QLatin1Char('\n') + combinedText;
+    const QString marker = QLatin1Char('\n') + name;
+    const int at = int(text.lastIndexOf(marker));
+    if (at < 0)
+        return QString();
+    const QString rest = text.mid(at + marker.size());
+    return trimWhite(rest.section(QLatin1Char('\n'), 0, 0));
+}
+
+QMap<QString, QString> parseShowOptions(const QString& output)
+{
+    QMap<QString, QString> values;
+    static const QRegularExpression line(QStringLiteral("^([A-Za-z0-9]+)=(.*) \\(([^()]*)\\)\\s*$"));
+    for (const QString& l : output.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = line.match(l);
+        if (!m.hasMatch())
+            continue;
+        QString value = m.captured(2);
+        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+            value = value.mid(1, value.size() - 2);
+        values.insert(m.captured(1), value);
+    }
+    return values;
+}
+
+QString pdftexMapRoot(const QString& mapPath)
+{
+    const QString path = trimWhite(mapPath);
+    const int at = int(path.indexOf(QLatin1String("pdftex/")));
+    if (at >= 0)
+        return path.left(at);
+    const int slash = int(path.lastIndexOf(QLatin1Char('/')));
+    return slash >= 0 ? path.left(slash + 1) : QString();
+}
+
+} // namespace qlk

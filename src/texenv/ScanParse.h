@@ -1,0 +1,69 @@
+#pragma once
+#include "texenv/TexEnv.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace qlk {
+
+// Readers of what kpsewhich, tex, id and updmap answer, and of updmap.cfg
+// text. Pure functions over text; the start-up scan feeds them.
+
+// The TeX Live year from SELFAUTOPARENT: its last path component when that
+// is four digits (/usr/local/texlive/2022), else the empty text (Debian's "/").
+QString yearFromRoot(const QString& selfAutoParent);
+// The year in the first line of `tex --version`
+// ("TeX 3.141592653 (TeX Live 2022/Debian)"), or the empty text.
+QString yearFromTexVersion(const QString& versionText);
+// The numeric value of a year text; a text that does not begin with a
+// digit counts as 0.
+int yearValue(const QString& year);
+
+// Whether the words of `id -Gn` name an administrators' group.
+bool adminFromGroups(const QString& idOutput);
+
+// The TEXMF search path as kpsewhich -var-value=TEXMF gives it: markers
+// "!!" and braces removed, split at commas, empty entries dropped.
+QStringList parseTexmfPath(const QString& answer);
+
+// The seven trees the program knows by name, in the order of texmfVarNames.
+const QStringList& treeVariableNames();
+// The argument for one `kpsewhich -expand-var` call that answers every
+// named tree, one a line (not yet quoted for the shell).
+QString treeQueryTemplate();
+// Name -> tree from that answer; a variable kpsewhich does not know (left
+// as "$NAME") or an empty line gives the empty text.
+QMap<QString, QString> parseTreeAnswer(const QString& answer);
+
+// One line of updmap.cfg as the map readers see it.
+struct MapLine {
+    bool isMap = false;    // a line naming a font map
+    bool disabled = false; // its first word is exactly "#!"
+    QString name;          // the map file's name (the last word)
+};
+MapLine parseMapLine(const QString& line);
+// Map name -> 1 (disabled) or 0 (enabled) over every line of `text`; a
+// later line for a name wins.
+void collectMapStates(const QString& text, NoCaseDict<int>& states);
+// mapsDisabled and mapsAdded from the two state tables, sorted.
+void compareMapStates(const NoCaseDict<int>& dist, const NoCaseDict<int>& local,
+                      QStringList& disabled, QStringList& added);
+
+// Appends one updmap.cfg text to `combined`, putting a line feed between
+// them when `combined` does not end with one, so that a file without a
+// final line feed does not run into the next file's first line.
+void appendCfgText(QString& combined, const QString& text);
+
+// The value an updmap.cfg text gives the option `name`: the rest of the
+// last line that begins with the name, trimmed; the empty text when no
+// line does.
+QString optionValue(const QString& combinedText, const QString& name);
+// Name -> value from `updmap --showoption A --showoption B` ("A=value (origin)").
+QMap<QString, QString> parseShowOptions(const QString& output);
+
+// The root of a pdftex.map copy: the text before its first "pdftex/"; for a
+// copy elsewhere, its folder with a final "/".
+QString pdftexMapRoot(const QString& mapPath);
+
+} // namespace qlk

@@ -1,0 +1,36 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+
+namespace qlk {
+
+// The steps of the start-up scan that need no window, in the order init
+// runs them. Each returns false when it has asked the program to quit; the
+// scan then goes no further.
+
+// Runs `body`; an index out of range inside it shows "Out of Bounds error
+// in <routine>!" and quits. False when it quit.
+bool guardBounds(const char* routine, const std::function<void()>& body);
+
+// A fatal check: shows and/or logs `text`, then asks the program to quit.
+void bailOut(const QString& text, bool show, bool log);
+
+// Who the user is, which TeX Live the shell reaches and its year (refusing
+// one older than 2013), and the trees by name.
+bool findInstallation();
+// The administrator test alone (id -Gn).
+void findAdminStatus();
+// The year of the installation from kpsewhich (SELFAUTOPARENT) or from
+// `tex --version`; the refusal when it is below 2013.
+bool checkTexYear();
+// The TEXMF search path and the seven named trees; a named tree kpsewhich
+// does not report stops the scan.
+bool findTrees();
+// Opens the run log in the home folder and writes an empty line and
+// "Starting Quillmark2013 at " with the date and time.
+void logStart();
+// The refusal for an old or unknown TeX Live.
+extern const char* const kOldTexLiveMessage;
+
+} // namespace qlk
