@@ -1,6 +1,7 @@
 #include "app/App.h"
 
 #include "app/MenuBar1.h"
+#include "fontinfo/DVIwindow.h"
 #include "mainwindow/Window1.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
@@ -53,7 +54,7 @@ const Binding kBindings[] = {
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, false},
-    {"InfoExamineDVI", &App::_InfoExamineDVI_Action, false},
+    {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
     {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
     {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, false},
     {"FileAbout", &App::_FileAbout_Action, true},
@@ -217,7 +218,11 @@ bool App::_FileAddmathalphabet_Action() { return false; }
 bool App::_FileInstallMinionPro_Action() { return false; }
 bool App::_FileUninstallFontFamily_Action() { return false; }
 bool App::_InfoEnabledisablemaps_Action() { return false; }
-bool App::_InfoExamineDVI_Action() { return false; }
+bool App::_InfoExamineDVI_Action()
+{
+    showWindow(DVIwindow::instance());
+    return true;
+}
 bool App::_FileAfm2tfm_Action() { return false; }
 bool App::_FileConvertnamestoBerryform_Action() { return false; }
 bool App::_InfoOtfInfo_Action() { return false; }

@@ -123,7 +123,6 @@ void InspectList::dragMoveEvent(QDragMoveEvent* event)
 
 void InspectList::dropEvent(QDropEvent* event)
 {
-    qWarning("DROP %d", int(droppedPaths(event->mimeData()).size()));
     const QStringList paths = droppedPaths(event->mimeData());
     if (!onDrop || paths.isEmpty()) {
         event->ignore();
