@@ -14,7 +14,7 @@ packages=(
   libgtest-dev libgmock-dev
   texlive-base texlive-binaries tex-common texlive-fonts-recommended
   texlive-latex-base texlive-latex-recommended texlive-plain-generic
-  texlive-font-utils lcdf-typetools t1utils fonts-lmodern lmodern ghostscript
+  texlive-font-utils lcdf-typetools t1utils fonts-lmodern lmodern ghostscript fonts-dejavu-core
   zip unzip xvfb xauth
 )
 
