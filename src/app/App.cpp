@@ -2,6 +2,7 @@
 
 #include "app/MenuBar1.h"
 #include "fontinfo/DVIwindow.h"
+#include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
@@ -58,7 +59,7 @@ const Binding kBindings[] = {
     {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
     {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, false},
     {"FileAbout", &App::_FileAbout_Action, true},
-    {"InfoOtfInfo", &App::_InfoOtfInfo_Action, false},
+    {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, false},
     {"Fileautoinst", &App::_Fileautoinst_Action, false},
     {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, false},
@@ -225,7 +226,11 @@ bool App::_InfoExamineDVI_Action()
 }
 bool App::_FileAfm2tfm_Action() { return false; }
 bool App::_FileConvertnamestoBerryform_Action() { return false; }
-bool App::_InfoOtfInfo_Action() { return false; }
+bool App::_InfoOtfInfo_Action()
+{
+    showWindow(lcdftoolsWindow::instance());
+    return true;
+}
 bool App::_InfoOtherupdmapoptions_Action() { return false; }
 bool App::_Fileautoinst_Action() { return false; }
 bool App::_FileInstallMinion2Pro_Action() { return false; }
