@@ -78,7 +78,7 @@ QString measureFont(const QString& ext, const QString& path)
     const QString folder = makeScratchFolder(documentsFolder());
     if (folder.isEmpty())
         return QString();
-    runShell(systemProgram(QStringLiteral("cp")) + QLatin1Char(' ') + shellQuote(path) + QLatin1Char(' ') +
+    runShell(shellQuote(systemProgram(QStringLiteral("cp"))) + QLatin1Char(' ') + shellQuote(path) + QLatin1Char(' ') +
              shellQuote(folder));
     if (lastShell.errorCode != 0) {
         // Nothing was copied: take the empty folder away again.
@@ -90,9 +90,9 @@ QString measureFont(const QString& ext, const QString& path)
     QString metric = folder + QStringLiteral("/tmp.afm");
     QString converter;
     if (e == QLatin1String(".pfb") || e == QLatin1String(".pfa"))
-        converter = texProgram(QStringLiteral("t1rawafm"));
+        converter = shellQuote(texProgram(QStringLiteral("t1rawafm")));
     else if (e == QLatin1String(".ttf"))
-        converter = texProgram(QStringLiteral("ttf2afm"));
+        converter = shellQuote(texProgram(QStringLiteral("ttf2afm")));
     else if (e == QLatin1String(".afm"))
         metric = folder + QLatin1Char('/') + fileName;
     if (!converter.isEmpty())

@@ -96,21 +96,21 @@ std::optional<int> afmCharacterTop(const QString& afm, const QString& character)
 
 std::optional<int> afmMetric(const QString& outlineFile, const QString& character, const QString& folder)
 {
-    const QString found = runShellQuiet(texProgram(QStringLiteral("kpsewhich")) + QLatin1Char(' ') +
+    const QString found = runShellQuiet(shellQuote(texProgram(QStringLiteral("kpsewhich"))) + QLatin1Char(' ') +
                                         shellQuote(outlineFile))
                               .section(QLatin1Char('\n'), 0, 0);
     if (found.isEmpty())
         return std::nullopt;
-    runShell(systemProgram(QStringLiteral("cp")) + QLatin1Char(' ') + shellQuote(found) + QLatin1Char(' ') +
+    runShell(shellQuote(systemProgram(QStringLiteral("cp"))) + QLatin1Char(' ') + shellQuote(found) + QLatin1Char(' ') +
              shellQuote(folder));
     if (lastShell.errorCode != 0)
         return std::nullopt;
     const QString ext = outlineFile.right(3).toLower();
     QString converter;
     if (ext == QLatin1String("pfb") || ext == QLatin1String("pfa"))
-        converter = texProgram(QStringLiteral("t1rawafm"));
+        converter = shellQuote(texProgram(QStringLiteral("t1rawafm")));
     else if (ext == QLatin1String("ttf"))
-        converter = texProgram(QStringLiteral("ttf2afm"));
+        converter = shellQuote(texProgram(QStringLiteral("ttf2afm")));
     else
         return std::nullopt;
     runShell(QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") + converter +
@@ -137,10 +137,10 @@ std::optional<int> traceFont(const QString& fontName, const QString& character, 
         // A virtual font: its property list tells which font the character comes from.
         const QString q = shellQuote(folder);
         const QString f = shellQuote(fontName);
-        runShell(systemProgram(QStringLiteral("cp")) + QLatin1Char(' ') + shellQuote(lines.at(0)) + QLatin1Char(' ') + q +
-                 QStringLiteral(" && ") + systemProgram(QStringLiteral("cp")) + QLatin1Char(' ') +
+        runShell(shellQuote(systemProgram(QStringLiteral("cp"))) + QLatin1Char(' ') + shellQuote(lines.at(0)) + QLatin1Char(' ') + q +
+                 QStringLiteral(" && ") + shellQuote(systemProgram(QStringLiteral("cp"))) + QLatin1Char(' ') +
                  shellQuote(lines.at(1)) + QLatin1Char(' ') + q + QStringLiteral(" && cd ") + q +
-                 QStringLiteral(" && ") + texProgram(QStringLiteral("vftovp")) + QLatin1Char(' ') + f +
+                 QStringLiteral(" && ") + shellQuote(texProgram(QStringLiteral("vftovp"))) + QLatin1Char(' ') + f +
                  QLatin1Char(' ') + f + QLatin1Char(' ') + f);
         if (lastShell.errorCode != 0)
             return std::nullopt;

@@ -39,7 +39,7 @@ void fontTable(const QString& folder, const QString& package)
     f.write(doc.toUtf8());
     f.close();
     runShell(QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") +
-             texProgram(QStringLiteral("pdflatex")) + QStringLiteral(" testtable"));
+             shellQuote(texProgram(QStringLiteral("pdflatex"))) + QStringLiteral(" testtable"));
     if (lastShell.errorCode == 0)
         openWithDefault(folder + QStringLiteral("/testtable.pdf"));
 }

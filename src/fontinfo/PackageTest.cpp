@@ -238,7 +238,7 @@ QString testPackage(const QString& family, const QString& pkg, const QString& ex
     f.close();
 
     runShell(QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") +
-             texProgram(QStringLiteral("pdflatex")) + QStringLiteral(" test"));
+             shellQuote(texProgram(QStringLiteral("pdflatex"))) + QStringLiteral(" test"));
     if (lastShell.errorCode == 0)
         openWithDefault(folder + QStringLiteral("/test.pdf"));
     return folder;

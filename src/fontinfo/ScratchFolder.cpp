@@ -31,7 +31,7 @@ bool removeScratchFolder(const QString& folder)
 {
     if (folder.isEmpty())
         return false;
-    runShell(systemProgram(QStringLiteral("rm")) + QStringLiteral(" -Rf ") + shellQuote(folder));
+    runShell(shellQuote(systemProgram(QStringLiteral("rm"))) + QStringLiteral(" -Rf ") + shellQuote(folder));
     return lastShell.errorCode == 0;
 }
 

@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 
 #include "fontinfo/FontMetric.h"
+#include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Quote.h"
 #include "support/TestEnv.h"
@@ -29,6 +30,7 @@ QString ownTempFolder(const test::TestEnv& env)
     const QString tmp = env.root() + QStringLiteral("/tmp");
     QDir().mkpath(tmp);
     ::setenv("TMPDIR", tmp.toUtf8().constData(), 1);
+    EXPECT_EQ(tempFolder(), tmp);
     return tmp;
 }
 
