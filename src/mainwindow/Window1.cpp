@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
+#include "prefs/PrefsWindow.h"
 #include "services/RunLog.h"
 #include "texenv/ScanSteps.h"
 #include "texenv/TexEnv.h"
@@ -604,6 +605,7 @@ void Window1::UpdmapOpts(bool)
 
 void Window1::showprefs()
 {
+    PrefsWindow::showModal();
 }
 
 void Window1::PushButton1_Action()
