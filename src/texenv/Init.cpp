@@ -14,6 +14,7 @@
 #include "texenv/UpdmapCfg.h"
 
 #include <QFileInfo>
+#include <QPointer>
 
 namespace qlk {
 
@@ -39,9 +40,12 @@ void showDeprecatedMaps()
     DeprecatedWin* window = DeprecatedWin::instance();
     for (const QString& path : found)
         window->addRow(path);
+    QPointer<DeprecatedWin> guard(window);
     dialogs().runModal(window);
-    // A fresh window at the next scan, not one that still lists these rows.
-    window->close();
+    // A fresh window at the next scan, not one that still lists these rows
+    // (a modal run may have deleted it already).
+    if (guard)
+        guard->close();
 }
 
 bool connectDatabase()

@@ -2,6 +2,7 @@
 #include "services/Privileged.h"
 #include "services/RunLog.h"
 #include "support/TestEnv.h"
+#include "texenv/ScanSteps.h"
 #include "texenv/TexEnv.h"
 #include "texenv/UpdmapCfg.h"
 
@@ -127,4 +128,13 @@ TEST(UpdmapLocalMerge, AppendsAsOneRootLineAndRemovesOnlyAfterwards)
     r = runBash(stripSudo(command));
     EXPECT_NE(r.exitCode, 0);
     EXPECT_TRUE(QFile::exists(tree + "/web2c/updmap-local.cfg"));
+}
+
+TEST(OutOfBounds, NamesTheRoutineAndQuits)
+{
+    test::TestEnv env;
+    const QStringList six(6);
+    EXPECT_FALSE(guardBounds("init", [&] { checkedAt(six, 6); }));
+    EXPECT_EQ(env.dialogs.messages, QStringList{"Out of Bounds error in init!"});
+    EXPECT_EQ(env.quits, 1);
 }
