@@ -2,6 +2,7 @@
 
 #include "app/MenuBar1.h"
 #include "fontinfo/DVIwindow.h"
+#include "fontinfo/TFMWindow.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
 #include "platform/Dialogs.h"
@@ -49,7 +50,7 @@ const Binding kBindings[] = {
     {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, false},
     {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, false},
     {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, false},
-    {"ViewTFM", &App::_ViewTFM_Action, false},
+    {"ViewTFM", &App::_ViewTFM_Action, true},
     {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
@@ -213,7 +214,11 @@ bool App::_InfoGetxheight_Action() { return false; }
 bool App::_InfoCataloguefdfiles_Action() { return false; }
 bool App::_FileGrabFSFontFamily_Action() { return false; }
 bool App::_FileFindAllDuplicates_Action() { return false; }
-bool App::_ViewTFM_Action() { return false; }
+bool App::_ViewTFM_Action()
+{
+    showWindow(TFMWindow::instance());
+    return true;
+}
 bool App::_FileFontinstMath_Action() { return false; }
 bool App::_FileAddmathalphabet_Action() { return false; }
 bool App::_FileInstallMinionPro_Action() { return false; }
