@@ -18,7 +18,7 @@ namespace qlk {
 void getmaps()
 {
     guardBounds("getmaps", [] {
-        const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
+        const QString kpsewhich = texCommand(QStringLiteral("kpsewhich"));
         const QString active = runShellQuiet(kpsewhich + QStringLiteral(" pdftex.map"));
         if (!active.contains(QLatin1String("pdftex/"))) {
             bailOut(QStringLiteral("pdftex.map not found in your TeX trees. This should not happen. "
@@ -87,7 +87,7 @@ QStringList findMapFiles(const QStringList& folders, bool skipUpdmap)
     }
     if (existing.isEmpty())
         return {};
-    runShellQuiet(systemProgram(QStringLiteral("find")) + QLatin1Char(' ') + shellJoin(existing) +
+    runShellQuiet(systemCommand(QStringLiteral("find")) + QLatin1Char(' ') + shellJoin(existing) +
                   QStringLiteral(" -name ") + shellQuote(QStringLiteral("*.map")));
     // A subfolder find cannot enter makes it fail; what it did list still counts.
     QStringList paths;

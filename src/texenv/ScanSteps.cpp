@@ -28,6 +28,16 @@ bool guardBounds(const char* routine, const std::function<void()>& body)
     }
 }
 
+QString texCommand(const QString& name)
+{
+    return shellQuote(texProgram(name));
+}
+
+QString systemCommand(const QString& name)
+{
+    return shellQuote(systemProgram(name));
+}
+
 void bailOut(const QString& text, bool show, bool log)
 {
     if (log)
@@ -39,19 +49,19 @@ void bailOut(const QString& text, bool show, bool log)
 
 void findAdminStatus()
 {
-    isAdmin = adminFromGroups(runShell(systemProgram(QStringLiteral("id")) + QStringLiteral(" -Gn")));
+    isAdmin = adminFromGroups(runShell(systemCommand(QStringLiteral("id")) + QStringLiteral(" -Gn")));
 }
 
 bool checkTexYear()
 {
-    selfAutoParent = runShell(texProgram(QStringLiteral("kpsewhich")) +
+    selfAutoParent = runShell(texCommand(QStringLiteral("kpsewhich")) +
                               QStringLiteral(" -var-value=SELFAUTOPARENT"));
     texYear = yearFromRoot(selfAutoParent);
     // Distributions that install TeX Live below / (Debian) name the year
     // only in the version line.
     if (texYear.isEmpty())
         texYear = yearFromTexVersion(
-            runShellQuiet(texProgram(QStringLiteral("tex")) + QStringLiteral(" --version")));
+            runShellQuiet(texCommand(QStringLiteral("tex")) + QStringLiteral(" --version")));
     if (yearValue(texYear) < 2013) {
         bailOut(QString::fromLatin1(kOldTexLiveMessage), true, false);
         return false;
@@ -61,7 +71,7 @@ bool checkTexYear()
 
 bool findTrees()
 {
-    const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
+    const QString kpsewhich = texCommand(QStringLiteral("kpsewhich"));
     texmfTrees = parseTexmfPath(runShell(kpsewhich + QStringLiteral(" -var-value=TEXMF")));
     texmfVarNames = treeVariableNames();
     const QMap<QString, QString> named = parseTreeAnswer(

@@ -13,6 +13,11 @@ namespace qlk {
 // in <routine>!" and quits. False when it quit.
 bool guardBounds(const char* routine, const std::function<void()>& body);
 
+// A TeX program or a system program as the first word of a command line
+// (quoted: the TeX folder may be anywhere).
+QString texCommand(const QString& name);
+QString systemCommand(const QString& name);
+
 // A fatal check: shows and/or logs `text`, then asks the program to quit.
 void bailOut(const QString& text, bool show, bool log);
 

@@ -155,7 +155,7 @@ bool scanUpdmapFiles()
     if (!mergeUpdmapLocal())
         return false;
     const QString answer =
-        runShell(texProgram(QStringLiteral("kpsewhich")) + QStringLiteral(" -all updmap.cfg"));
+        runShell(texCommand(QStringLiteral("kpsewhich")) + QStringLiteral(" -all updmap.cfg"));
     QStringList found;
     for (const QString& line : answer.split(lf)) {
         if (!trimWhite(line).isEmpty())
@@ -204,7 +204,7 @@ QStringList updmapOptionValues(const QString& combinedText, const QStringList& n
     }
     if (unset.isEmpty())
         return values;
-    QString command = texProgram(QStringLiteral("updmap-sys"));
+    QString command = texCommand(QStringLiteral("updmap-sys"));
     for (const QString& name : unset)
         command += QStringLiteral(" --showoption ") + shellQuote(name);
     runShellQuiet(command);

@@ -399,15 +399,16 @@ void standInTexbin(test::TestEnv& env, const QString& selfAutoParent, const QStr
     env.writeFile("answers/texmf", texmf.toUtf8());
     env.writeFile("answers/trees", trees.toUtf8());
     const QString a = env.root() + "/answers/";
-    env.writeScript("texbin/kpsewhich", QStringLiteral("case \"$1\" in\n"
+    env.writeScript("tex bin/kpsewhich", QStringLiteral("case \"$1\" in\n"
                                                        "  -var-value=SELFAUTOPARENT) cat '%1sap';;\n"
                                                        "  -var-value=TEXMF) cat '%1texmf';;\n"
                                                        "  -expand-var=*) cat '%1trees';;\n"
                                                        "esac\n")
                                             .arg(a));
     if (!texVersion.isEmpty())
-        env.writeScript("texbin/tex", "echo '" + texVersion + "'\n");
-    setTexbinForTesting(env.root() + "/texbin");
+        env.writeScript("tex bin/tex", "echo '" + texVersion + "'\n");
+    // A blank in the folder: program paths must be quoted too.
+    setTexbinForTesting(env.root() + "/tex bin");
 }
 } // namespace
 
