@@ -3,6 +3,7 @@
 #include "app/MenuBar1.h"
 #include "fontinfo/DVIwindow.h"
 #include "fontinfo/TFMWindow.h"
+#include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
 #include "platform/Dialogs.h"
@@ -58,7 +59,7 @@ const Binding kBindings[] = {
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, false},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
     {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
-    {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, false},
+    {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, true},
     {"FileAbout", &App::_FileAbout_Action, true},
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, false},
@@ -230,7 +231,11 @@ bool App::_InfoExamineDVI_Action()
     return true;
 }
 bool App::_FileAfm2tfm_Action() { return false; }
-bool App::_FileConvertnamestoBerryform_Action() { return false; }
+bool App::_FileConvertnamestoBerryform_Action()
+{
+    showWindow(ToBerryWin::instance());
+    return true;
+}
 bool App::_InfoOtfInfo_Action()
 {
     showWindow(lcdftoolsWindow::instance());

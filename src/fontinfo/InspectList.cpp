@@ -23,6 +23,16 @@ public:
         QStyledItemDelegate::paint(painter, option, index);
     }
 };
+
+// Columns that are not to be edited get no editor.
+class ReadOnlyDelegate : public StripeDelegate {
+public:
+    using StripeDelegate::StripeDelegate;
+    QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        return nullptr;
+    }
+};
 } // namespace
 
 QStringList droppedPaths(const QMimeData* mime)
@@ -58,9 +68,22 @@ InspectList::InspectList(const QStringList& headings, const QList<int>& percentW
     applyWidths();
 }
 
+void InspectList::setEditableColumn(int column)
+{
+    editableColumn_ = column;
+    for (int i = 0; i < columnCount(); ++i) {
+        if (i != column)
+            setItemDelegateForColumn(i, new ReadOnlyDelegate(this));
+    }
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed);
+}
+
 int InspectList::addRow(const QStringList& cells)
 {
     auto* item = new QTreeWidgetItem(this);
+    if (editableColumn_ >= 0)
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
     for (int i = 0; i < cells.size(); ++i)
         item->setText(i, cells.at(i));
     return topLevelItemCount() - 1;

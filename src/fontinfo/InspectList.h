@@ -19,6 +19,9 @@ public:
     // without files or folders is not offered to it.
     std::function<void(const QStringList& paths)> onDrop;
 
+    // Lets the user edit the cells of `column` in place (the others stay read-only).
+    void setEditableColumn(int column);
+
     int addRow(const QStringList& cells);
     void setCell(int row, int column, const QString& text);
     QString cell(int row, int column) const;
@@ -37,6 +40,7 @@ protected:
 private:
     void applyWidths();
     QList<int> percent_;
+    int editableColumn_ = -1;
 };
 
 // The local paths a drag carries (files and folders), in order.
