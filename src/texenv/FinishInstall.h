@@ -1,0 +1,33 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace qlk {
+
+// What an installed package holds, set by scanTDS or by an installer that
+// knows what it made, and read by finishInstall. finishInstall never resets
+// it: an installer that does not call scanTDS sets all of it itself.
+extern bool hasType1;        // Type 1 font files (.pfb, .pfa, .pfm)
+extern bool hasMF;           // Metafont sources
+extern bool hasTTF;          // TrueType fonts
+extern bool hasMaps;         // map files
+extern QStringList tdsMaps;  // map files to enable, bare names, ".map" optional
+extern QString tdsFolder;    // the TDS tree of the current job
+
+// Fills the summary from the files below tdsFolder and empties
+// overwriteFiles. A tree that cannot be entered counts nothing.
+void scanTDS();
+
+// Ends an installation: enables the new maps (updmap-sys for the system
+// trees, updmap-user for the personal ones), writes the main window's status
+// line and rescans. target 1: the fonts went into TEXMFLOCAL. Returns false
+// when a command failed (the status line then says what failed).
+bool finishInstall(int target);
+
+// The command lists of finishInstall. kind is "Map" or "MixedMap"; skip
+// leaves out the enabling and the rebuilding runs. Each returns true when
+// its commands succeeded.
+bool enableMapsSystem(const QString& kind, bool skip);
+bool enableMapsUser(const QString& kind, bool skip);
+
+} // namespace qlk
