@@ -1,18 +1,12 @@
 #include "fontinfo/FdReaders.h"
 
+#include "services/FileHelpers.h"
+
 #include <QFile>
 
 namespace qlk {
 
 namespace {
-
-QString readText(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(f.readAll());
-}
 
 bool inSet(const QString& value, std::initializer_list<const char*> set)
 {
@@ -63,7 +57,7 @@ QString fdEntryTfmName(const FdShapeEntry& entry)
 
 QString fdRegularFont(const QString& fdPath)
 {
-    for (const FdShapeEntry& e : fdShapeEntries(readText(fdPath))) {
+    for (const FdShapeEntry& e : fdShapeEntries(readTextFile(fdPath))) {
         if (e.size() < 5 || !inSet(e.at(3), {"n"}) || !isRegularSeries(e.at(2)))
             continue;
         const QString name = fdEntryTfmName(e);
@@ -83,7 +77,7 @@ QStringList fdBoldFonts(const QString& fdPath, const QString& series, const QStr
     else
         return {};
     QStringList names;
-    for (const FdShapeEntry& e : fdShapeEntries(readText(fdPath))) {
+    for (const FdShapeEntry& e : fdShapeEntries(readTextFile(fdPath))) {
         if (e.size() < 5 || e.at(3).trimmed().compare(shape, Qt::CaseInsensitive) != 0 || !wanted(e.at(2)))
             continue;
         const QString name = fdEntryTfmName(e);
@@ -95,7 +89,7 @@ QStringList fdBoldFonts(const QString& fdPath, const QString& series, const QStr
 
 QStringList plFontNames(const QString& path)
 {
-    const QString text = readText(path);
+    const QString text = readTextFile(path);
     if (text.isEmpty())
         return {};
     const QStringList pieces =

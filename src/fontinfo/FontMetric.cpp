@@ -1,5 +1,6 @@
 #include "fontinfo/FontMetric.h"
 
+#include "services/FileHelpers.h"
 #include "fontinfo/FontMeasure.h"
 #include "fontinfo/ScratchFolder.h"
 #include "platform/Dialogs.h"
@@ -16,14 +17,6 @@
 namespace qlk {
 
 namespace {
-
-QString readText(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromLatin1(f.readAll());
-}
 
 QString beforeFirst(const QString& text, const QString& marker)
 {
@@ -118,7 +111,7 @@ std::optional<int> afmMetric(const QString& outlineFile, const QString& characte
     const QString afm = folder + QStringLiteral("/tmp.afm");
     if (!QFileInfo(afm).isFile())
         return std::nullopt;
-    return afmCharacterTop(readText(afm), character);
+    return afmCharacterTop(readLatin1File(afm), character);
 }
 
 std::optional<int> traceFont(const QString& fontName, const QString& character, double& scale,
@@ -144,7 +137,7 @@ std::optional<int> traceFont(const QString& fontName, const QString& character, 
                  QLatin1Char(' ') + f + QLatin1Char(' ') + f);
         if (lastShell.errorCode != 0)
             return std::nullopt;
-        const QString vpl = readText(folder + QLatin1Char('/') + fontName + QStringLiteral(".vpl"));
+        const QString vpl = readLatin1File(folder + QLatin1Char('/') + fontName + QStringLiteral(".vpl"));
         const VplFontList fonts = vplFontList(vpl);
         const std::optional<int> number = vplCharacterFont(vpl, character);
         if (!number || *number < 0 || *number >= fonts.names.size())

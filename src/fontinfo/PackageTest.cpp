@@ -1,5 +1,6 @@
 #include "fontinfo/PackageTest.h"
 
+#include "services/FileHelpers.h"
 #include "fontinfo/FdReaders.h"
 #include "fontinfo/ScratchFolder.h"
 #include "platform/Desktop.h"
@@ -60,14 +61,6 @@ const FdListingEntry* entryWithSuffix(const QList<FdListingEntry>& listing, cons
             return &e;
     }
     return nullptr;
-}
-
-QString readText(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(f.readAll());
 }
 
 } // namespace
@@ -214,7 +207,7 @@ QString testPackage(const QString& family, const QString& pkg, const QString& ex
         // Read the file under the name the search found: autoinst writes the
         // encoding in capitals (T1abc-LF.fd), and file names here are case-sensitive.
         const QString usefont = QStringLiteral("{\\usefont{") + ENC + QStringLiteral("}{") + family + def;
-        for (const FdShapeEntry& entry : fdShapeEntries(readText(main->path))) {
+        for (const FdShapeEntry& entry : fdShapeEntries(readTextFile(main->path))) {
             if (fdEntryTfmName(entry).isEmpty())
                 continue;
             const QString s = entry.at(2).trimmed();

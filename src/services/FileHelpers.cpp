@@ -66,6 +66,18 @@ void readLines(const QString& path)
         fileLines.removeLast();
 }
 
+QString readTextFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString readLatin1File(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
 QStringList readByteLines(const QString& path)
 {
     QFile f(path);

@@ -46,6 +46,11 @@ bool isTDSRoot(const QString& folder);
 // Nothing is written when the folder cannot be entered.
 void makeLsR(const QString& dir);
 
+// A whole file as UTF-8 text; the empty text when it cannot be read.
+QString readTextFile(const QString& path);
+// A whole file as Latin-1 text: every byte kept (font and metric files).
+QString readLatin1File(const QString& path);
+
 // The bytes of a file as Latin-1 text, line ends made LF, split at LF.
 // Font headers are bytes, not UTF-8.
 QStringList readByteLines(const QString& path);

@@ -1,4 +1,6 @@
 #include "mainwindow/Window1.h"
+
+#include "services/FileHelpers.h"
 #include "platform/Desktop.h"
 #include "services/Runners.h"
 #include "support/TestEnv.h"
@@ -14,12 +16,6 @@
 using namespace qlk;
 
 namespace {
-QString readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 void closeViewer()
 {
     if (QWidget* w = QApplication::activeModalWidget())
@@ -58,7 +54,7 @@ TEST_F(Viewer, SaveModeWritesLfLinesAndKeepsTheWindowWhenWritingFails)
     EXPECT_EQ(v->PushButton1->text(), QStringLiteral("Save"));
     v->TextArea1->setPlainText(QStringLiteral("a\nb"));
     v->PushButton1->click();
-    EXPECT_EQ(readAll(file), QStringLiteral("a\nb"));
+    EXPECT_EQ(readTextFile(file), QStringLiteral("a\nb"));
     EXPECT_FALSE(v->isVisible());
     closeViewer();
 

@@ -15,12 +15,6 @@
 
 using namespace qlk;
 
-static QString readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 TEST(ReadLines, LineEndsAreUnifiedAndTrailingBlankLinesDropped)
 {
     test::TestEnv env;
@@ -161,7 +155,7 @@ TEST(HostileNames, PassThroughWalksLsRAndCommandsAsData)
     EXPECT_EQ(collectedNames, QStringList{name});
 
     makeLsR(folder);
-    const QString lsR = readAll(folder + QStringLiteral("/ls-R"));
+    const QString lsR = readTextFile(folder + QStringLiteral("/ls-R"));
     EXPECT_TRUE(lsR.startsWith(QStringLiteral("% ls-R - - Created by Quillmark\n./:\n"))) << lsR.toStdString();
     EXPECT_TRUE(lsR.contains(name));
 

@@ -1,4 +1,6 @@
 #include "services/RunLog.h"
+
+#include "services/FileHelpers.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -7,12 +9,6 @@
 #include <gtest/gtest.h>
 
 using namespace qlk;
-
-static QString readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 TEST(RunLog, LinesGoOnlyWhereTheFirstOpenPointedAndAfterCloseAreDropped)
 {
@@ -33,7 +29,7 @@ TEST(RunLog, LinesGoOnlyWhereTheFirstOpenPointedAndAfterCloseAreDropped)
     closeLog();
     EXPECT_FALSE(logStream);
     logLine(QStringLiteral("after close")); // dropped
-    EXPECT_EQ(readAll(a + QStringLiteral("/QLKlogfile.txt")), QStringLiteral("one\none\ntwo\nlines\n"));
+    EXPECT_EQ(readTextFile(a + QStringLiteral("/QLKlogfile.txt")), QStringLiteral("one\none\ntwo\nlines\n"));
     EXPECT_FALSE(QFile::exists(b + QStringLiteral("/QLKlogfile.txt")));
 
     // Reopening appends; an existing log is never truncated.
@@ -41,5 +37,5 @@ TEST(RunLog, LinesGoOnlyWhereTheFirstOpenPointedAndAfterCloseAreDropped)
     logLine(QString());
     logLine(QStringLiteral("again"));
     closeLog();
-    EXPECT_EQ(readAll(a + QStringLiteral("/QLKlogfile.txt")), QStringLiteral("one\none\ntwo\nlines\n\nagain\n"));
+    EXPECT_EQ(readTextFile(a + QStringLiteral("/QLKlogfile.txt")), QStringLiteral("one\none\ntwo\nlines\n\nagain\n"));
 }

@@ -1,4 +1,6 @@
 #include "mainwindow/Window1.h"
+
+#include "services/FileHelpers.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/UiHooks.h"
@@ -43,16 +45,10 @@ void makeFontDB(test::TestEnv& env)
     sqlite3_close(db);
 }
 
-QString readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 QString logText(const test::TestEnv& env)
 {
     closeLog();
-    return readAll(env.home() + "/QLKlogfile.txt");
+    return readTextFile(env.home() + "/QLKlogfile.txt");
 }
 
 // What the real kpsewhich says about a variable in this test's environment.

@@ -1,4 +1,6 @@
 #include "platform/Process.h"
+
+#include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
 #include "support/TestEnv.h"
@@ -14,11 +16,6 @@
 using namespace qlk;
 
 namespace {
-QString readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 } // namespace
 
 TEST(Readupdmap, ReadsLowestPriorityFirstAndComparesMaps)
@@ -50,7 +47,7 @@ TEST(Readupdmap, ReadsLowestPriorityFirstAndComparesMaps)
     EXPECT_EQ(mapsDisabled, (QStringList{"a.map", "b.map"}));
     EXPECT_EQ(env.quits, 0);
     closeLog();
-    EXPECT_TRUE(readAll(env.home() + "/QLKlogfile.txt")
+    EXPECT_TRUE(readTextFile(env.home() + "/QLKlogfile.txt")
                     .contains(QLatin1String("In readupdmap: updmap1 has 4 entries, updmap2 has 1\n")));
 }
 
@@ -84,7 +81,7 @@ TEST(Readupdmap, NoSystemFileBailsOut)
     EXPECT_EQ(env.dialogs.messages, QStringList{text});
     EXPECT_EQ(env.quits, 1);
     closeLog();
-    const QString log = readAll(env.home() + "/QLKlogfile.txt");
+    const QString log = readTextFile(env.home() + "/QLKlogfile.txt");
     // The count line comes before the reason, also when it quits.
     EXPECT_LT(log.indexOf("In readupdmap: updmap1 has 0 entries, updmap2 has 1"), log.indexOf(text));
 }
@@ -118,7 +115,7 @@ TEST(UpdmapLocalMerge, AppendsAsOneRootLineAndRemovesOnlyAfterwards)
     // Run it as the administrator route would (sudo dropped).
     ProcessResult r = runBash(stripSudo(command));
     EXPECT_EQ(r.exitCode, 0) << r.errorOutput.toStdString();
-    EXPECT_EQ(readAll(tree + "/web2c/updmap.cfg"), QStringLiteral("Map a.map\nMap b.map\n"));
+    EXPECT_EQ(readTextFile(tree + "/web2c/updmap.cfg"), QStringLiteral("Map a.map\nMap b.map\n"));
     EXPECT_FALSE(QFile::exists(tree + "/web2c/updmap-local.cfg"));
 
     // When the append fails the old file stays.
