@@ -1,5 +1,6 @@
 #include "mainwindow/Window1.h"
 
+#include "mainwindow/TdsLayout.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
@@ -172,6 +173,8 @@ Window1::Window1()
 
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Action(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Action(); });
+    wireLists();
+    wireInstallTab();
     Event_Open();
 }
 
@@ -372,13 +375,6 @@ void Window1::buildInstall(QWidget* tab)
     CheckBox2 = new QCheckBox(QStringLiteral("Impermanent only"), tab);
     CheckBox2->setVisible(false);
 
-    // The install road (drops, Make TDS, Install, the move between trees)
-    // is not part of this build yet: its controls are shown inactive.
-    Listbox7->setEnabled(false);
-    PushButton4->setEnabled(false);
-    PushButton6->setEnabled(false);
-    CheckBox2->setEnabled(false);
-
     v->addWidget(StaticText24);
     v->addWidget(Listbox7);
     v->addWidget(TextField2);
@@ -422,14 +418,7 @@ void Window1::Show()
 
 void Window1::Event_Open()
 {
-    toplevel = QStringList{
-        QStringLiteral("tex"),     QStringLiteral("fonts"),   QStringLiteral("metafont"),
-        QStringLiteral("metapost"), QStringLiteral("bibtex"), QStringLiteral("scripts"),
-        QStringLiteral("doc"),     QStringLiteral("source"),  QStringLiteral("web2c"),
-        QStringLiteral("mft"),     QStringLiteral("dvips"),   QStringLiteral("tex4ht"),
-        QStringLiteral("texdoc"),  QStringLiteral("local"),   QStringLiteral("config"),
-        QStringLiteral("context"), QStringLiteral("mft"),     QStringLiteral("vtex"),
-        QStringLiteral("omega")};
+    toplevel = tdsTopLevelNames();
 }
 
 void Window1::Event_Activate()

@@ -16,6 +16,8 @@
 
 #include <array>
 
+class QMenu;
+
 namespace qlk {
 
 // A list of the main window: rows of one or more columns whose widths are
@@ -139,9 +141,34 @@ public:
     void Event_Open();
     void Event_Activate();
 
+    // The display lists: a cell click remembers its row in mrow for all
+    // seven lists; a double click reveals that row's file or folder (column
+    // 1 of Listbox1, else column 0); the context menus of the font map lists
+    // (Listbox4 to Listbox6) and of Listbox1(index) carry integer tags.
+    void List_CellClick(int row);
+    void List_DoubleClick(Window1List* list);
+    bool Listbox2_HeaderPressed(int column);
+    bool MapList_ConstructContextualMenu(QMenu* base);
+    bool MapList_ContextualMenuAction(Window1List* list, int tag);
+    bool Listbox1_ConstructContextualMenu(int index, QMenu* base);
+    bool Listbox1_ContextualMenuAction(int index, int tag);
+
+    // The Install tab: drops, "Explain", "Make TDS", "Install" and the move
+    // between trees.
+    void Listbox7_DropObject(const QStringList& paths);
+    void PushButton4_Action();
+    void PushButton8_Action();
+    void PushButton7_Action();
+    void PushButton6_Action();
+    bool checkTDS(const QString& name);
+    bool install();
+    // Shows the files in the text viewer in confirm mode; true only after "OK".
+    bool confirmOverwrite(const QStringList& files);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildCurrentSetup(QWidget* tab);
@@ -150,6 +177,12 @@ private:
     void buildFontMaps(QWidget* tab);
     void buildInstall(QWidget* tab);
     void setTreeHelpTags();
+    void wireLists();
+    void wireInstallTab();
+    // Clearitems, then the scan, which ends with Setupwin.
+    void refresh();
+    // The tab after a successful install: nothing listed, both buttons off.
+    void resetInstallTab();
 };
 
 } // namespace qlk

@@ -1,0 +1,153 @@
+#include "mainwindow/MakeTds.h"
+
+#include "mainwindow/ArchiveCheck.h"
+#include "mainwindow/TdsLayout.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "platform/Quote.h"
+#include "services/FileHelpers.h"
+#include "services/RunLog.h"
+#include "services/Runners.h"
+#include "texenv/TexEnv.h"
+
+#include <QFileInfo>
+
+namespace qlk {
+
+namespace {
+enum class Road { Folder, Archive, Loose };
+
+bool copyTreeFolder(const QString& source, const QString& scratch)
+{
+    // Hidden files come along; the TDS check deals with those at the top.
+    runShellQuiet(shellQuote(systemProgram(QStringLiteral("cp"))) + QStringLiteral(" -R -- ") +
+                  shellQuote(source + QStringLiteral("/.")) + QLatin1Char(' ') +
+                  shellQuote(scratch + QLatin1Char('/')));
+    if (lastShell.errorCode != 0) {
+        msgBox(QStringLiteral("Error copying folder contents: ") + QString::number(lastShell.errorCode));
+        return false;
+    }
+    return true;
+}
+
+bool unpackArchive(const QString& archive, ArchiveKind kind, const QString& scratch)
+{
+    const QString failure =
+        kind == ArchiveKind::Zip ? QStringLiteral("Error unzipping: ") : QStringLiteral("Error expanding .tgz: ");
+    const ArchiveListing listing = listArchive(archive, kind);
+    if (!listing.ok) {
+        msgBox(failure + listing.error);
+        return false;
+    }
+    const QStringList unsafe = unsafeEntries(listing.entries);
+    if (!unsafe.isEmpty()) {
+        msgBox(QStringLiteral("The archive ") + archive +
+               QStringLiteral(" was not unpacked: these entries would land outside the folder it is "
+                              "unpacked in:\n") +
+               unsafe.join(QLatin1Char('\n')));
+        return false;
+    }
+    runShellQuiet(unpackCommand(archive, kind, scratch));
+    if (lastShell.errorCode != 0) {
+        msgBox(failure + QString::number(lastShell.errorCode));
+        return false;
+    }
+    return true;
+}
+
+// Loose files: collected from the dropped files and folders and sorted by
+// extension into folders named by supplier and family.
+bool assembleLooseFiles(const MakeTdsRequest& request, const QString& scratch, QStringList& mapNames)
+{
+    const PackageNames names = packageNames(request.supplierText, request.familyText);
+    const QString problem = packageNamesProblem(names);
+    if (!problem.isEmpty()) {
+        msgBox(problem);
+        return false;
+    }
+    collectedNames.clear();
+    collectedItems.clear();
+    for (const QString& path : request.dropped) {
+        const QFileInfo item(path);
+        if (item.isDir()) {
+            collectFiles(path);
+        } else if (!item.fileName().startsWith(QLatin1Char('.'))) {
+            collectedNames << QString(item.fileName()).remove(QLatin1Char('\\'));
+            collectedItems << path;
+        }
+    }
+    const LoosePlan plan = planLooseFiles(collectedNames, collectedItems, names);
+    if (!plan.problem.isEmpty()) {
+        msgBox(plan.problem);
+        return false;
+    }
+    runShellQuiet(looseBuildCommand(scratch, plan));
+    if (lastShell.errorCode != 0) {
+        msgBox(QStringLiteral("Error creating TDS in ") + scratch);
+        return false;
+    }
+    mapNames = plan.mapNames;
+    return true;
+}
+
+void reportMapClashes(const QStringList& mapNames)
+{
+    const QStringList roots = installedMapRoots();
+    for (const QString& name : mapNames) {
+        const QStringList clashes = installedMapsNamed(name, roots);
+        if (clashes.isEmpty())
+            continue;
+        msgBox(QStringLiteral("There are map files in your texmf trees that are the same as one you are "
+                              "installing, perhaps with different case. See log."));
+        logLine(QStringLiteral("Matches to ") + name);
+        logLine(clashes.join(lf));
+    }
+}
+} // namespace
+
+MakeTdsOutcome makeTDS(const MakeTdsRequest& request, const std::function<bool(const QString& folder)>& checkTree)
+{
+    MakeTdsOutcome outcome;
+    outcome.folder = makeTdsScratch();
+    if (outcome.folder.isEmpty()) {
+        msgBox(QStringLiteral("Cannot make a scratch folder in ") + documentsFolder());
+        return outcome;
+    }
+
+    Road road = Road::Loose;
+    ArchiveKind kind = ArchiveKind::None;
+    if (request.dropped.size() == 1) {
+        const QFileInfo item(request.dropped.first());
+        if (item.isDir()) {
+            if (isTDSRoot(item.filePath()) || askYesNo(QStringLiteral("Is this really a TDS?---I have some doubts.")))
+                road = Road::Folder;
+        } else {
+            kind = archiveKindOf(item.fileName());
+            if (kind != ArchiveKind::None)
+                road = Road::Archive;
+        }
+    }
+
+    QStringList mapNames;
+    if (road == Road::Loose) {
+        if (!assembleLooseFiles(request, outcome.folder, mapNames))
+            return outcome;
+    } else {
+        const QString source = request.dropped.first();
+        if (road == Road::Folder ? !copyTreeFolder(source, outcome.folder)
+                                 : !unpackArchive(source, kind, outcome.folder))
+            return outcome;
+        if (!checkTree(outcome.folder))
+            return outcome;
+        for (const QString& path : mapFilesIn(outcome.folder))
+            mapNames << QFileInfo(path).fileName();
+    }
+
+    outcome.notFontTDS = mapNames.isEmpty() && !hasFontPackageFiles(outcome.folder);
+    reportMapClashes(mapNames);
+    outcome.ok = true;
+    outcome.status = QStringLiteral("Made TDS ") + displayPath(outcome.folder) + QStringLiteral(". Ready to Install.");
+    return outcome;
+}
+
+} // namespace qlk
