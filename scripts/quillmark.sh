@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev
   texlive-base texlive-binaries tex-common texlive-fonts-recommended
-  texlive-latex-base texlive-latex-recommended texlive-plain-generic
+  texlive-latex-base texlive-latex-recommended texlive-latex-extra texlive-plain-generic
   texlive-font-utils lcdf-typetools t1utils fonts-lmodern lmodern ghostscript fonts-dejavu-core
   zip unzip xvfb xauth
 )
