@@ -1,0 +1,378 @@
+#include "InstallFixture.h"
+
+#include "mainwindow/ArchiveCheck.h"
+#include "mainwindow/ListActions.h"
+#include "mainwindow/TdsCheck.h"
+#include "mainwindow/TdsInstall.h"
+#include "mainwindow/TdsLayout.h"
+#include "platform/Process.h"
+#include "platform/Quote.h"
+#include "services/Runners.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using namespace qlk;
+
+TEST(TdsLayout, TopLevelNames)
+{
+    const QStringList names = tdsTopLevelNames();
+    ASSERT_EQ(names.size(), 19);
+    EXPECT_EQ(names.count("mft"), 2);
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), 18);
+    for (const char* absent : {"xdvi", "makeindex", "pdftex"})
+        EXPECT_FALSE(names.contains(absent)) << absent;
+}
+
+TEST(TdsLayout, FileKindsByExtensionAnyCase)
+{
+    const QList<QPair<QString, FileKind>> cases = {
+        {"a.afm", FileKind::Afm},      {"A.PFM", FileKind::Afm},         {"NAME.PFB", FileKind::Type1},
+        {"x.pfa", FileKind::Type1},    {"x.TTF", FileKind::TrueType},    {"x.otf", FileKind::OpenType},
+        {"x.enc", FileKind::Encoding}, {"x.tfm", FileKind::Tfm},         {"x.VF", FileKind::Vf},
+        {"x.sty", FileKind::Latex},    {"t1x.FD", FileKind::Latex},      {"x.cfg", FileKind::Latex},
+        {"x.def", FileKind::Latex},    {"FOO.MAP", FileKind::Map},       {"README", FileKind::None},
+        {"name.", FileKind::None},     {"x.tar.gz", FileKind::None},     {"x.pfb.txt", FileKind::None},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fileKindOf(c.first), c.second) << c.first.toStdString();
+}
+
+TEST(TdsLayout, PackageNamesAreTrimmedAndChecked)
+{
+    const PackageNames n = packageNames("  Adobe ", " Minion Pro ");
+    EXPECT_EQ(n.supplier, "Adobe");
+    EXPECT_EQ(n.family, "MinionPro");
+    EXPECT_TRUE(packageNamesProblem(n).isEmpty());
+
+    const QString unspecified = "You may not leave foundry or family names unspecified";
+    const QString leaves = "The foundry and family names may not contain \"/\" or \"..\"";
+    const QList<QPair<PackageNames, QString>> cases = {
+        {packageNames("", "Minion"), unspecified},
+        {packageNames("adobe", "   "), unspecified},
+        {packageNames("adobe/x", "Minion"), leaves},
+        {packageNames("adobe", "../../etc"), leaves},
+        {packageNames("..", "Minion"), leaves},
+        // Quotes and shell characters are only text: the command lines quote them.
+        {packageNames("o'brien", "$(x);y"), QString()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(packageNamesProblem(c.first), c.second) << c.first.supplier.toStdString();
+}
+
+TEST(TdsLayout, LooseFilesArePlacedByKind)
+{
+    const PackageNames pkg{"urw", "Palatino"};
+    struct Case {
+        const char* name;
+        QStringList files;
+        QStringList folders; // the blocks' folders, in order
+        QString problem;
+    };
+    const QString mix = "You should not make a package with a mix of fonts of different types. Bailing out!";
+    const QList<Case> cases = {
+        {"Type 1 with metrics and map",
+         {"a.pfb", "a.afm", "a.map", "t1a.fd"},
+         {"fonts/afm/urw/Palatino", "fonts/map/dvips/Palatino", "fonts/type1/urw/Palatino", "tex/latex/urw/Palatino"},
+         {}},
+        {"upper-case extensions alike", {"FOO.PFB", "FOO.MAP"}, {"fonts/map/dvips/Palatino", "fonts/type1/urw/Palatino"}, {}},
+        {"TrueType map for pdfTeX", {"a.ttf", "a.map"}, {"fonts/map/pdftex/Palatino", "fonts/truetype/urw/Palatino"}, {}},
+        {"OpenType map not placed", {"a.otf", "a.map", "a.afm"}, {"fonts/afm/urw/Palatino", "fonts/opentype/urw/Palatino"}, {}},
+        {"metric-only package keeps its map",
+         {"a.tfm", "a.vf", "a.map", "a.enc"},
+         {"fonts/map/dvips/Palatino", "fonts/enc/dvips/Palatino", "fonts/tfm/urw/Palatino", "fonts/vf/urw/Palatino"},
+         {}},
+        {"other files left out", {"README", "name.", "x.tar.gz", "a.sty"}, {"tex/latex/urw/Palatino"}, {}},
+        {"Type 1 and TrueType", {"a.pfb", "b.ttf"}, {}, mix},
+        {"OpenType and Type 1", {"a.otf", "b.PFA"}, {}, mix},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList paths;
+        for (const QString& f : c.files)
+            paths << "/x/" + f;
+        const LoosePlan plan = planLooseFiles(c.files, paths, pkg);
+        EXPECT_EQ(plan.problem, c.problem);
+        QStringList folders;
+        for (const LooseBlock& b : plan.blocks)
+            folders << b.folder;
+        EXPECT_EQ(folders, c.folders);
+        EXPECT_EQ(plan.mapNames, c.problem.isEmpty() ? c.files.filter(QRegularExpression("\\.map$",
+                                                                                         QRegularExpression::CaseInsensitiveOption))
+                                                     : QStringList());
+    }
+}
+
+TEST(TdsLayout, BuildLineCopiesNamesAsTheyAreAndRunsNothing)
+{
+    test::TestEnv env;
+    // A file name with both quotes, a ";" and a command substitution; a
+    // supplier with a blank and a quote.
+    const QString hostile = "it's \"x\";touch PWNED;$(touch PWNED2).pfb";
+    const QString src = env.writeFile("drop/" + hostile, "outline");
+    const QString afm = env.writeFile("drop/a b.afm", "metrics");
+    const QString scratch = env.root() + "/tmp1234567";
+    QDir().mkpath(scratch);
+    const LoosePlan plan = planLooseFiles({hostile, "a b.afm"}, {src, afm}, PackageNames{"o'neil foundry", "Fam"});
+    const QString line = looseBuildCommand(scratch, plan);
+    EXPECT_TRUE(line.startsWith("cd " + shellQuote(scratch) + " && "));
+    runShellQuiet("cd " + shellQuote(env.root()) + " && " + line);
+    EXPECT_EQ(lastShell.errorCode, 0) << lastShell.errorOutput.toStdString();
+    EXPECT_EQ(test::readAll(scratch + "/fonts/type1/o'neil foundry/Fam/" + hostile), QByteArray("outline"));
+    EXPECT_EQ(test::readAll(scratch + "/fonts/afm/o'neil foundry/Fam/a b.afm"), QByteArray("metrics"));
+    for (const QString& dir : {env.root(), scratch, env.root() + "/drop"}) {
+        EXPECT_FALSE(QFileInfo::exists(dir + "/PWNED"));
+        EXPECT_FALSE(QFileInfo::exists(dir + "/PWNED2"));
+    }
+    // A failing copy fails the whole line.
+    QFile::remove(src);
+    runShellQuiet(line);
+    EXPECT_NE(lastShell.errorCode, 0);
+}
+
+TEST(TdsLayout, FontPackageTestAndMapFiles)
+{
+    test::TestEnv env;
+    env.writeFile("doconly/doc/fonts/x/x.pdf", "%PDF");
+    EXPECT_FALSE(hasFontPackageFiles(env.root() + "/doconly"));
+    EXPECT_TRUE(mapFilesIn(env.root() + "/doconly").isEmpty());
+    env.writeFile("sty/tex/latex/x/X.STY", "");
+    EXPECT_TRUE(hasFontPackageFiles(env.root() + "/sty"));
+    env.writeFile("maps/fonts/map/dvips/x/A.MAP", "");
+    env.writeFile("maps/fonts/map/dvips/x/b.map", "");
+    env.writeFile("maps/fonts/map/dvips/x/b.map.txt", "");
+    EXPECT_EQ(mapFilesIn(env.root() + "/maps"),
+              (QStringList{env.root() + "/maps/fonts/map/dvips/x/A.MAP", env.root() + "/maps/fonts/map/dvips/x/b.map"}));
+}
+
+TEST(TdsLayout, MapClashesByNameAnyCase)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    const QString dist = env.writeFile("dist/fonts/map/dvips/palatino/UPL.map", "x");
+    const QString home = env.writeFile("home/texmf/fonts/map/pdftex/p/upl.map", "x");
+    env.writeFile("home/texmf/fonts/map/dvips/updmap/upl.map", "output, not an installed map");
+    env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/x/upl.map", "impermanent");
+    env.writeFile("dist/fonts/map/dvips/other/xupl.map", "");
+    EXPECT_EQ(installedMapsNamed("upl.map", installedMapRoots()), (QStringList{dist, home}));
+    EXPECT_TRUE(installedMapsNamed("zzz.map", installedMapRoots()).isEmpty());
+}
+
+TEST(TdsLayout, ScratchFolderAndDisplay)
+{
+    test::TestEnv env;
+    const QString a = makeTdsScratch();
+    const QString b = makeTdsScratch();
+    EXPECT_NE(a, b);
+    for (const QString& s : {a, b}) {
+        EXPECT_TRUE(QFileInfo(s).isDir());
+        EXPECT_TRUE(QRegularExpression("^tmp[1-9][0-9]{6}$").match(QFileInfo(s).fileName()).hasMatch());
+        EXPECT_EQ(QFileInfo(s).absolutePath(), env.home() + "/Documents");
+        EXPECT_EQ(displayPath(s), "~/Documents/" + QFileInfo(s).fileName());
+    }
+}
+
+TEST(TdsLayout, DropListTakesEachPathOnce)
+{
+    QStringList listed;
+    EXPECT_EQ(addDropped(listed, {"/a", "/b", "/a"}), (QStringList{"/a", "/b"}));
+    EXPECT_EQ(addDropped(listed, {"/b", "/c", "/A"}), (QStringList{"/c", "/A"}));
+    EXPECT_EQ(listed, (QStringList{"/a", "/b", "/c", "/A"}));
+    EXPECT_TRUE(explainText().startsWith("If you drop a zip file that contains a TDS"));
+    EXPECT_TRUE(explainText().contains(".afm, .vf, .tfm, .map,.pfa, .pfb and .ttf are copied"));
+}
+
+TEST(ArchiveCheck, KindsAndUnsafeEntries)
+{
+    EXPECT_EQ(archiveKindOf("FONTS.ZIP"), ArchiveKind::Zip);
+    EXPECT_EQ(archiveKindOf("x.tgz"), ArchiveKind::Tgz);
+    EXPECT_EQ(archiveKindOf("X.TGZ"), ArchiveKind::Tgz);
+    EXPECT_EQ(archiveKindOf("x.tar.gz"), ArchiveKind::None);
+
+    const QList<ArchiveEntry> entries = {
+        {"fonts/", 'd'},         {"fonts/a.pfb", '-'}, {"fonts/b.pfb", '?'},  {"../evil", '-'},
+        {"fonts/../../x", '-'},  {"/etc/x", '-'},      {"fonts/link", 'l'},   {"hard", 'h'},
+        {"dev", 'c'},            {"..\\win", '-'},     {"fonts/..x/ok", '-'}, {"fonts/x..", '-'},
+    };
+    EXPECT_EQ(unsafeEntries(entries),
+              (QStringList{"../evil (leads out of the folder with \"..\")",
+                           "fonts/../../x (leads out of the folder with \"..\")", "/etc/x (absolute path)",
+                           "fonts/link (symbolic link)", "hard (hard link)", "dev (not a plain file or folder)",
+                           "..\\win (leads out of the folder with \"..\")"}));
+}
+
+TEST(ArchiveCheck, ListsRealArchives)
+{
+    test::TestEnv env;
+    env.writeFile("w/in/fonts/type1/a b.pfb", "x");
+    env.writeFile("w/evil.txt", "x");
+    const QString in = shellQuote(env.root() + "/w/in");
+    QFile::link("/etc/hostname", env.root() + "/w/in/fonts/link");
+    ASSERT_EQ(runBash("cd " + in + " && zip -qr ../good.zip fonts/type1 && zip -q ../bad.zip fonts/type1/'a b.pfb' "
+                      "../evil.txt && zip -qy ../link.zip fonts/link && tar -czf ../good.tgz fonts/type1 && "
+                      "tar -czPf ../bad.tgz fonts/type1 ../evil.txt && tar -czf ../link.tgz fonts/link")
+                  .exitCode,
+              0);
+    struct Case {
+        const char* file;
+        ArchiveKind kind;
+        int entries;
+        int unsafe;
+    };
+    for (const Case& c : {Case{"good.zip", ArchiveKind::Zip, 2, 0}, Case{"bad.zip", ArchiveKind::Zip, 2, 1},
+                          Case{"link.zip", ArchiveKind::Zip, 1, 1}, Case{"good.tgz", ArchiveKind::Tgz, 2, 0},
+                          Case{"bad.tgz", ArchiveKind::Tgz, 3, 1}, Case{"link.tgz", ArchiveKind::Tgz, 1, 1}}) {
+        SCOPED_TRACE(c.file);
+        const ArchiveListing listing = listArchive(env.root() + "/w/" + c.file, c.kind);
+        ASSERT_TRUE(listing.ok) << listing.error.toStdString();
+        EXPECT_EQ(listing.entries.size(), c.entries);
+        EXPECT_EQ(unsafeEntries(listing.entries).size(), c.unsafe);
+    }
+    // Not an archive at all: unreadable, with the tool's exit status.
+    const ArchiveListing junk = listArchive(env.writeFile("junk.zip", "not a zip"), ArchiveKind::Zip);
+    EXPECT_FALSE(junk.ok);
+    EXPECT_FALSE(junk.error.isEmpty());
+}
+
+TEST(TdsCheck, QuestionsInOrderAndTidying)
+{
+    struct Case {
+        const char* name;
+        QStringList files;       // made below the tree
+        QList<bool> answers;     // Continue/Cancel, in order
+        QStringList questions;   // expected
+        bool result;
+        QStringList gone;        // files that must be deleted
+        QStringList kept;
+    };
+    const QString stray = strayFileQuestion();
+    const QString noFonts = noFontsOrTexQuestion();
+    const QList<Case> cases = {
+        {"clean tree", {"fonts/a.pfb", "tex/latex/x.sty", "doc/r.txt"}, {}, {}, true, {}, {}},
+        {"hidden files and ls-R go quietly",
+         {".DS_Store", "ls-R", "fonts/ls-R", ".hidden/x"},
+         {true},
+         {folderNameQuestion(".hidden")},
+         true,
+         {".DS_Store", "ls-R"},
+         {"fonts/ls-R", ".hidden/x"}},
+        {"two stray files, one question", {"README", "ZZZ", "fonts/a.pfb"}, {true}, {stray}, true, {}, {"README"}},
+        {"stray file, cancelled", {"README", "fonts/a.pfb"}, {false}, {stray}, false, {}, {}},
+        {"wrapper folder", {"pkg/fonts/a.pfb"}, {true, true}, {noFonts, folderNameQuestion("pkg")}, true, {}, {}},
+        {"wrapper folder, cancelled at its name", {"pkg/fonts/a.pfb"}, {true, false},
+         {noFonts, folderNameQuestion("pkg")}, false, {}, {}},
+        // TeX looks for "fonts", not "Fonts".
+        {"upper-case folder name", {"Fonts/a.pfb"}, {true, true}, {noFonts, folderNameQuestion("Fonts")}, true, {}, {}},
+        {"empty tree", {}, {true}, {noFonts}, true, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TestEnv env;
+        const QString tree = env.root() + "/tree";
+        QDir().mkpath(tree);
+        for (const QString& f : c.files)
+            env.writeFile("tree/" + f, "x");
+        QStringList asked;
+        QList<bool> answers = c.answers;
+        const bool result = checkTdsTree(tree, tdsTopLevelNames(), [&](const QString& q) {
+            asked << q;
+            return answers.isEmpty() ? false : answers.takeFirst();
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(asked, c.questions);
+        for (const QString& f : c.gone)
+            EXPECT_FALSE(QFileInfo::exists(tree + "/" + f)) << f.toStdString();
+        for (const QString& f : c.kept)
+            EXPECT_TRUE(QFileInfo::exists(tree + "/" + f)) << f.toStdString();
+    }
+}
+
+TEST(TdsCheck, ChangesMadeBeforeContinueAreSeen)
+{
+    test::TestEnv env;
+    const QString tree = env.root() + "/tree";
+    env.writeFile("tree/pkg/fonts/a.pfb", "x");
+    QStringList asked;
+    // The user unwraps the tree while the first question is up.
+    const bool result = checkTdsTree(tree, tdsTopLevelNames(), [&](const QString& q) {
+        asked << q;
+        QDir(tree).rename("pkg/fonts", "fonts");
+        QDir(tree).rmdir("pkg");
+        return true;
+    });
+    EXPECT_TRUE(result);
+    EXPECT_EQ(asked, QStringList{noFontsOrTexQuestion()});
+}
+
+TEST(TdsInstall, CommandLines)
+{
+    test::TestEnv env;
+    const QString tree = env.root() + "/Documents/tmp1234567";
+    env.writeFile("Documents/tmp1234567/fonts/map/dvips/updmap/psfonts.map", "x");
+    env.writeFile("Documents/tmp1234567/fonts/map/dvips/a/a.map", "x");
+    env.writeFile("Documents/tmp1234567/-x/odd name.txt", "x");
+    for (const QString& line : updmapOutputRemovals(tree))
+        runShellQuiet(line);
+    EXPECT_FALSE(QFileInfo::exists(tree + "/fonts/map/dvips/updmap"));
+    EXPECT_TRUE(QFileInfo::exists(tree + "/fonts/map/dvips/a/a.map"));
+    EXPECT_TRUE(updmapOutputRemovals(env.root()).isEmpty());
+
+    runShell(zipTreeCommand(tree));
+    ASSERT_EQ(lastShell.errorCode, 0) << lastShell.errorOutput.toStdString();
+    EXPECT_EQ(treeArchive(tree), tree + "/tmp1234567.zip");
+    // Zipping again replaces the archive, which never holds itself.
+    runShell(zipTreeCommand(tree));
+    ASSERT_EQ(lastShell.errorCode, 0);
+    const QString target = env.root() + "/target dir";
+    QDir().mkpath(target);
+    runShellQuiet(unzipTreeCommand(tree, target, false));
+    ASSERT_EQ(lastShell.errorCode, 0) << lastShell.errorOutput.toStdString();
+    EXPECT_EQ(test::snapshot(target).keys(), (QStringList{"-x/odd name.txt", "fonts/map/dvips/a/a.map"}));
+    EXPECT_TRUE(unzipTreeCommand(tree, target, true).contains(" && /usr/bin/sudo "));
+    // An unzip into a missing folder fails, and says so.
+    runShellQuiet(unzipTreeCommand(tree, env.root() + "/missing", false));
+    EXPECT_NE(lastShell.errorCode, 0);
+}
+
+TEST(ListActions, MenusAndFiles)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    auto texts = [](const QList<MenuChoice>& items) {
+        QStringList t;
+        for (const MenuChoice& i : items)
+            t << QString("%1:%2").arg(i.tag).arg(i.text);
+        return t;
+    };
+    const QStringList four{"1:Show folder", "2:Contents of pdftex.map", "3:Contents of psfonts.map",
+                           "4:Contents of dvipdfm.map"};
+    EXPECT_EQ(texts(listbox1Menu(0, texmfSysVar + "/fonts/map/")), four);
+    EXPECT_EQ(texts(listbox1Menu(0, texmfVar + "/fonts/map/")), four + QStringList{"100:Delete file"});
+    EXPECT_EQ(texts(listbox1Menu(0, "  " + texmfHome + "/fonts/map/ ")), four + QStringList{"100:Delete file"});
+    EXPECT_EQ(texts(listbox1Menu(0, env.root() + "/library/fonts/map/")), four);
+    EXPECT_EQ(texts(listbox1Menu(0, QString())), four);
+    EXPECT_EQ(texts(listbox1Menu(1, "x")), (QStringList{"100:Delete file", "101:Show contents"}));
+    EXPECT_EQ(texts(listbox1Menu(2, "x")), QStringList{"101:Show contents"});
+    EXPECT_EQ(texts(fontMapMenu()), QStringList{"1:Show contents"});
+
+    const QString root = texmfVar + "/fonts/map/";
+    env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/updmap/psfonts.map", "x");
+    EXPECT_EQ(outputMapOf(root, 3), texmfVar + "/fonts/map/dvips/updmap/psfonts.map");
+    EXPECT_TRUE(outputMapOf(root, 2).isEmpty());
+    EXPECT_TRUE(outputMapOf(env.root() + "/nowhere/", 3).isEmpty());
+    EXPECT_EQ(personalTreeOf(root), texmfVar);
+    EXPECT_EQ(personalTreeOf(texmfHome + "/fonts/map/"), texmfHome);
+
+    // Removing the output maps keeps everything else of the tree.
+    env.writeFile("home/.texlive2022/texmf-var/fonts/map/pdftex/updmap/pdftex.map", "x");
+    const QString kept = env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/a/a.map", "x");
+    runShell(removeUpdmapOutputCommand(texmfVar));
+    EXPECT_EQ(lastShell.errorCode, 0);
+    EXPECT_EQ(test::snapshot(texmfVar + "/fonts").keys(), QStringList{"map/dvips/a/a.map"});
+    EXPECT_TRUE(QFileInfo::exists(kept));
+}
