@@ -14,6 +14,9 @@
 #include "services/FileTypes.h"
 #include "services/RunLog.h"
 #include "texenv/Init.h"
+#include "texenv/TexmfVar.h"
+#include "texenv/UpdmapWindow.h"
+#include "texenv/updmapchoicesWin.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
 
@@ -44,8 +47,8 @@ const Binding kBindings[] = {
     {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
     {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, false},
-    {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, false},
-    {"FileDeleteTexmfvar", &App::_FileDeleteTexmfvar_Action, false},
+    {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, true},
+    {"FileDeleteTexmfvar", &App::_FileDeleteTexmfvar_Action, true},
     {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
     {"InfoGetxheight", &App::_InfoGetxheight_Action, false},
     {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, false},
@@ -56,13 +59,13 @@ const Binding kBindings[] = {
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
-    {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, false},
+    {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
     {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
     {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, true},
     {"FileAbout", &App::_FileAbout_Action, true},
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
-    {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, false},
+    {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, true},
     {"Fileautoinst", &App::_Fileautoinst_Action, false},
     {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, false},
 };
@@ -204,8 +207,16 @@ bool App::_ViewSearchmaps_Action()
     return true;
 }
 bool App::_ViewAdobeAFMs_Action() { return false; }
-bool App::_FileDeleteHiddenFolder_Action() { return false; }
-bool App::_FileDeleteTexmfvar_Action() { return false; }
+bool App::_FileDeleteHiddenFolder_Action()
+{
+    resetTexmfVar();
+    return true;
+}
+bool App::_FileDeleteTexmfvar_Action()
+{
+    clearTexmfVar(true);
+    return true;
+}
 bool App::_ViewSearchTeXTrees_Action()
 {
     showWindow(kpsewhichwin::instance());
@@ -224,7 +235,11 @@ bool App::_FileFontinstMath_Action() { return false; }
 bool App::_FileAddmathalphabet_Action() { return false; }
 bool App::_FileInstallMinionPro_Action() { return false; }
 bool App::_FileUninstallFontFamily_Action() { return false; }
-bool App::_InfoEnabledisablemaps_Action() { return false; }
+bool App::_InfoEnabledisablemaps_Action()
+{
+    showWindow(UpdmapWindow::instance());
+    return true;
+}
 bool App::_InfoExamineDVI_Action()
 {
     showWindow(DVIwindow::instance());
@@ -241,7 +256,11 @@ bool App::_InfoOtfInfo_Action()
     showWindow(lcdftoolsWindow::instance());
     return true;
 }
-bool App::_InfoOtherupdmapoptions_Action() { return false; }
+bool App::_InfoOtherupdmapoptions_Action()
+{
+    showWindow(updmapchoicesWin::instance());
+    return true;
+}
 bool App::_Fileautoinst_Action() { return false; }
 bool App::_FileInstallMinion2Pro_Action() { return false; }
 

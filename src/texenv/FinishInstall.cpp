@@ -1,20 +1,59 @@
 #include "texenv/FinishInstall.h"
 
+#include "mainwindow/Window1.h"
+#include "platform/Dialogs.h"
+#include "platform/QuitPath.h"
+#include "texenv/Init.h"
+#include "texenv/TexEnv.h"
+
 namespace qlk {
 
-bool hasType1 = false;
-bool hasMF = false;
-bool hasTTF = false;
-bool hasMaps = false;
-QStringList tdsMaps;
-QString tdsFolder;
+namespace {
+void setStatus(const QString& text)
+{
+    Window1::instance()->TextField2->setText(text);
+}
+} // namespace
 
-void scanTDS() {}
+bool finishInstall(int target)
+{
+    const InstallPlan plan = planInstall();
+    for (const QString& warning : plan.warnings)
+        msgBox(warning);
+    if (plan.noMapsEnabled)
+        setStatus(QStringLiteral("No map files will be enabled."));
 
-bool finishInstall(int) { return true; }
+    QStringList failures;
+    auto system = [&] {
+        if (!enableMapsSystem(plan.kind, plan.skip))
+            failures << lastEnableFailure;
+    };
+    auto personal = [&] {
+        if (!enableMapsUser(plan.kind, plan.skip))
+            failures << lastEnableFailure;
+    };
+    if (target == 1 && !isAdmin) {
+        msgBox(QStringLiteral("You dont have admin status---cannot create output maps in system trees"));
+    } else {
+        if (isAdmin)
+            system();
+        if (personalInstall)
+            personal();
+    }
 
-bool enableMapsSystem(const QString&, bool) { return true; }
+    if (failures.isEmpty()) {
+        setStatus(QStringLiteral("Install finished."));
+    } else {
+        // The fonts are in place, but their maps may not be enabled.
+        msgBox(failures.join(lf));
+        setStatus(failures.join(QLatin1Char(' ')));
+    }
 
-bool enableMapsUser(const QString&, bool) { return true; }
+    Window1::instance()->Clearitems();
+    init();
+    if (!quitRequested())
+        Window1::instance()->Setupwin();
+    return failures.isEmpty();
+}
 
 } // namespace qlk

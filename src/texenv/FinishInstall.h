@@ -26,8 +26,20 @@ bool finishInstall(int target);
 
 // The command lists of finishInstall. kind is "Map" or "MixedMap"; skip
 // leaves out the enabling and the rebuilding runs. Each returns true when
-// its commands succeeded.
+// its commands succeeded; otherwise lastEnableFailure says what failed.
 bool enableMapsSystem(const QString& kind, bool skip);
 bool enableMapsUser(const QString& kind, bool skip);
+extern QString lastEnableFailure;
+
+// What finishInstall makes of the summary: the map kind, whether enabling
+// is skipped, and the warnings to show, in order. `noMapsEnabled` is set
+// when a warning says no map files will be enabled.
+struct InstallPlan {
+    QString kind = QStringLiteral("Map");
+    bool skip = false;
+    bool noMapsEnabled = false;
+    QStringList warnings;
+};
+InstallPlan planInstall();
 
 } // namespace qlk

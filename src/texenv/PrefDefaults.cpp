@@ -32,7 +32,8 @@ void setPrefDefaults()
         setpref(method, qint32(isAdmin ? 1 : 0));
     if (prefInt(method) > 1)
         setpref(method, qint32(1));
-    personalInstall = prefInt(method) == 0;
+    // A stored value below 0 reads as 0, as every other reader of "method" takes it.
+    personalInstall = prefMethod() == 0;
 
     if (!haspref(QStringLiteral("sudo")))
         setpref(QStringLiteral("sudo"), qint32(1));

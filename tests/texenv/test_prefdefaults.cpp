@@ -54,7 +54,8 @@ TEST(PrefDefaults, StoredValuesStayExceptAMethodAboveOne)
         int expected;
         bool personal;
     };
-    for (const Case c : {Case{2, 1, false}, Case{-1, -1, false}, Case{0, 0, true}}) {
+    // -1 stays in the file but reads as 0: a personal installation.
+    for (const Case c : {Case{2, 1, false}, Case{-1, -1, true}, Case{0, 0, true}}) {
         SCOPED_TRACE(c.stored);
         test::TestEnv env;
         isAdmin = true;

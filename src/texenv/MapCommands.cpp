@@ -1,0 +1,173 @@
+#include "texenv/MapCommands.h"
+
+#include "platform/Quote.h"
+#include "services/Runners.h"
+#include "texenv/ScanParse.h"
+#include "texenv/ScanSteps.h"
+#include "texenv/UpdmapCfg.h"
+
+namespace qlk {
+
+namespace {
+const QLatin1String kSudo("/usr/bin/sudo ");
+const QLatin1String kSudoH("/usr/bin/sudo -H ");
+const QLatin1String kNoHash(" --nohash --nomkmap");
+
+// "Map=name" as one quoted word.
+QString mapArgument(const QString& kind, const QString& name)
+{
+    return shellQuote(kind + QLatin1Char('=') + name);
+}
+} // namespace
+
+bool safeMapName(const QString& name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('-')))
+        return false;
+    for (QChar c : name) {
+        if (c.unicode() > 127)
+            return false;
+        if (c.isLetterOrNumber())
+            continue;
+        switch (c.toLatin1()) {
+        case '_': case '@': case '%': case '+': case '.': case '-':
+            continue;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+QString mapFileName(const QString& entry)
+{
+    return entry.endsWith(QLatin1String(".map"), Qt::CaseInsensitive) ? entry
+                                                                        : entry + QStringLiteral(".map");
+}
+
+NoCaseDict<int> parseMapTypes(const QStringList& maplist, const QString& cfgText)
+{
+    NoCaseDict<int> types;
+    for (const QString& name : maplist)
+        types.insert(name, 4);
+    for (const QString& line : cfgText.split(lf)) {
+        const MapLine m = parseMapLine(line);
+        if (!m.isMap || !types.contains(m.name))
+            continue;
+        const QString trimmed = trimWhite(line);
+        int code = 0;
+        if (trimmed.contains(QLatin1String("KanjiMap")))
+            code = 2;
+        else if (trimmed.contains(QLatin1String("MixedMap")))
+            code = 1;
+        if (m.disabled)
+            code += 4;
+        types.insert(m.name, code);
+    }
+    return types;
+}
+
+NoCaseDict<int> parsemaps(const QStringList& maplist, bool personal)
+{
+    return parseMapTypes(maplist, readupdmap(personal));
+}
+
+QStringList systemEnableCommands(const QString& kind, bool skip, const QStringList& maps)
+{
+    const QString updmapSysCmd = texCommand(QStringLiteral("updmap-sys"));
+    QStringList lines{kSudo + texCommand(QStringLiteral("mktexlsr")),
+                      kSudoH + updmapSysCmd + QStringLiteral(" ") + kNoHash + QStringLiteral(" --syncwithtrees")};
+    if (skip || maps.isEmpty())
+        return lines;
+    for (const QString& entry : maps) {
+        const QString name = mapFileName(entry);
+        if (!safeMapName(name))
+            continue;
+        lines << kSudoH + updmapSysCmd + QStringLiteral(" --nohash --nomkmap --enable ") +
+                     mapArgument(kind, name);
+    }
+    lines << kSudoH + updmapSysCmd + QStringLiteral(" ");
+    return lines;
+}
+
+QStringList userEnableCommands(const QString& kind, bool skip, const QStringList& maps)
+{
+    const QString updmapUser = texCommand(QStringLiteral("updmap-user"));
+    QStringList lines{updmapUser + QStringLiteral(" --nohash --nomkmap --syncwithtrees")};
+    if (skip || maps.isEmpty())
+        return lines;
+    for (const QString& entry : maps) {
+        const QString name = mapFileName(entry);
+        if (!safeMapName(name))
+            continue;
+        lines << updmapUser + QStringLiteral(" --nohash --nomkmap --enable ") + mapArgument(kind, name);
+    }
+    lines << updmapUser;
+    return lines;
+}
+
+QString mapUpdateCommand(int method, const QList<MapChange>& changes)
+{
+    QStringList commands;
+    QString head;
+    if (method == 1) {
+        commands << kSudo + texCommand(QStringLiteral("mktexlsr"))
+                 << kSudoH + texCommand(QStringLiteral("updmap-sys")) + QStringLiteral(" ") + kNoHash +
+                        QStringLiteral(" --syncwithtrees");
+        head = kSudoH + texCommand(QStringLiteral("updmap-sys")) + QStringLiteral(" ");
+    } else {
+        head = texCommand(QStringLiteral("updmap-user"));
+        commands << head + QStringLiteral(" ") + kNoHash + QStringLiteral(" --syncwithtrees");
+    }
+    for (const MapChange& c : changes) {
+        if (c.enabled) {
+            commands << head + kNoHash + QStringLiteral(" --disable ") + shellQuote(c.name);
+            continue;
+        }
+        // A row with only its KanjiMap box ticked is enabled as a KanjiMap,
+        // the type the list read for it.
+        const QString kind = c.mixed  ? QStringLiteral("MixedMap")
+                             : c.kanji ? QStringLiteral("KanjiMap")
+                                       : QStringLiteral("Map");
+        commands << head + kNoHash + QStringLiteral(" --enable ") + mapArgument(kind, c.name);
+    }
+    commands << head;
+    return commands.join(QStringLiteral("&&"));
+}
+
+QStringList optionCommands(bool system, const QStringList& names, const QStringList& values,
+                           const QStringList& oldValues)
+{
+    const QString program = system ? kSudoH + texCommand(QStringLiteral("updmap-sys"))
+                                   : texCommand(QStringLiteral("updmap-user"));
+    QStringList lines;
+    for (int j = 0; j < names.size(); ++j) {
+        if (values.value(j) == oldValues.value(j))
+            continue;
+        lines << program + QStringLiteral(" --nohash --nomkmap --setoption ") +
+                     shellQuote(names.at(j) + QLatin1Char('=') + values.value(j));
+    }
+    lines << program;
+    return lines;
+}
+
+bool safeOptionValue(const QString& value)
+{
+    for (QChar c : value) {
+        if (c.unicode() < 32 || c.unicode() == 127)
+            return false;
+    }
+    return true;
+}
+
+QString runUserCommands(const QStringList& lines)
+{
+    for (const QString& line : lines) {
+        runShell(line);
+        if (lastShell.errorCode != 0)
+            return line;
+    }
+    return QString();
+}
+
+} // namespace qlk

@@ -1,0 +1,63 @@
+#pragma once
+#include "texenv/TexEnv.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace qlk {
+
+// The updmap command lines that enable and disable font maps and set updmap
+// options, and the readers of map states behind them. Personal commands run
+// updmap-user as the user; system commands run updmap-sys through the root
+// route.
+
+// Whether a map name may enter a command line: letters, digits and
+// "_ @ % + . -", not beginning with "-". Anything else (blanks, quotes,
+// "$", ";", "/" ...) is refused rather than trusted to quoting alone.
+bool safeMapName(const QString& name);
+// A map entry as updmap wants it: ".map" added unless the name already ends
+// in it (any letter case).
+QString mapFileName(const QString& entry);
+
+// The state of each map of `maplist` that the updmap.cfg text gives it: the
+// type in the two low bits (0 Map, 1 MixedMap, 2 KanjiMap), plus 4 when the
+// map is not enabled. A map that no line names keeps 4; the last line that
+// names a map decides.
+NoCaseDict<int> parseMapTypes(const QStringList& maplist, const QString& cfgText);
+// The same from the updmap.cfg files themselves (readupdmap).
+NoCaseDict<int> parsemaps(const QStringList& maplist, bool personal);
+
+// The command lists of an installation's end. The system list: mktexlsr,
+// the synchronising updmap-sys run, and unless `skip` or no maps, one
+// enabling run per map and the plain run. The personal list: the same with
+// updmap-user, without mktexlsr. Maps with refused names are left out.
+QStringList systemEnableCommands(const QString& kind, bool skip, const QStringList& maps);
+QStringList userEnableCommands(const QString& kind, bool skip, const QStringList& maps);
+
+// One ticked row of the map window.
+struct MapChange {
+    QString name;
+    bool enabled = false; // the row shows "X"
+    bool mixed = false;   // its MixedMap box
+    bool kanji = false;   // its KanjiMap box
+};
+// The one "&&"-chained line of the map window's Update: method 0 runs
+// updmap-user, method 1 mktexlsr and updmap-sys with sudo.
+QString mapUpdateCommand(int method, const QList<MapChange>& changes);
+
+// The --setoption lines for every option whose value differs from its old
+// one (values compared as texts), then the plain run. `system` chooses
+// updmap-sys with sudo over updmap-user.
+QStringList optionCommands(bool system, const QStringList& names, const QStringList& values,
+                           const QStringList& oldValues);
+// Whether an option value may enter a command line: no control characters
+// (a TAB would split the batch, a line end the shell line).
+bool safeOptionValue(const QString& value);
+
+// Runs personal command lines one after another as the user (runShell,
+// which reports a failure); stops at the first that fails and returns it,
+// the empty text when all succeeded.
+QString runUserCommands(const QStringList& lines);
+
+} // namespace qlk
