@@ -200,11 +200,6 @@ void UpdmapWindow::PushButton2_Action()
     close();
 }
 
-void UpdmapWindow::reject()
-{
-    PushButton2_Action();
-}
-
 void UpdmapWindow::Event_Open()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -50,9 +50,6 @@ public:
     bool isTicked(int row, int column) const;
     void setTicked(int row, int column, bool ticked);
 
-public slots:
-    void reject() override; // Escape is "Cancel"
-
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -1,0 +1,311 @@
+#include "maps/MapsFixture.h"
+#include "platform/Paths.h"
+#include "prefs/PrefsStore.h"
+#include "services/FileHelpers.h"
+#include "services/Runners.h"
+#include "platform/UiHooks.h"
+#include "support/TestEnv.h"
+#include "texenv/FinishInstall.h"
+#include "texenv/MapCommands.h"
+#include "texenv/UpdmapCfg.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace qlk;
+
+namespace {
+const QStringList kOptions{"LW35", "dvipsPreferOutline", "dvipsDownloadBase35", "pdftexDownloadBase14",
+                           "dvipdfmDownloadBase14", "pxdviUse", "kanjiEmbed", "kanjiVariant"};
+
+// The summary as an installer would leave it.
+void setSummary(bool type1, bool mf, bool ttf, bool maps, const QStringList& names)
+{
+    hasType1 = type1;
+    hasMF = mf;
+    hasTTF = ttf;
+    hasMaps = maps;
+    tdsMaps = names;
+}
+} // namespace
+
+// The lines spelled out, with /usr/texbin standing for texbin: two blanks
+// after the synchronising updmap-sys, a trailing blank on its plain run.
+TEST(MapCommands, InstallListsAreSpelledOut)
+{
+    test::TestEnv env;
+    setTexbinForTesting("/usr/texbin");
+    EXPECT_EQ(systemEnableCommands("Map", false, {"a", "b.MAP", "c.map"}),
+              (QStringList{"/usr/bin/sudo /usr/texbin/mktexlsr",
+                           "/usr/bin/sudo -H /usr/texbin/updmap-sys  --nohash --nomkmap --syncwithtrees",
+                           "/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --enable Map=a.map",
+                           "/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --enable Map=b.MAP",
+                           "/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --enable Map=c.map",
+                           "/usr/bin/sudo -H /usr/texbin/updmap-sys "}));
+    EXPECT_EQ(userEnableCommands("MixedMap", false, {"a", "x.map.bak"}),
+              (QStringList{"/usr/texbin/updmap-user --nohash --nomkmap --syncwithtrees",
+                           "/usr/texbin/updmap-user --nohash --nomkmap --enable MixedMap=a.map",
+                           "/usr/texbin/updmap-user --nohash --nomkmap --enable MixedMap=x.map.bak.map",
+                           "/usr/texbin/updmap-user"}));
+    // Skipped, or nothing to enable: mktexlsr and the synchronisation only.
+    const QStringList systemHead{"/usr/bin/sudo /usr/texbin/mktexlsr",
+                                 "/usr/bin/sudo -H /usr/texbin/updmap-sys  --nohash --nomkmap --syncwithtrees"};
+    EXPECT_EQ(systemEnableCommands("Map", true, {"a"}), systemHead);
+    EXPECT_EQ(systemEnableCommands("Map", false, {}), systemHead);
+    EXPECT_EQ(userEnableCommands("Map", true, {"a"}),
+              QStringList{"/usr/texbin/updmap-user --nohash --nomkmap --syncwithtrees"});
+    // A name the shell would read is never put into a line.
+    EXPECT_EQ(systemEnableCommands("Map", false, {"ok", "a b", "x;rm -rf ~", "$(id).map"}).filter("--enable"),
+              QStringList{"/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --enable Map=ok.map"});
+
+    // A TeX folder with a blank in its name is quoted.
+    setTexbinForTesting("/opt/te x/bin");
+    EXPECT_EQ(userEnableCommands("Map", false, {"a"}).last(), QStringLiteral("'/opt/te x/bin/updmap-user'"));
+}
+
+TEST(MapCommands, MapWindowLineForBothMethods)
+{
+    test::TestEnv env;
+    setTexbinForTesting("/usr/texbin");
+    // Method 1, one enabled row: mktexlsr, synchronisation, disable, plain run.
+    EXPECT_EQ(mapUpdateCommand(1, {MapChange{"x.map", true, false, false}}),
+              QStringLiteral("/usr/bin/sudo /usr/texbin/mktexlsr"
+                             "&&/usr/bin/sudo -H /usr/texbin/updmap-sys  --nohash --nomkmap --syncwithtrees"
+                             "&&/usr/bin/sudo -H /usr/texbin/updmap-sys  --nohash --nomkmap --disable x.map"
+                             "&&/usr/bin/sudo -H /usr/texbin/updmap-sys "));
+    // Method 0, rows in order: no mktexlsr; a disabling names no type, an
+    // enabling takes the type of the ticked box.
+    EXPECT_EQ(mapUpdateCommand(0, {MapChange{"a.map", false, false, false}, MapChange{"b.map", false, true, false},
+                                   MapChange{"c.map", true, false, false}, MapChange{"d.map", true, true, true},
+                                   MapChange{"k.map", false, false, true}, MapChange{"m.map", false, true, true}}),
+              QStringLiteral("/usr/texbin/updmap-user  --nohash --nomkmap --syncwithtrees"
+                             "&&/usr/texbin/updmap-user --nohash --nomkmap --enable Map=a.map"
+                             "&&/usr/texbin/updmap-user --nohash --nomkmap --enable MixedMap=b.map"
+                             "&&/usr/texbin/updmap-user --nohash --nomkmap --disable c.map"
+                             "&&/usr/texbin/updmap-user --nohash --nomkmap --disable d.map"
+                             "&&/usr/texbin/updmap-user --nohash --nomkmap --enable KanjiMap=k.map"
+                             "&&/usr/texbin/updmap-user --nohash --nomkmap --enable MixedMap=m.map"
+                             "&&/usr/texbin/updmap-user"));
+}
+
+TEST(MapCommands, OptionBatchesSetOnlyDifferingValuesQuoted)
+{
+    test::TestEnv env;
+    setTexbinForTesting("/usr/texbin");
+    const QStringList old{"URWkb", "true", "true", "true", "true", "false", "noEmbed", "v"};
+    QStringList now = old;
+    now[0] = "URW";
+    now[5] = "true";
+    now[6] = " a b ";
+    now[7] = "";
+    EXPECT_EQ(optionCommands(false, kOptions, now, old),
+              (QStringList{"/usr/texbin/updmap-user --nohash --nomkmap --setoption LW35=URW",
+                           "/usr/texbin/updmap-user --nohash --nomkmap --setoption pxdviUse=true",
+                           "/usr/texbin/updmap-user --nohash --nomkmap --setoption 'kanjiEmbed= a b '",
+                           "/usr/texbin/updmap-user --nohash --nomkmap --setoption kanjiVariant=",
+                           "/usr/texbin/updmap-user"}));
+    EXPECT_EQ(optionCommands(true, kOptions, old, old),
+              QStringList{"/usr/bin/sudo -H /usr/texbin/updmap-sys"});
+    EXPECT_EQ(optionCommands(true, kOptions, now, old).first(),
+              QStringLiteral("/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --setoption LW35=URW"));
+    EXPECT_EQ(optionCommands(false, kOptions, QStringList(old).replaceInStrings("noEmbed", "it's"), old).first(),
+              QStringLiteral("/usr/texbin/updmap-user --nohash --nomkmap --setoption 'kanjiEmbed=it'\\''s'"));
+    EXPECT_TRUE(safeOptionValue("a b $x 'q'"));
+    EXPECT_FALSE(safeOptionValue("a\tb"));
+    EXPECT_FALSE(safeOptionValue("a\nb"));
+}
+
+TEST(MapCommands, SafeMapNames)
+{
+    for (const char* ok : {"pdftex.map", "cm-super-t1.map", "Times_New+1.map", "a@b%c.map", "ttf2pk"})
+        EXPECT_TRUE(safeMapName(QLatin1String(ok))) << ok;
+    for (const char* bad : {"", "a b.map", "a;b.map", "$(x).map", "`x`.map", "a'b.map", "a\"b.map", "-x.map",
+                            "../x.map", "a/b.map", "a*b.map", "a\tb.map", "a=b.map", "a|b.map", "é.map"})
+        EXPECT_FALSE(safeMapName(QString::fromUtf8(bad))) << bad;
+    EXPECT_EQ(mapFileName("a"), QStringLiteral("a.map"));
+    EXPECT_EQ(mapFileName("a.MAP"), QStringLiteral("a.MAP"));
+    EXPECT_EQ(mapFileName("a.map.bak"), QStringLiteral("a.map.bak.map"));
+}
+
+TEST(MapCommands, MapStatesFromUpdmapCfgLines)
+{
+    const QStringList maplist{"plain.map", "mixed.map", "kanji.map", "off.map", "never.map", "hash.map",
+                              "indented.map", "tabbed.map", "comment.map", "Case.map", "skipped.map",
+                              "reenabled.map"};
+    const QString text = "Map plain.map\n"
+                         "MixedMap mixed.map\n"
+                         "KanjiMap kanji.map\n"
+                         "#! Map off.map\n"
+                         "#Map hash.map\n"
+                         " # Map indented.map\n"
+                         "Map\ttabbed.map\n"
+                         "Map comment.map # old\n"
+                         "Map case.MAP\n"
+                         "# Map skipped.map\n"
+                         "Map other.map\n"
+                         // The distribution disables it, a later file enables it as MixedMap.
+                         "#! MixedMap reenabled.map\n"
+                         "MixedMap reenabled.map\n";
+    const NoCaseDict<int> t = parseMapTypes(maplist, text);
+    struct Case {
+        const char* name;
+        int code;
+    };
+    for (const Case c : {Case{"plain.map", 0}, Case{"mixed.map", 1}, Case{"kanji.map", 2}, Case{"off.map", 4},
+                         Case{"never.map", 4}, Case{"hash.map", 0}, Case{"indented.map", 0},
+                         Case{"tabbed.map", 4}, Case{"comment.map", 4}, Case{"CASE.map", 0},
+                         Case{"skipped.map", 4}, Case{"reenabled.map", 1}})
+        EXPECT_EQ(t.value(QLatin1String(c.name), -1), c.code) << c.name;
+    // Only the maps of the list are kept.
+    EXPECT_FALSE(t.contains("other.map"));
+    EXPECT_EQ(t.size(), maplist.size());
+}
+
+TEST(ScanTDS, CountsFilesOfTheTreeItself)
+{
+    test::TestEnv env;
+    // The working folder holds every kind of file; it must not count.
+    env.writeFile("cwd/x.pfb", "");
+    env.writeFile("cwd/x.mf", "");
+    env.writeFile("cwd/x.ttf", "");
+    env.writeFile("cwd/x.map", "");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(env.root() + "/cwd");
+
+    env.writeFile("tds/fonts/type1/public/f/f.pfb", "");
+    env.writeFile("tds/fonts/map/dvips/f/b.map", "");
+    env.writeFile("tds/fonts/map/dvips/f/a.map", "");
+    env.writeFile("tds/fonts/map/dvips/f/sub/c.MAP", "");
+    env.writeFile("tds/fonts/map/dvips/f/zz.map.bak", "");
+    env.writeFile("tds/fonts/map/dvips/f/.hidden.map", "");
+    env.writeFile("tds/doc/d.map.txt", "");
+    env.writeFile("tds/source/f.mf", "");
+
+    struct Case {
+        QString folder;
+        bool type1, mf, ttf, maps;
+        QStringList names;
+    };
+    const QList<Case> cases = {
+        {env.root() + "/tds", true, true, false, true, {"a.map", "b.map", "c.MAP"}},
+        {env.root() + "/tds/fonts/map", false, false, false, true, {"a.map", "b.map", "c.MAP"}},
+        {env.root() + "/missing", false, false, false, false, {}},
+        {env.root() + "/tds/source/f.mf", false, false, false, false, {}},
+        {QString(), false, false, false, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        // A stale summary and dry-run list from an earlier job.
+        setSummary(true, true, true, true, {"old.map"});
+        overwriteFiles = QStringList{"/x"};
+        tdsFolder = c.folder;
+        scanTDS();
+        EXPECT_TRUE(overwriteFiles.isEmpty());
+        EXPECT_EQ(hasType1, c.type1);
+        EXPECT_EQ(hasMF, c.mf);
+        EXPECT_EQ(hasTTF, c.ttf);
+        EXPECT_EQ(hasMaps, c.maps);
+        EXPECT_EQ(tdsMaps, c.names);
+    }
+    QDir::setCurrent(before);
+}
+
+TEST(FinishInstallPlan, KindSkipAndWarnings)
+{
+    const QString incomplete = "Your TDS is incomplete---there are PostScript fonts but no map files";
+    const QString mixing =
+        "It is not a good idea to mix PostScript and TrueType fonts in one package---they are used differently.";
+    const QString ttf = "You have no PostScript fonts---the map files for ttf fonts should be enabled within the "
+                        "sty file using \\pdfmapfile{}";
+    struct Case {
+        const char* what;
+        bool type1, mf, ttf, maps;
+        QString kind;
+        bool skip, noMaps;
+        QStringList warnings;
+    };
+    const QList<Case> cases = {
+        {"type1 maps mf", true, true, false, true, "MixedMap", false, false, {}},
+        {"type1 maps", true, false, false, true, "Map", false, false, {}},
+        {"type1 no maps", true, false, false, false, "Map", false, true, {incomplete}},
+        {"type1 mf no maps", true, true, false, false, "Map", false, true, {incomplete}},
+        {"type1 ttf maps", true, false, true, true, "Map", true, true, {mixing}},
+        {"type1 ttf no maps", true, false, true, false, "Map", true, true, {incomplete, mixing}},
+        {"ttf maps", false, false, true, true, "Map", true, true, {ttf}},
+        {"ttf no maps", false, false, true, false, "Map", false, false, {}},
+        {"nothing", false, false, false, false, "Map", false, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setSummary(c.type1, c.mf, c.ttf, c.maps, {"a"});
+        const InstallPlan plan = planInstall();
+        EXPECT_EQ(plan.kind, c.kind);
+        EXPECT_EQ(plan.skip, c.skip);
+        EXPECT_EQ(plan.noMapsEnabled, c.noMaps);
+        EXPECT_EQ(plan.warnings, c.warnings);
+    }
+}
+
+TEST(EnableMaps, SystemListGoesToTheRootRouteInOneCall)
+{
+    test::TestEnv env;
+    setTexbinForTesting("/usr/texbin");
+    setSummary(true, false, false, true, {"a.map", "b"});
+    test::RootRoute root;
+    // The terminal route hands the text over unchanged.
+    setpref("sudo", qint32(1));
+    EXPECT_TRUE(enableMapsSystem("Map", false));
+    ASSERT_EQ(root.texts.size(), 1);
+    EXPECT_EQ(root.scripts, QStringList{"sudoterm.sh"});
+    EXPECT_EQ(root.texts.at(0).split('\t'), systemEnableCommands("Map", false, {"a.map", "b"}));
+    EXPECT_EQ(env.dialogs.messages,
+              QStringList{"Commands are being sent to your Terminal window. Your password may be required."});
+    EXPECT_TRUE(lastEnableFailure.isEmpty());
+
+    // The administrator route without sudo; a failure is reported back.
+    setpref("sudo", qint32(0));
+    root.status = 1;
+    EXPECT_FALSE(enableMapsSystem("MixedMap", false));
+    EXPECT_EQ(root.scripts.last(), QStringLiteral("sudocmd.sh"));
+    EXPECT_EQ(root.texts.last().split('\t').first(), QStringLiteral("/usr/texbin/mktexlsr"));
+    EXPECT_EQ(lastEnableFailure, QStringLiteral("Enabling the maps in the system trees failed: mktexlsr or "
+                                                "updmap-sys ended with exit status 1."));
+
+    // A refused name is named; the other maps are still enabled.
+    root.status = 0;
+    setSummary(true, false, false, true, {"good", "bad name"});
+    EXPECT_FALSE(enableMapsSystem("Map", false));
+    EXPECT_EQ(root.texts.last().split('\t').filter("--enable"),
+              QStringList{"/usr/texbin/updmap-sys --nohash --nomkmap --enable Map=good.map"});
+    EXPECT_TRUE(lastEnableFailure.endsWith("cannot be used in a command line: bad name"))
+        << lastEnableFailure.toStdString();
+    // Skipped: the names do not matter.
+    EXPECT_TRUE(enableMapsSystem("Map", true));
+}
+
+TEST(EnableMaps, PersonalListRunsAsTheUserAndStopsAtAFailure)
+{
+    test::TestEnv env;
+    test::StandInTexbin bin(env, false);
+    test::RootRoute root;
+    QStringList reports;
+    uiHooks().showCommandFailure = [&](const QString& r) { reports << r; };
+    setSummary(true, true, false, true, {"a.map", "b"});
+    EXPECT_TRUE(enableMapsUser("MixedMap", false));
+    EXPECT_TRUE(root.texts.isEmpty());
+    EXPECT_EQ(bin.calls(), (QStringList{"updmap-user [--nohash] [--nomkmap] [--syncwithtrees]",
+                                        "updmap-user [--nohash] [--nomkmap] [--enable] [MixedMap=a.map]",
+                                        "updmap-user [--nohash] [--nomkmap] [--enable] [MixedMap=b.map]",
+                                        "updmap-user"}));
+    EXPECT_EQ(lastShell.command, bin.folder + "/updmap-user");
+
+    QFile::remove(bin.log);
+    bin.fail("updmap-user");
+    EXPECT_FALSE(enableMapsUser("Map", false));
+    EXPECT_EQ(bin.calls().size(), 1);
+    EXPECT_EQ(lastEnableFailure, "Enabling the maps in the personal trees failed at: " + bin.folder +
+                                     "/updmap-user --nohash --nomkmap --syncwithtrees");
+    EXPECT_EQ(reports.size(), 1);
+    EXPECT_TRUE(root.texts.isEmpty());
+}
