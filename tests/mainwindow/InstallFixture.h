@@ -11,6 +11,14 @@
 #include <QFile>
 #include <QMap>
 
+#include <ostream>
+
+// Readable texts in failure reports.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace qlk::test {
 
 // The TeX trees of a test: the personal and local ones of the TestEnv, a

@@ -1,0 +1,540 @@
+#include "InstallFixture.h"
+
+#include "mainwindow/TDSwindow.h"
+#include "mainwindow/TdsCheck.h"
+#include "mainwindow/Window1.h"
+#include "platform/Desktop.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Quote.h"
+#include "prefs/PrefsStore.h"
+#include "services/RunLog.h"
+#include "services/Runners.h"
+#include "texenv/FinishInstall.h"
+#include "texenv/Init.h"
+#include "textview/TextWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace qlk;
+
+namespace {
+
+const QString kClash = "There are map files in your texmf trees that are the same as one you are installing, "
+                       "perhaps with different case. See log.";
+
+// The main window with an empty Install tab, as after start-up.
+Window1* freshTab()
+{
+    Window1* w = Window1::instance();
+    w->Clearitems();
+    w->dropped.clear();
+    w->pathlist.clear();
+    w->Listbox7->clear();
+    w->PushButton8->setEnabled(false);
+    w->PushButton7->setEnabled(false);
+    w->PushButton11->hide();
+    w->TextField2->clear();
+    w->TextField1[0]->clear();
+    w->TextField1[1]->clear();
+    w->installLocation->setExclusive(false);
+    for (QRadioButton* r : w->RadioButton2)
+        r->setChecked(false);
+    w->installLocation->setExclusive(true);
+    w->NotFontTDS = false;
+    w->TDSResult = 0;
+    w->TextWindowReturn = 0;
+    tdsFolder.clear();
+    return w;
+}
+
+// The real trees of the machine with this test's personal and local ones,
+// scanned as at start-up, installations going to the personal tree.
+Window1* scannedTab()
+{
+    setAppFolderForTesting(QLK_APP_DIR);
+    setpref("method", qint32(0));
+    Window1* w = freshTab();
+    init();
+    return w;
+}
+
+// A small font package laid out as a TDS below env.root()/<folder>.
+void writeTds(test::TestEnv& env, const QString& folder)
+{
+    env.writeFile(folder + "/fonts/type1/public/qlk/qlkx.pfb", "outline");
+    env.writeFile(folder + "/fonts/tfm/public/qlk/qlkx.tfm", "metrics");
+    env.writeFile(folder + "/fonts/map/dvips/qlk/qlkx.map", "qlkx QlkX <qlkx.pfb\n");
+    env.writeFile(folder + "/tex/latex/qlk/qlk.sty", "\\ProvidesPackage{qlk}\n");
+}
+
+QStringList tdsFiles()
+{
+    return {"fonts/map/dvips/qlk/qlkx.map", "fonts/tfm/public/qlk/qlkx.tfm", "fonts/type1/public/qlk/qlkx.pfb",
+            "tex/latex/qlk/qlk.sty"};
+}
+
+QString scratchName(const QString& folder)
+{
+    return QFileInfo(folder).fileName();
+}
+
+bool isScratch(const QString& folder)
+{
+    static const QRegularExpression name("^tmp[1-9][0-9]{6}$");
+    return name.match(scratchName(folder)).hasMatch() && QFileInfo(folder).isDir();
+}
+
+// Answers each TDS Checker question with the next button, recording it.
+struct CheckerAnswers {
+    QStringList asked;
+    QList<QPushButton* TDSwindow::*> buttons;
+    explicit CheckerAnswers(test::TestEnv& env, QList<QPushButton* TDSwindow::*> presses) : buttons(presses)
+    {
+        env.dialogs.onModal = [this](QDialog* d) {
+            auto* checker = qobject_cast<TDSwindow*>(d);
+            if (!checker)
+                return 0;
+            asked << checker->StaticText1->text();
+            if (buttons.isEmpty())
+                return 0;
+            (checker->*buttons.takeFirst())->click();
+            return checker->result();
+        };
+    }
+};
+
+} // namespace
+
+TEST(InstallTab, DropListTakesEachItemOnceTheQtWay)
+{
+    test::TestEnv env;
+    Window1* w = freshTab();
+    const QString a = env.writeFile("a.pfb", "x");
+    const QString b = env.writeFile("dir/b.afm", "x");
+    w->TextField2->setText("old status");
+    w->Listbox7_DropObject({a, env.root() + "/dir", a});
+    EXPECT_EQ(w->dropped, (QStringList{a, env.root() + "/dir"}));
+    EXPECT_EQ(w->pathlist, w->dropped);
+    ASSERT_EQ(w->Listbox7->count(), 2);
+    EXPECT_EQ(w->Listbox7->item(1)->text(), env.root() + "/dir");
+    EXPECT_TRUE(w->PushButton8->isEnabled());
+    EXPECT_TRUE(w->TextField2->text().isEmpty());
+
+    // A drop of file URLs on the list, as the file manager sends it; the
+    // already listed item is skipped, the new one added.
+    w->TextField2->setText("status");
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->Listbox7->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->Listbox7->viewport(), &drop);
+    EXPECT_EQ(w->dropped, (QStringList{a, env.root() + "/dir", b}));
+    EXPECT_TRUE(w->TextField2->text().isEmpty());
+
+    // A drag of plain text is refused and changes nothing.
+    auto* text = new QMimeData;
+    text->setText("not a file");
+    QDragEnterEvent textEnter(QPoint(5, 5), Qt::CopyAction, text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->Listbox7->viewport(), &textEnter);
+    EXPECT_FALSE(textEnter.isAccepted());
+    EXPECT_EQ(w->Listbox7->count(), 3);
+    delete mime;
+    delete text;
+
+    w->PushButton4->click();
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    EXPECT_TRUE(env.dialogs.messages.first().startsWith("If you drop a zip file that contains a TDS"));
+    EXPECT_EQ(w->Listbox7->count(), 3);
+}
+
+TEST(InstallTab, PalatinoFromLooseFilesIntoThePersonalTree)
+{
+    test::TestEnv env(false);
+    test::RootRecorder root;
+    Window1* w = scannedTab();
+    ASSERT_EQ(env.quits, 0) << env.dialogs.transcript.join("\n").toStdString();
+    QStringList dropped;
+    for (const char* name : {"uplr8a.afm", "uplr8a.pfb", "upl.map", "t1ppl.fd"}) {
+        const QString src = test::texFile(name);
+        ASSERT_FALSE(src.isEmpty()) << name;
+        dropped << env.writeFile(QString("drop/") + name, test::readAll(src));
+    }
+    w->Listbox7_DropObject(dropped);
+    w->TextField1[0]->setText("urw");
+    w->TextField1[1]->setText(" Palatino ");
+    env.dialogs.transcript.clear();
+    env.dialogs.messages.clear();
+    openLog(env.home());
+    w->PushButton8->click();
+
+    const QString tree = tdsFolder;
+    ASSERT_TRUE(isScratch(tree)) << tree.toStdString();
+    EXPECT_EQ(QFileInfo(tree).absolutePath(), env.home() + "/Documents");
+    EXPECT_EQ(test::snapshot(tree).keys(),
+              (QStringList{"fonts/afm/urw/Palatino/uplr8a.afm", "fonts/map/dvips/Palatino/upl.map",
+                           "fonts/type1/urw/Palatino/uplr8a.pfb", "tex/latex/urw/Palatino/t1ppl.fd"}));
+    EXPECT_EQ(test::readAll(tree + "/fonts/type1/urw/Palatino/uplr8a.pfb"), test::readAll(test::texFile("uplr8a.pfb")));
+    EXPECT_EQ(w->TextField2->text(), "Made TDS ~/Documents/" + scratchName(tree) + ". Ready to Install.");
+    EXPECT_TRUE(w->PushButton7->isEnabled());
+    EXPECT_FALSE(w->NotFontTDS);
+    // upl.map is the distribution's too: one clash, logged with where it lies.
+    EXPECT_EQ(env.dialogs.messages, QStringList{kClash});
+    closeLog();
+    const QString log = QString::fromUtf8(test::readAll(env.home() + "/QLKlogfile.txt"));
+    EXPECT_TRUE(log.contains("Matches to upl.map\n" + test::texFile("upl.map"))) << log.toStdString();
+
+    w->RadioButton2[1]->setChecked(true);
+    env.dialogs.transcript.clear();
+    env.dialogs.questions.clear();
+    env.dialogs.answers = {true}; // delete the scratch folder
+    w->PushButton7->click();
+    // The rescan may tell of the new personal updmap.cfg; the install asks one thing.
+    EXPECT_EQ(env.dialogs.questions, QStringList{"Delete temporary TDS folder?"})
+        << env.dialogs.transcript.join("\n").toStdString();
+    EXPECT_EQ(w->TextField2->text(), "Install finished.");
+    EXPECT_EQ(w->Listbox7->count(), 0);
+    EXPECT_TRUE(w->dropped.isEmpty());
+    EXPECT_TRUE(w->pathlist.isEmpty());
+    EXPECT_FALSE(w->PushButton8->isEnabled());
+    EXPECT_FALSE(w->PushButton7->isEnabled());
+    EXPECT_FALSE(QFileInfo::exists(tree));
+    for (const char* rel : {"fonts/afm/urw/Palatino/uplr8a.afm", "fonts/map/dvips/Palatino/upl.map",
+                            "fonts/type1/urw/Palatino/uplr8a.pfb", "tex/latex/urw/Palatino/t1ppl.fd"})
+        EXPECT_TRUE(QFileInfo(env.texmfHome() + "/" + rel).isFile()) << rel;
+    // updmap-user enabled the map in the personal configuration and
+    // rebuilt the personal output maps from it.
+    EXPECT_TRUE(QString::fromUtf8(test::readAll(env.texmfConfig() + "/web2c/updmap.cfg")).contains("Map upl.map"));
+    EXPECT_TRUE(test::readAll(env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map").contains("uplr8a"));
+    EXPECT_EQ(runProgram(texProgram("kpsewhich"), {"uplr8a.pfb"}).output.trimmed(),
+              env.texmfHome() + "/fonts/type1/urw/Palatino/uplr8a.pfb");
+}
+
+TEST(InstallTab, ZipAndTgzRoadsIntoAChosenFolder)
+{
+    struct Case {
+        const char* name;
+        const char* archive;
+        const char* pack; // run in the tree's folder, writing ../<archive>
+    };
+    for (const Case& c : {Case{"zip, upper-case name", "PKG.ZIP", "zip -qr ../PKG.ZIP fonts tex"},
+                          Case{"tgz", "pkg.tgz", "tar -czf ../pkg.tgz fonts tex"}}) {
+        SCOPED_TRACE(c.name);
+        test::TestEnv env;
+        test::pointTreesAt(env);
+        writeTds(env, "src");
+        ASSERT_EQ(runBash("cd " + shellQuote(env.root() + "/src") + " && " + c.pack).exitCode, 0);
+        Window1* w = freshTab();
+        w->Listbox7_DropObject({env.root() + "/" + c.archive});
+        w->PushButton8_Action();
+        const QString tree = tdsFolder;
+        ASSERT_TRUE(isScratch(tree)) << env.dialogs.transcript.join("\n").toStdString();
+        EXPECT_EQ(test::snapshot(tree).keys(), tdsFiles());
+        EXPECT_TRUE(env.dialogs.transcript.isEmpty()) << env.dialogs.transcript.join("\n").toStdString();
+        EXPECT_EQ(w->TextField2->text(), "Made TDS ~/Documents/" + scratchName(tree) + ". Ready to Install.");
+
+        // "Other (for checking)": a folder of the user's choice, no map enabling.
+        const QString target = env.root() + "/check";
+        QDir().mkpath(target);
+        w->RadioButton2[2]->setChecked(true);
+        env.dialogs.folders = {target};
+        env.dialogs.answers = {false}; // keep the scratch folder
+        EXPECT_TRUE(w->install());
+        EXPECT_EQ(w->TextField2->text(), "Done");
+        EXPECT_EQ(test::snapshot(target).keys(), tdsFiles());
+        EXPECT_EQ(test::readAll(target + "/fonts/type1/public/qlk/qlkx.pfb"), QByteArray("outline"));
+        EXPECT_TRUE(QFileInfo::exists(tree + "/" + scratchName(tree) + ".zip"));
+        EXPECT_EQ(w->Listbox7->count(), 0);
+        EXPECT_FALSE(w->PushButton7->isEnabled());
+    }
+}
+
+TEST(InstallTab, WrapperFolderQuestionsInOrder)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    writeTds(env, "src/pkg");
+    ASSERT_EQ(runBash("cd " + shellQuote(env.root() + "/src") + " && zip -qr ../wrapped.zip pkg").exitCode, 0);
+    Window1* w = freshTab();
+    w->Listbox7_DropObject({env.root() + "/wrapped.zip"});
+    w->TextField2->setText("earlier");
+
+    // Cancel at the first question: nothing made ready, the status stays.
+    {
+        CheckerAnswers answers(env, {&TDSwindow::PushButton1});
+        w->PushButton8_Action();
+        EXPECT_EQ(answers.asked, QStringList{noFontsOrTexQuestion()});
+        EXPECT_FALSE(w->PushButton7->isEnabled());
+        EXPECT_TRUE(tdsFolder.isEmpty());
+        EXPECT_EQ(w->TextField2->text(), "earlier");
+    }
+    // Continue twice: the wrapper's name is questioned next, then the tree
+    // is taken as it is.
+    CheckerAnswers answers(env, {&TDSwindow::PushButton2, &TDSwindow::PushButton2});
+    w->PushButton8_Action();
+    EXPECT_EQ(answers.asked, (QStringList{noFontsOrTexQuestion(), folderNameQuestion("pkg")}));
+    EXPECT_EQ(w->TDSResult, 0);
+    ASSERT_TRUE(isScratch(tdsFolder));
+    EXPECT_TRUE(QFileInfo(tdsFolder + "/pkg/fonts/type1/public/qlk/qlkx.pfb").isFile());
+    EXPECT_TRUE(w->PushButton7->isEnabled());
+}
+
+TEST(InstallTab, TdsCheckerDialog)
+{
+    test::TestEnv env;
+    QStringList revealed;
+    setDesktopRecorder([&](const QString&, const QString& path) { revealed << path; });
+    Window1* w = freshTab();
+    TDSwindow* d = TDSwindow::instance();
+    EXPECT_EQ(d->windowTitle(), "TDS Checker");
+    EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(d->size(), QSize(544, 251));
+    d->folder = env.root();
+    d->show();
+    d->PushButton3->click();
+    d->PushButton3->click();
+    EXPECT_EQ(revealed, (QStringList{env.root(), env.root()}));
+    // Neither the close box nor Escape answers the question.
+    d->close();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(d, &escape);
+    EXPECT_TRUE(d->isVisible());
+    w->TDSResult = 7;
+    d->PushButton2->click();
+    EXPECT_EQ(w->TDSResult, 1);
+    EXPECT_FALSE(d->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    TDSwindow* again = TDSwindow::instance();
+    again->show();
+    again->PushButton1->click();
+    EXPECT_EQ(w->TDSResult, 0);
+}
+
+TEST(InstallTab, ArchivesLeadingOutsideAreRefused)
+{
+    struct Case {
+        const char* name;
+        const char* archive;
+        const char* pack; // run in env.root()/w/in
+    };
+    for (const Case& c : {Case{"zip with ../", "bad.zip", "zip -q ../bad.zip fonts/a.pfb ../evil.txt"},
+                          Case{"tgz with ../", "bad.tgz", "tar -czPf ../bad.tgz fonts ../evil.txt"},
+                          Case{"zip with a link", "link.zip", "ln -s /etc fonts/etc && zip -qy ../link.zip fonts/etc"}}) {
+        SCOPED_TRACE(c.name);
+        test::TestEnv env;
+        env.writeFile("w/in/fonts/a.pfb", "x");
+        env.writeFile("w/evil.txt", "evil");
+        ASSERT_EQ(runBash("cd " + shellQuote(env.root() + "/w/in") + " && " + c.pack).exitCode, 0);
+        Window1* w = freshTab();
+        w->Listbox7_DropObject({env.root() + "/w/" + c.archive});
+        const auto home = test::snapshot(env.home());
+        w->PushButton8_Action();
+        ASSERT_EQ(env.dialogs.messages.size(), 1);
+        EXPECT_TRUE(env.dialogs.messages.first().contains("was not unpacked")) << env.dialogs.messages.first().toStdString();
+        // Nothing was written: the home folder holds only the new, empty scratch folder.
+        EXPECT_EQ(test::snapshot(env.home()), home);
+        const QStringList docs = QDir(env.home() + "/Documents").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        ASSERT_EQ(docs.size(), 1);
+        EXPECT_TRUE(QDir(env.home() + "/Documents/" + docs.first()).isEmpty());
+        EXPECT_FALSE(w->PushButton7->isEnabled());
+        EXPECT_TRUE(tdsFolder.isEmpty());
+    }
+}
+
+TEST(InstallTab, OverwriteConfirmationStartsFromCancel)
+{
+    struct Case {
+        const char* name;
+        int how; // 0 close box, 1 "Cancel", 2 "OK"
+    };
+    for (const Case& c : {Case{"closed by its close box", 0}, Case{"Cancel", 1}, Case{"OK", 2}}) {
+        SCOPED_TRACE(c.name);
+        test::TestEnv env;
+        test::pointTreesAt(env);
+        writeTds(env, "src");
+        const QString target = env.root() + "/check";
+        env.writeFile("check/fonts/tfm/public/qlk/qlkx.tfm", "older metrics");
+        env.writeFile("check/fonts/other.txt", "untouched");
+        Window1* w = freshTab();
+        w->Listbox7_DropObject({env.root() + "/src"});
+        w->PushButton8_Action();
+        ASSERT_TRUE(w->PushButton7->isEnabled()) << env.dialogs.transcript.join("\n").toStdString();
+        const auto before = test::snapshot(target);
+        QString title, listed;
+        env.dialogs.onModal = [&](QDialog* d) {
+            auto* viewer = qobject_cast<TextWindow*>(d);
+            if (!viewer)
+                return 0;
+            title = viewer->windowTitle();
+            listed = viewer->text();
+            EXPECT_TRUE(viewer->PushButton2->isDefault());
+            if (c.how == 1)
+                viewer->PushButton2->click();
+            else if (c.how == 2)
+                viewer->PushButton1->click();
+            else
+                viewer->reject();
+            return viewer->result();
+        };
+        w->RadioButton2[2]->setChecked(true);
+        env.dialogs.folders = {target};
+        env.dialogs.transcript.clear();
+        env.dialogs.messages.clear();
+        const bool done = w->install();
+        EXPECT_EQ(title, "The following files will be overwritten");
+        EXPECT_EQ(listed, target + "/fonts/tfm/public/qlk/qlkx.tfm");
+        EXPECT_EQ(w->TextWindowReturn, 0);
+        if (c.how == 2) {
+            EXPECT_TRUE(done);
+            EXPECT_EQ(test::readAll(target + "/fonts/tfm/public/qlk/qlkx.tfm"), QByteArray("metrics"));
+            continue;
+        }
+        EXPECT_FALSE(done);
+        EXPECT_EQ(env.dialogs.messages, QStringList{"No files were copied"});
+        EXPECT_EQ(w->TextField2->text(), "No files installed.");
+        EXPECT_EQ(test::snapshot(target), before);
+        EXPECT_EQ(w->Listbox7->count(), 1);
+        EXPECT_TRUE(w->PushButton7->isEnabled());
+    }
+}
+
+TEST(InstallTab, HostileFileNameIsInstalledAsItself)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    const QString hostile = "it's \"x\";touch PWNED;$(touch PWNED2)`touch PWNED3`.pfb";
+    const QString font = env.writeFile("drop/" + hostile, "outline");
+    const QString afm = env.writeFile("drop/x.afm", "metrics");
+    Window1* w = freshTab();
+    w->Listbox7_DropObject({font, afm});
+    w->TextField1[0]->setText("o'brien $(touch PWNED4)");
+    w->TextField1[1]->setText("Fam;ily");
+    w->PushButton8_Action();
+    ASSERT_TRUE(w->PushButton7->isEnabled()) << env.dialogs.transcript.join("\n").toStdString();
+    const QString target = env.root() + "/check";
+    QDir().mkpath(target);
+    w->RadioButton2[2]->setChecked(true);
+    env.dialogs.folders = {target};
+    EXPECT_TRUE(w->install());
+    EXPECT_EQ(test::readAll(target + "/fonts/type1/o'brien $(touch PWNED4)/Fam;ily/" + hostile), QByteArray("outline"));
+    // Nothing ran: no stray file anywhere in the test's folders or here.
+    EXPECT_EQ(runBash("find " + shellQuote(env.root()) + " -name 'PWNED*'").output, QString());
+    EXPECT_EQ(runBash("find " + shellQuote(QDir::currentPath()) + " -maxdepth 1 -name 'PWNED*'").output, QString());
+}
+
+TEST(InstallTab, InstallStopsWithoutATreeOrAFolder)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    Window1* w = freshTab();
+    w->TextField2->setText("x");
+    EXPECT_FALSE(w->install());
+    EXPECT_EQ(env.dialogs.messages, QStringList{"There is no TDS folder to install"});
+    EXPECT_TRUE(w->TextField2->text().isEmpty());
+
+    // No location chosen: the folder chooser; cancelled, nothing happens.
+    writeTds(env, "src");
+    w->Listbox7_DropObject({env.root() + "/src"});
+    w->PushButton8_Action();
+    ASSERT_TRUE(w->PushButton7->isEnabled());
+    env.dialogs.transcript.clear();
+    EXPECT_FALSE(w->install());
+    EXPECT_EQ(env.dialogs.transcript, QStringList{"folder: Select target folder for TDS"});
+    EXPECT_EQ(w->TextField2->text(), "Starting dry run to check for overwritten items.");
+    EXPECT_TRUE(w->PushButton7->isEnabled());
+}
+
+TEST(InstallTab, UnzipFailureIsReportedNotFinished)
+{
+    test::TestEnv env(false);
+    test::RootRecorder root;
+    Window1* w = scannedTab();
+    writeTds(env, "src");
+    w->Listbox7_DropObject({env.root() + "/src"});
+    w->PushButton8_Action();
+    ASSERT_TRUE(w->PushButton7->isEnabled());
+    // The system tree cannot be written: it is a file.
+    texmfLocal = env.writeFile("not-a-tree", "x");
+    w->RadioButton2[0]->setChecked(true);
+    env.dialogs.messages.clear();
+    env.dialogs.questions.clear();
+    EXPECT_FALSE(w->install());
+    ASSERT_EQ(root.commands.size(), 1);
+    EXPECT_TRUE(root.commands.first().contains("unzip -o -qq")) << root.commands.first().toStdString();
+    ASSERT_FALSE(env.dialogs.messages.isEmpty());
+    EXPECT_TRUE(env.dialogs.messages.last().startsWith("Error unzipping " + scratchName(tdsFolder) + ". Errorcode="));
+    EXPECT_EQ(w->TextField2->text(), "Aborting due to unzipping error");
+    EXPECT_TRUE(env.dialogs.questions.isEmpty()); // no offer to delete the tree
+    EXPECT_TRUE(QFileInfo(tdsFolder).isDir());
+    EXPECT_TRUE(w->PushButton7->isEnabled());
+}
+
+TEST(InstallTab, MoveKeepsItsScratchFolderToItself)
+{
+    test::TestEnv env(false);
+    Window1* w = scannedTab();
+    ASSERT_FALSE(isAdmin && prefInt("useadmin") == 1);
+    env.writeFile("home/.texlive2022/texmf-var/fonts/tfm/public/mv/mv.tfm", "moved metrics");
+    writeTds(env, "src");
+    w->Listbox7_DropObject({env.root() + "/src"});
+    w->PushButton8_Action();
+    const QString made = tdsFolder;
+    ASSERT_TRUE(isScratch(made));
+
+    env.dialogs.answers = {true};
+    env.dialogs.transcript.clear();
+    w->PushButton6->click();
+    EXPECT_EQ(env.dialogs.transcript.value(0),
+              "question: Move the font files of " + env.texmfVar() + " to " + env.texmfHome() + "?");
+    EXPECT_EQ(test::readAll(env.texmfHome() + "/fonts/tfm/public/mv/mv.tfm"), QByteArray("moved metrics"));
+    EXPECT_FALSE(QFileInfo::exists(env.texmfVar() + "/fonts/tfm/public/mv/mv.tfm"));
+    // "Install" still installs the tree Make TDS built.
+    EXPECT_EQ(tdsFolder, made);
+    EXPECT_TRUE(w->PushButton7->isEnabled());
+    const QString target = env.root() + "/check";
+    QDir().mkpath(target);
+    w->RadioButton2[2]->setChecked(true);
+    env.dialogs.folders = {target};
+    EXPECT_TRUE(w->install());
+    EXPECT_EQ(test::snapshot(target).keys(), tdsFiles());
+}
+
+TEST(InstallTab, MoveRefusedForTheImpermanentLocationAndOnFailure)
+{
+    test::TestEnv env(false);
+    Window1* w = scannedTab();
+    const QString source = env.writeFile("home/.texlive2022/texmf-var/fonts/tfm/public/mv/mv.tfm", "moved metrics");
+    w->RadioButton2[3]->setChecked(true);
+    env.dialogs.transcript.clear();
+    w->PushButton6_Action();
+    EXPECT_EQ(env.dialogs.transcript, QStringList{"message: Cannot copy to impermanent personal folder---choose "
+                                                  "another install location."});
+    EXPECT_TRUE(QDir(env.home() + "/Documents").isEmpty());
+
+    // A copy that fails (a dangling link where a folder must go) leaves the source whole.
+    w->RadioButton2[1]->setChecked(true);
+    QDir().mkpath(env.texmfHome() + "/fonts");
+    QDir(env.texmfHome() + "/fonts").removeRecursively();
+    QDir().mkpath(env.texmfHome() + "/fonts");
+    QFile::link(env.root() + "/nowhere", env.texmfHome() + "/fonts/tfm");
+    const auto before = test::snapshot(env.texmfVar());
+    env.dialogs.answers = {true};
+    env.dialogs.messages.clear();
+    w->PushButton6_Action();
+    EXPECT_EQ(test::snapshot(env.texmfVar()), before);
+    EXPECT_EQ(test::readAll(source), QByteArray("moved metrics"));
+    ASSERT_FALSE(env.dialogs.messages.isEmpty());
+    EXPECT_TRUE(env.dialogs.messages.first().startsWith("Copying the fonts to " + env.texmfHome() + " failed"));
+}
