@@ -538,3 +538,97 @@ TEST(InstallTab, MoveRefusedForTheImpermanentLocationAndOnFailure)
     ASSERT_FALSE(env.dialogs.messages.isEmpty());
     EXPECT_TRUE(env.dialogs.messages.first().startsWith("Copying the fonts to " + env.texmfHome() + " failed"));
 }
+
+TEST(InstallTab, UpperCaseExtensionsStillHaveTheirMapEnabled)
+{
+    test::TestEnv env(false);
+    test::RootRecorder root;
+    Window1* w = scannedTab();
+    ASSERT_EQ(env.quits, 0);
+    const QString pfb = env.writeFile("drop/FOO.PFB", test::readAll(test::texFile("uplr8a.pfb")));
+    const QString map = env.writeFile("drop/FOO.MAP", "uplr8a URWPalladioL-Roma <FOO.PFB\n");
+    w->Listbox7_DropObject({pfb, map});
+    w->TextField1[0]->setText("x");
+    w->TextField1[1]->setText("Foo");
+    w->PushButton8_Action();
+    ASSERT_TRUE(w->PushButton7->isEnabled()) << env.dialogs.transcript.join("\n").toStdString();
+    EXPECT_TRUE(QFileInfo(tdsFolder + "/fonts/map/dvips/Foo/FOO.MAP").isFile());
+    w->RadioButton2[1]->setChecked(true);
+    env.dialogs.answers = {false};
+    EXPECT_TRUE(w->install());
+    EXPECT_EQ(w->TextField2->text(), "Install finished.");
+    EXPECT_TRUE(QString::fromUtf8(test::readAll(env.texmfConfig() + "/web2c/updmap.cfg")).contains("Map FOO.MAP"));
+    EXPECT_TRUE(test::readAll(env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map").contains("<FOO.PFB"));
+}
+
+TEST(InstallTab, FolderRoads)
+{
+    struct Case {
+        const char* name;
+        QStringList drop;      // below env.root()
+        QString supplier, family;
+        QList<bool> answers;
+        QStringList questions;
+        QStringList messages;
+        QStringList tree;      // the files of the tree made; empty when none was made
+    };
+    const QString doubt = "Is this really a TDS?---I have some doubts.";
+    const QList<Case> cases = {
+        {"a TDS folder is copied whole, without a question", {"tds"}, {}, {}, {}, {}, {},
+         {".hidden-kept/x", "fonts/type1/public/qlk/qlkx.pfb", "tex/latex/qlk/qlk.sty"}},
+        {"a doubtful folder taken as a TDS", {"loose"}, {}, {}, {true}, {doubt}, {}, {}},
+        {"a doubtful folder as loose files, names missing", {"loose"}, {}, {}, {false}, {doubt},
+         {"You may not leave foundry or family names unspecified"}, {}},
+        {"a doubtful folder as loose files", {"loose"}, "pub", "Fam", {false}, {doubt}, {},
+         {"fonts/afm/pub/Fam/l.afm", "fonts/type1/pub/Fam/l.pfb"}},
+        {"two TDS folders are loose files", {"tds", "loose"}, "pub", "Fam", {}, {}, {},
+         {"fonts/afm/pub/Fam/l.afm", "fonts/type1/pub/Fam/l.pfb", "fonts/type1/pub/Fam/qlkx.pfb",
+          "tex/latex/pub/Fam/qlk.sty"}},
+        {"a name with a slash is refused", {"loose", "tds"}, "pub/../..", "Fam", {}, {},
+         {"The foundry and family names may not contain \"/\" or \"..\""}, {}},
+        {"a single x.tar.gz is a loose file that is not placed", {"x.tar.gz"}, "pub", "Fam", {}, {}, {}, {}},
+        {"a broken zip", {"broken.zip"}, {}, {}, {}, {}, {"Error unzipping: 9"}, {}},
+        {"a broken tgz", {"broken.tgz"}, {}, {}, {}, {}, {"Error expanding .tgz: 2"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TestEnv env;
+        test::pointTreesAt(env);
+        env.writeFile("tds/fonts/type1/public/qlk/qlkx.pfb", "outline");
+        env.writeFile("tds/tex/latex/qlk/qlk.sty", "sty");
+        env.writeFile("tds/.hidden-kept/x", "x");
+        env.writeFile("tds/.DS_Store", "x");
+        env.writeFile("loose/l.pfb", "outline");
+        env.writeFile("loose/sub/l.afm", "metrics");
+        env.writeFile("loose/.hidden.pfb", "never collected");
+        env.writeFile("x.tar.gz", "x");
+        env.writeFile("broken.zip", "not a zip");
+        env.writeFile("broken.tgz", "not a tgz");
+        CheckerAnswers checker(env, {&TDSwindow::PushButton2, &TDSwindow::PushButton2, &TDSwindow::PushButton2});
+        Window1* w = freshTab();
+        QStringList drop;
+        for (const QString& d : c.drop)
+            drop << env.root() + "/" + d;
+        w->Listbox7_DropObject(drop);
+        w->TextField1[0]->setText(c.supplier);
+        w->TextField1[1]->setText(c.family);
+        env.dialogs.answers = c.answers;
+        w->PushButton8_Action();
+        EXPECT_EQ(env.dialogs.questions, c.questions);
+        EXPECT_EQ(env.dialogs.messages, c.messages);
+        if (!c.messages.isEmpty()) {
+            EXPECT_FALSE(w->PushButton7->isEnabled());
+            continue;
+        }
+        ASSERT_TRUE(w->PushButton7->isEnabled());
+        if (QString(c.name).startsWith("a doubtful folder taken")) {
+            // The checker questions the stray file, the missing "fonts" and the
+            // folder name; the tree is then as dropped, without its hidden file.
+            EXPECT_EQ(checker.asked, (QStringList{strayFileQuestion(), noFontsOrTexQuestion(), folderNameQuestion("sub")}));
+            EXPECT_EQ(test::snapshot(tdsFolder).keys(), (QStringList{"l.pfb", "sub/l.afm"}));
+            continue;
+        }
+        EXPECT_EQ(test::snapshot(tdsFolder).keys(), c.tree);
+        EXPECT_EQ(w->NotFontTDS, c.tree.isEmpty());
+    }
+}
