@@ -151,8 +151,8 @@ void TextWindow::processresult()
 
 QStringList TextWindow::pathMenuItems()
 {
-    return {QStringLiteral("Show file in Finder"), QStringLiteral("Delete this file"),
-            QStringLiteral("QuickLook"), QStringLiteral("Info")};
+    return {QStringLiteral("Show file in file manager"), QStringLiteral("Delete this file"),
+            QStringLiteral("Open with default program"), QStringLiteral("Info")};
 }
 
 bool TextWindow::TextArea1_ConstructContextualMenu(QMenu* base)
@@ -192,13 +192,13 @@ bool TextWindow::TextArea1_ContextualMenuAction(const QString& caption)
         path.chop(1);
     const QString all = text();
     const QStringList block = blockAround(all, qMax(0, cursor.selectionEnd() - 1));
-    const QChar first = caption.isEmpty() ? QChar() : caption.at(0).toUpper();
+    const int choice = int(pathMenuItems().indexOf(caption));
 
-    if (first == QLatin1Char('S')) {
+    if (choice == 0) {
         revealInFinder(path);
-    } else if (first == QLatin1Char('Q')) {
+    } else if (choice == 2) {
         openWithDefault(path);
-    } else if (first == QLatin1Char('I')) {
+    } else if (choice == 3) {
         const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
         QString msg = name + QStringLiteral(": respective modification dates are:") + QLatin1Char('\n');
         for (const QString& line : block) {
@@ -210,7 +210,7 @@ bool TextWindow::TextArea1_ContextualMenuAction(const QString& caption)
         if (!found.isEmpty())
             msg += QStringLiteral("TeX uses only ") + found;
         msgBox(msg);
-    } else if (first == QLatin1Char('D')) {
+    } else if (choice == 1) {
         QFileInfo item(path);
         if (!item.exists() && !item.isSymLink()) {
             msgBox(QStringLiteral("Cannot delete file ") + path);

@@ -157,7 +157,7 @@ TEST_F(Viewer, PathContextMenuOnlyForPathSelections)
     c.setPosition(bt);
     c.setPosition(bt + int(b.size()), QTextCursor::KeepAnchor);
     v->TextArea1->setTextCursor(c);
-    v->TextArea1_ContextualMenuAction(QStringLiteral("Show file in Finder"));
+    v->TextArea1_ContextualMenuAction(QStringLiteral("Show file in file manager"));
     EXPECT_EQ(revealed, QStringList{QStringLiteral("reveal ") + b});
 }
 
