@@ -11,6 +11,7 @@
 #include "mainwindow/TreeMove.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
@@ -234,6 +235,8 @@ bool Window1::install()
     // the tree, and the tab, for another try.
     if (finishTarget >= 0 && !finishInstall(finishTarget))
         return false;
+    if (quitRequested()) // the rescan met a fatal check
+        return true;
     if (askYesNo(QStringLiteral("Delete temporary TDS folder?")))
         removeScratchFolder(tdsFolder);
     PushButton11->setVisible(place == 3 && hasMaps);

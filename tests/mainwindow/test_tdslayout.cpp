@@ -21,6 +21,7 @@ using namespace qlk;
 
 TEST(TdsLayout, TopLevelNames)
 {
+    test::TestEnv env;
     const QStringList names = tdsTopLevelNames();
     ASSERT_EQ(names.size(), 19);
     EXPECT_EQ(names.count("mft"), 2);
@@ -31,6 +32,7 @@ TEST(TdsLayout, TopLevelNames)
 
 TEST(TdsLayout, FileKindsByExtensionAnyCase)
 {
+    test::TestEnv env;
     const QList<QPair<QString, FileKind>> cases = {
         {"a.afm", FileKind::Afm},      {"A.PFM", FileKind::Afm},         {"NAME.PFB", FileKind::Type1},
         {"x.pfa", FileKind::Type1},    {"x.TTF", FileKind::TrueType},    {"x.otf", FileKind::OpenType},
@@ -45,6 +47,7 @@ TEST(TdsLayout, FileKindsByExtensionAnyCase)
 
 TEST(TdsLayout, PackageNamesAreTrimmedAndChecked)
 {
+    test::TestEnv env;
     const PackageNames n = packageNames("  Adobe ", " Minion Pro ");
     EXPECT_EQ(n.supplier, "Adobe");
     EXPECT_EQ(n.family, "MinionPro");
@@ -67,6 +70,7 @@ TEST(TdsLayout, PackageNamesAreTrimmedAndChecked)
 
 TEST(TdsLayout, LooseFilesArePlacedByKind)
 {
+    test::TestEnv env;
     const PackageNames pkg{"urw", "Palatino"};
     struct Case {
         const char* name;
@@ -179,6 +183,7 @@ TEST(TdsLayout, ScratchFolderAndDisplay)
 
 TEST(TdsLayout, DropListTakesEachPathOnce)
 {
+    test::TestEnv env;
     QStringList listed;
     EXPECT_EQ(addDropped(listed, {"/a", "/b", "/a"}), (QStringList{"/a", "/b"}));
     EXPECT_EQ(addDropped(listed, {"/b", "/c", "/A"}), (QStringList{"/c", "/A"}));
@@ -189,6 +194,7 @@ TEST(TdsLayout, DropListTakesEachPathOnce)
 
 TEST(ArchiveCheck, KindsAndUnsafeEntries)
 {
+    test::TestEnv env;
     EXPECT_EQ(archiveKindOf("FONTS.ZIP"), ArchiveKind::Zip);
     EXPECT_EQ(archiveKindOf("x.tgz"), ArchiveKind::Tgz);
     EXPECT_EQ(archiveKindOf("X.TGZ"), ArchiveKind::Tgz);

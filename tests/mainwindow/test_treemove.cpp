@@ -53,6 +53,7 @@ TEST(TreeMove, PlanOfATree)
 
 TEST(TreeMove, EnableCommands)
 {
+    test::TestEnv env;
     const QString updmapSys = "/usr/bin/sudo -H " + shellQuote(texProgram("updmap-sys"));
     const QStringList sys = moveEnableCommands({"a.map", "b b.map", "t.map"}, {false, false, true}, 1);
     EXPECT_EQ(sys, (QStringList{"/usr/bin/sudo " + shellQuote(texProgram("mktexlsr")),
