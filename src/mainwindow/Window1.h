@@ -133,6 +133,8 @@ public:
     void Setcaption();
     void Clearitems();
     void Setupwin();
+    // A rescan after a change: Clearitems, then the scan, which ends with Setupwin.
+    void refresh();
     void findupdmap();
     void UpdmapOpts(bool unused = false);
     void showprefs();
@@ -179,8 +181,6 @@ private:
     void setTreeHelpTags();
     void wireLists();
     void wireInstallTab();
-    // Clearitems, then the scan, which ends with Setupwin.
-    void refresh();
     // The tab after a successful install: nothing listed, both buttons off.
     void resetInstallTab();
 };

@@ -266,7 +266,7 @@ void Window1::PushButton6_Action()
     }
     request.target = systemMove ? texmfLocal : texmfHome;
     request.systemMove = systemMove;
-    request.method = prefInt(QStringLiteral("method"));
+    request.method = prefMethod();
     // The move keeps its scratch folder to itself: "Install" still names
     // the tree Make TDS built, if any.
     const MoveOutcome outcome = moveFonts(request, [this](const QStringList& files) { return confirmOverwrite(files); });

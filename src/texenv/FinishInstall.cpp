@@ -49,10 +49,8 @@ bool finishInstall(int target)
         setStatus(failures.join(QLatin1Char(' ')));
     }
 
-    Window1::instance()->Clearitems();
-    init();
-    if (!quitRequested())
-        Window1::instance()->Setupwin();
+    // The scan ends with the main window's Setupwin: one refresh, one row per tree.
+    Window1::instance()->refresh();
     return failures.isEmpty();
 }
 

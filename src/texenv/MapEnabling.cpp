@@ -45,7 +45,7 @@ void listNames(const QString& folder, QStringList& names)
 bool anyContains(const QStringList& names, const char* part)
 {
     for (const QString& name : names) {
-        if (name.contains(QLatin1String(part)))
+        if (name.contains(QLatin1String(part), Qt::CaseInsensitive))
             return true;
     }
     return false;

@@ -187,10 +187,7 @@ void UpdmapWindow::PushButton1_Action()
     }
 
     QPointer<UpdmapWindow> self(this);
-    Window1::instance()->Clearitems();
-    init();
-    if (!quitRequested())
-        Window1::instance()->Setupwin();
+    Window1::instance()->refresh();
     if (self)
         self->close();
 }

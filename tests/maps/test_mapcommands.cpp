@@ -181,6 +181,11 @@ TEST(ScanTDS, CountsFilesOfTheTreeItself)
     env.writeFile("tds/fonts/map/dvips/f/.hidden.map", "");
     env.writeFile("tds/doc/d.map.txt", "");
     env.writeFile("tds/source/f.mf", "");
+    // Upper-case extensions count like lower-case ones.
+    env.writeFile("upper/fonts/type1/public/g/G.PFB", "");
+    env.writeFile("upper/fonts/truetype/public/g/G.TTF", "");
+    env.writeFile("upper/fonts/source/public/g/G.MF", "");
+    env.writeFile("upper/fonts/map/dvips/g/G.MAP", "");
 
     struct Case {
         QString folder;
@@ -190,6 +195,7 @@ TEST(ScanTDS, CountsFilesOfTheTreeItself)
     const QList<Case> cases = {
         {env.root() + "/tds", true, true, false, true, {"a.map", "b.map", "c.MAP"}},
         {env.root() + "/tds/fonts/map", false, false, false, true, {"a.map", "b.map", "c.MAP"}},
+        {env.root() + "/upper", true, true, true, true, {"G.MAP"}},
         {env.root() + "/missing", false, false, false, false, {}},
         {env.root() + "/tds/source/f.mf", false, false, false, false, {}},
         {QString(), false, false, false, false, {}},
