@@ -72,21 +72,27 @@ NoCaseDict<int> parsemaps(const QStringList& maplist, bool personal)
     return parseMapTypes(maplist, readupdmap(personal));
 }
 
-QStringList systemEnableCommands(const QString& kind, bool skip, const QStringList& maps)
+namespace {
+// One "--enable" run of `updmap` for each map whose name may enter a command line.
+void appendEnableRuns(QStringList& lines, const QString& updmap, const QString& kind, const QStringList& maps)
 {
-    const QString updmapSysCmd = texCommand(QStringLiteral("updmap-sys"));
-    QStringList lines{kSudo + texCommand(QStringLiteral("mktexlsr")),
-                      kSudoH + updmapSysCmd + QStringLiteral(" ") + kNoHash + QStringLiteral(" --syncwithtrees")};
-    if (skip || maps.isEmpty())
-        return lines;
     for (const QString& entry : maps) {
         const QString name = mapFileName(entry);
-        if (!safeMapName(name))
-            continue;
-        lines << kSudoH + updmapSysCmd + QStringLiteral(" --nohash --nomkmap --enable ") +
-                     mapArgument(kind, name);
+        if (safeMapName(name))
+            lines << updmap + QStringLiteral(" --nohash --nomkmap --enable ") + mapArgument(kind, name);
     }
-    lines << kSudoH + updmapSysCmd + QStringLiteral(" ");
+}
+} // namespace
+
+QStringList systemEnableCommands(const QString& kind, bool skip, const QStringList& maps)
+{
+    const QString updmapSys = kSudoH + texCommand(QStringLiteral("updmap-sys"));
+    QStringList lines{kSudo + texCommand(QStringLiteral("mktexlsr")),
+                      updmapSys + QStringLiteral(" ") + kNoHash + QStringLiteral(" --syncwithtrees")};
+    if (skip || maps.isEmpty())
+        return lines;
+    appendEnableRuns(lines, updmapSys, kind, maps);
+    lines << updmapSys + QStringLiteral(" ");
     return lines;
 }
 
@@ -96,12 +102,7 @@ QStringList userEnableCommands(const QString& kind, bool skip, const QStringList
     QStringList lines{updmapUser + QStringLiteral(" --nohash --nomkmap --syncwithtrees")};
     if (skip || maps.isEmpty())
         return lines;
-    for (const QString& entry : maps) {
-        const QString name = mapFileName(entry);
-        if (!safeMapName(name))
-            continue;
-        lines << updmapUser + QStringLiteral(" --nohash --nomkmap --enable ") + mapArgument(kind, name);
-    }
+    appendEnableRuns(lines, updmapUser, kind, maps);
     lines << updmapUser;
     return lines;
 }

@@ -1,4 +1,5 @@
 #include "InstallFixture.h"
+#include "WindowFixture.h"
 
 #include "mainwindow/Window1.h"
 #include "platform/Desktop.h"
@@ -18,13 +19,6 @@
 using namespace qlk;
 
 namespace {
-
-Window1* freshWindow()
-{
-    Window1* w = Window1::instance();
-    w->Clearitems();
-    return w;
-}
 
 QStringList menuOf(const std::function<void(QMenu*)>& build)
 {
@@ -53,7 +47,7 @@ TEST(ListActions, ClicksDoubleClicksAndMenus)
     test::TestEnv env;
     test::pointTreesAt(env);
     Desk desk;
-    Window1* w = freshWindow();
+    Window1* w = test::freshWindow();
     const QString mapA = env.writeFile("texmf-local/fonts/map/dvips/a/a.map", "a A <a.pfb\n");
     const QString mapB = env.writeFile("texmf-local/fonts/map/dvips/b/b.map", "b B <b.pfb\n");
     w->Listbox4->addRow(mapA);
@@ -139,7 +133,7 @@ TEST(ListActions, DeletionsRebuildTheDisplay)
     const QString cfg = env.writeFile("home/.texlive2022/texmf-config/web2c/updmap.cfg", "Map upl.map\n");
     const QString out = env.writeFile("home/.texlive2022/texmf-var/fonts/map/pdftex/updmap/pdftex.map", "x\n");
     const QString kept = env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/k/k.map", "k K <k.pfb\n");
-    Window1* w = freshWindow();
+    Window1* w = test::freshWindow();
     init();
     ASSERT_EQ(env.quits, 0);
     ASSERT_EQ(w->Listbox1[1]->rowCount(), 1);

@@ -1,3 +1,6 @@
+#include "InstallFixture.h"
+#include "WindowFixture.h"
+
 #include "mainwindow/Window1.h"
 #include "prefs/PrefsStore.h"
 #include "services/RunLog.h"
@@ -13,13 +16,6 @@ using namespace qlk;
 
 namespace {
 
-Window1* freshWindow()
-{
-    Window1* w = Window1::instance();
-    w->Clearitems();
-    return w;
-}
-
 const char* const kAllOptions = "LW35 URWkb\ndvipsPreferOutline true\ndvipsDownloadBase35 true\n"
                                 "pdftexDownloadBase14 true\ndvipdfmDownloadBase14 true\npxdviUse false\n"
                                 "kanjiEmbed noEmbed\nkanjiVariant -04\n";
@@ -29,20 +25,7 @@ const char* const kAllOptions = "LW35 URWkb\ndvipsPreferOutline true\ndvipsDownl
 void smallInstallation(test::TestEnv& env, const QByteArray& distCfg = kAllOptions)
 {
     texYear = "2022";
-    texmfConfig = env.texmfConfig();
-    texmfVar = env.texmfVar();
-    texmfHome = env.texmfHome();
-    texmfLocal = env.texmfLocal();
-    texmfSysConfig = env.root() + "/sysconfig";
-    texmfSysVar = env.root() + "/sysvar";
-    texmfDist = env.root() + "/dist";
-    texmfVarNames = {"TEXMFCONFIG", "TEXMFVAR", "TEXMFHOME", "TEXMFSYSCONFIG", "TEXMFSYSVAR", "TEXMFLOCAL",
-                     "TEXMFDIST"};
-    texmfByName.clear();
-    const QStringList trees{texmfConfig, texmfVar, texmfHome, texmfSysConfig, texmfSysVar, texmfLocal, texmfDist};
-    for (int i = 0; i < 7; ++i)
-        texmfByName.insert(texmfVarNames.at(i), trees.at(i));
-    texmfTrees = trees;
+    test::pointTreesAt(env);
     updmapSys = {env.writeFile("dist/web2c/updmap.cfg", distCfg)};
     updmapHome.clear();
     mapRoot = texmfSysVar + "/fonts/map/";
@@ -203,7 +186,7 @@ TEST(Window1Display, SetupwinSentencesAlertsAndSearchOrder)
         texmfTrees = {texmfConfig, texmfVar, texmfHome, texmfLocal, texmfSysConfig, texmfSysVar,
                       env.root() + "/debian", texmfDist, texmfHome};
         mapsDisabled = {"a.map", "b.map"};
-        Window1* w = freshWindow();
+        Window1* w = test::freshWindow();
         w->Setupwin();
         EXPECT_EQ(env.quits, 0);
         QStringList messages = env.dialogs.messages;
@@ -250,7 +233,7 @@ TEST(Window1Display, UpdmapCfgListsAndMapExplanations)
     texmfTrees = {texmfConfig, texmfVar, texmfHome, texmfLocal, texmfSysConfig, texmfSysVar,
                   env.root() + "/debian", texmfDist};
     updmapSys = {sibling, local, debian, updmapSys.first()};
-    Window1* w = freshWindow();
+    Window1* w = test::freshWindow();
     for (const QString& root : {env.texmfVar() + "/fonts/map/", texmfSysVar + "/fonts/map/",
                                 texmfDist + "/fonts/map/"}) {
         w->Listbox1[0]->addRow(QString("[M%1]").arg(w->Listbox1[0]->rowCount()));
@@ -301,7 +284,7 @@ TEST(Window1Display, OptionCheckWarnsAndAsks)
         SCOPED_TRACE(c.name);
         test::TestEnv env;
         smallInstallation(env, c.cfg);
-        Window1* w = freshWindow();
+        Window1* w = test::freshWindow();
         w->findupdmap();
         EXPECT_EQ(env.dialogs.transcript, c.transcript);
         EXPECT_EQ(w->opts.mid(0, 8), (QStringList{"LW35", "dvipsPreferOutline", "dvipsDownloadBase35",
@@ -320,7 +303,7 @@ TEST(Window1Display, YesStopsTheOptionCheck)
     test::TestEnv env;
     smallInstallation(env, QByteArray(kAllOptions) + "LW35 ADOBE\n");
     env.dialogs.answers = {true};
-    Window1* w = freshWindow();
+    Window1* w = test::freshWindow();
     w->findupdmap();
     EXPECT_EQ(prefInt("Ignoreupdmap"), 1);
     EXPECT_EQ(w->updmapc.at(0), QStringLiteral("ADOBE"));
