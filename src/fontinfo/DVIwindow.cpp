@@ -1,6 +1,6 @@
 #include "fontinfo/DVIwindow.h"
 
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "ui/SingleWindow.h"
@@ -24,7 +24,7 @@ DVIwindow::DVIwindow()
     setMaximumSize(32000, 32000);
     resize(600, 400);
 
-    Listbox1 = new InspectList({QStringLiteral("Opcode"), QStringLiteral("Instruction"),
+    Listbox1 = new ExamineList({QStringLiteral("Opcode"), QStringLiteral("Instruction"),
                                 QStringLiteral("Followed by text:")},
                                {10, 15, 75}, this);
     Listbox1->setGeometry(8, 7, 584, 344);

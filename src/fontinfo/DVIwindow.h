@@ -7,7 +7,7 @@
 
 namespace qlk {
 
-class InspectList;
+class ExamineList;
 
 // "Examine DVI": a DVI file dropped on the list is listed instruction by
 // instruction, in full or as font changes only, and the listing can be
@@ -23,7 +23,7 @@ public:
     bool activated = false; // set at the first activation
     QList<DviRow> rows;     // the listing shown, as read
 
-    InspectList* Listbox1;
+    ExamineList* Listbox1;
     QCheckBox* CheckBox1;   // "Show only font changes"
     QPushButton* PushButton1; // "Save"
 

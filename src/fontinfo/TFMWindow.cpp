@@ -1,7 +1,7 @@
 #include "fontinfo/TFMWindow.h"
 
 #include "fontinfo/FontTable.h"
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 #include "fontinfo/ScratchFolder.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -88,7 +88,7 @@ TFMWindow::TFMWindow()
     Label3 = new QLabel(QStringLiteral("Real font listing:"), this);
     Label3->setGeometry(8, 177, 111, 20);
 
-    Listbox1 = new InspectList({QStringLiteral("TFM"), QStringLiteral("PostScript name"),
+    Listbox1 = new ExamineList({QStringLiteral("TFM"), QStringLiteral("PostScript name"),
                                 QStringLiteral("Actual font file")},
                                {30, 35, 35}, this);
     Listbox1->setGeometry(10, 206, 598, 157);

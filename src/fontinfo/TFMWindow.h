@@ -14,7 +14,7 @@
 
 namespace qlk {
 
-class InspectList;
+class ExamineList;
 
 // "Examine TFM": the TFM files of the four main trees by name, filtered
 // with a simple wildcard; the chosen one traced through its virtual fonts
@@ -46,7 +46,7 @@ public:
     QCheckBox* CheckBox1;     // "Virtual font"
     QPushButton* PushButton3; // "Show the PL" / "Show the VPL"
     QLabel* Label3;
-    InspectList* Listbox1;
+    ExamineList* Listbox1;
     QPushButton* PushButton1; // "Show font table"
 
     void Event_Open();

@@ -1,7 +1,7 @@
 #include "fontinfo/ToBerryWin.h"
 
 #include "fontinfo/BerryRename.h"
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 #include "platform/Dialogs.h"
 #include "ui/SingleWindow.h"
 
@@ -33,7 +33,7 @@ ToBerryWin::ToBerryWin()
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setGeometry(4, 4, 592, 82);
 
-    Listbox1 = new InspectList({QStringLiteral("Original name"), QStringLiteral("Berry name")}, {65, 35}, this);
+    Listbox1 = new ExamineList({QStringLiteral("Original name"), QStringLiteral("Berry name")}, {65, 35}, this);
     Listbox1->setGeometry(3, 92, 593, 265);
     Listbox1->setEditableColumn(1);
     Listbox1->onDrop = [this](const QStringList& paths) { Listbox1_DropObject(paths); };

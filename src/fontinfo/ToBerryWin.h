@@ -6,7 +6,7 @@
 
 namespace qlk {
 
-class InspectList;
+class ExamineList;
 
 // "Convert names to Berry form": the AFM, PFB and PFA files of a dropped
 // folder are listed by base name with a proposed Berry name, which the user
@@ -23,7 +23,7 @@ public:
     QStringList slst;     // their base names, one a row
 
     QLabel* Label1;
-    InspectList* Listbox1;
+    ExamineList* Listbox1;
     QPushButton* PushButton1; // "OK"
     QPushButton* PushButton2; // "Cancel"
 

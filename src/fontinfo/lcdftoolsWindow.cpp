@@ -1,6 +1,6 @@
 #include "fontinfo/lcdftoolsWindow.h"
 
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 #include "fontinfo/OtfInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Quote.h"
@@ -33,7 +33,7 @@ lcdftoolsWindow::lcdftoolsWindow()
     StaticText1->setWordWrap(true);
     StaticText1->setGeometry(4, 4, 670, 38);
 
-    Listbox1 = new InspectList({}, {100}, this);
+    Listbox1 = new ExamineList({}, {100}, this);
     Listbox1->setGeometry(2, 44, 672, 23);
     Listbox1->onDrop = [this](const QStringList& paths) { Listbox1_DropObject(paths); };
     Listbox1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -82,23 +82,23 @@ lcdftoolsWindow::lcdftoolsWindow()
     place(TextField2, 399, 114, 259, 22);
     Label3 = new QLabel(QStringLiteral("Available script and language systems:"), info);
     place(Label3, 19, 180, 253, 20);
-    Listbox2 = new InspectList({QStringLiteral("Abbrev."), QStringLiteral("Full")}, {20, 80}, info);
+    Listbox2 = new ExamineList({QStringLiteral("Abbrev."), QStringLiteral("Full")}, {20, 80}, info);
     place(Listbox2, 284, 180, 374, 214);
     connect(Listbox2, &QTreeWidget::itemSelectionChanged, this, [this] { Listbox2_Change(); });
 
     Label4 = new QLabel(QStringLiteral("The font contains the following tables:"), tables);
     place(Label4, 17, 111, 248, 20);
-    Listbox3 = new InspectList({QStringLiteral("Size"), QStringLiteral("Table Name")}, {15, 85}, tables);
+    Listbox3 = new ExamineList({QStringLiteral("Size"), QStringLiteral("Table Name")}, {15, 85}, tables);
     place(Listbox3, 275, 111, 386, 285);
 
     Label5 = new QLabel(QStringLiteral("The following GPOS and GSUB features are are associated with the selected "
                                        "script/language:"),
                         features);
     place(Label5, 17, 109, 644, 20);
-    Listbox4 = new InspectList({QStringLiteral("Abbrev,"), QStringLiteral("Explanation")}, {12, 88}, features);
+    Listbox4 = new ExamineList({QStringLiteral("Abbrev,"), QStringLiteral("Explanation")}, {12, 88}, features);
     place(Listbox4, 48, 134, 582, 265);
 
-    for (InspectList* list : {Listbox2, Listbox3, Listbox4}) {
+    for (ExamineList* list : {Listbox2, Listbox3, Listbox4}) {
         list->onDrop = nullptr;
         list->setAcceptDrops(false);
     }

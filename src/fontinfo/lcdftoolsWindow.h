@@ -12,7 +12,7 @@ class QMenu;
 
 namespace qlk {
 
-class InspectList;
+class ExamineList;
 
 // "Otf Info": what otfinfo reports about one dropped OpenType font: its
 // flavour, names, scripts, tables and the features of a chosen script.
@@ -29,7 +29,7 @@ public:
     int mrow = 0;         // the drop list's row clicked last
 
     QLabel* StaticText1;
-    InspectList* Listbox1; // the drop list
+    ExamineList* Listbox1; // the drop list
     QTabWidget* TabPanel1;
     QLabel* Label1;
     QGroupBox* GroupBox1;
@@ -39,11 +39,11 @@ public:
     QLabel* Label6;
     QLineEdit* TextField2; // family name
     QLabel* Label3;
-    InspectList* Listbox2; // scripts
+    ExamineList* Listbox2; // scripts
     QLabel* Label4;
-    InspectList* Listbox3; // tables
+    ExamineList* Listbox3; // tables
     QLabel* Label5;
-    InspectList* Listbox4; // features
+    ExamineList* Listbox4; // features
 
     void Listbox1_DropObject(const QStringList& paths);
     bool Listbox1_CellClick(int row);

@@ -4,7 +4,7 @@
 #include "app/App.h"
 #include "app/MenuBar1.h"
 #include "fontinfo/FontTable.h"
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -37,7 +37,7 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-QStringList rowsOf(const InspectList* list)
+QStringList rowsOf(const ExamineList* list)
 {
     QStringList out;
     for (int i = 0; i < list->rowCount(); ++i)

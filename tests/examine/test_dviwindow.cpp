@@ -4,7 +4,7 @@
 #include "Print.h"
 #include "app/App.h"
 #include "app/MenuBar1.h"
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 #include "platform/Process.h"
 #include "platform/Quote.h"
 #include "support/TestEnv.h"

@@ -3,7 +3,7 @@
 #include "Print.h"
 #include "app/App.h"
 #include "app/MenuBar1.h"
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 #include "platform/UiHooks.h"
 #include "services/RunLog.h"
 #include "support/TestEnv.h"
@@ -20,7 +20,7 @@ using namespace qlk;
 
 namespace {
 
-QStringList column(const InspectList* list, int col)
+QStringList column(const ExamineList* list, int col)
 {
     QStringList out;
     for (int i = 0; i < list->rowCount(); ++i)

@@ -10,10 +10,10 @@ namespace qlk {
 // percentages of the list's width, striped rows, rows kept in the order they
 // were added (a click on a heading never sorts), and optionally a drop
 // target for files and folders.
-class InspectList : public QTreeWidget {
+class ExamineList : public QTreeWidget {
     Q_OBJECT
 public:
-    InspectList(const QStringList& headings, const QList<int>& percentWidths, QWidget* parent = nullptr);
+    ExamineList(const QStringList& headings, const QList<int>& percentWidths, QWidget* parent = nullptr);
 
     // Called with the local paths of the items dropped on the list; a drop
     // without files or folders is not offered to it.

@@ -4,7 +4,7 @@
 #include "app/App.h"
 #include "app/MenuBar1.h"
 #include "fontinfo/FontDB.h"
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 #include "support/TestEnv.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "fontinfo/InspectList.h"
+#include "fontinfo/ExamineList.h"
 
 #include "ui/Stripes.h"
 
@@ -47,7 +47,7 @@ QStringList droppedPaths(const QMimeData* mime)
     return paths;
 }
 
-InspectList::InspectList(const QStringList& headings, const QList<int>& percentWidths, QWidget* parent)
+ExamineList::ExamineList(const QStringList& headings, const QList<int>& percentWidths, QWidget* parent)
     : QTreeWidget(parent), percent_(percentWidths)
 {
     setColumnCount(int(qMax(headings.size(), percentWidths.size())));
@@ -68,7 +68,7 @@ InspectList::InspectList(const QStringList& headings, const QList<int>& percentW
     applyWidths();
 }
 
-void InspectList::setEditableColumn(int column)
+void ExamineList::setEditableColumn(int column)
 {
     editableColumn_ = column;
     for (int i = 0; i < columnCount(); ++i) {
@@ -79,7 +79,7 @@ void InspectList::setEditableColumn(int column)
                     QAbstractItemView::EditKeyPressed);
 }
 
-int InspectList::addRow(const QStringList& cells)
+int ExamineList::addRow(const QStringList& cells)
 {
     auto* item = new QTreeWidgetItem(this);
     if (editableColumn_ >= 0)
@@ -89,25 +89,25 @@ int InspectList::addRow(const QStringList& cells)
     return topLevelItemCount() - 1;
 }
 
-void InspectList::setCell(int row, int column, const QString& text)
+void ExamineList::setCell(int row, int column, const QString& text)
 {
     if (QTreeWidgetItem* item = topLevelItem(row))
         item->setText(column, text);
 }
 
-QString InspectList::cell(int row, int column) const
+QString ExamineList::cell(int row, int column) const
 {
     const QTreeWidgetItem* item = topLevelItem(row);
     return item ? item->text(column) : QString();
 }
 
-int InspectList::selectedRow() const
+int ExamineList::selectedRow() const
 {
     const QList<QTreeWidgetItem*> sel = selectedItems();
     return sel.isEmpty() ? -1 : indexOfTopLevelItem(sel.first());
 }
 
-void InspectList::selectRow(int row)
+void ExamineList::selectRow(int row)
 {
     if (QTreeWidgetItem* item = topLevelItem(row))
         setCurrentItem(item);
@@ -115,20 +115,20 @@ void InspectList::selectRow(int row)
         clearSelection();
 }
 
-void InspectList::resizeEvent(QResizeEvent* event)
+void ExamineList::resizeEvent(QResizeEvent* event)
 {
     QTreeWidget::resizeEvent(event);
     applyWidths();
 }
 
-void InspectList::applyWidths()
+void ExamineList::applyWidths()
 {
     const int width = viewport()->width();
     for (int i = 0; i < percent_.size(); ++i)
         setColumnWidth(i, width * percent_.at(i) / 100);
 }
 
-void InspectList::dragEnterEvent(QDragEnterEvent* event)
+void ExamineList::dragEnterEvent(QDragEnterEvent* event)
 {
     if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
         event->acceptProposedAction();
@@ -136,7 +136,7 @@ void InspectList::dragEnterEvent(QDragEnterEvent* event)
         event->ignore();
 }
 
-void InspectList::dragMoveEvent(QDragMoveEvent* event)
+void ExamineList::dragMoveEvent(QDragMoveEvent* event)
 {
     if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
         event->acceptProposedAction();
@@ -144,7 +144,7 @@ void InspectList::dragMoveEvent(QDragMoveEvent* event)
         event->ignore();
 }
 
-void InspectList::dropEvent(QDropEvent* event)
+void ExamineList::dropEvent(QDropEvent* event)
 {
     const QStringList paths = droppedPaths(event->mimeData());
     if (!onDrop || paths.isEmpty()) {
