@@ -21,14 +21,6 @@
 
 namespace qlk {
 
-namespace {
-QString readWhole(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-} // namespace
-
 QString tfmFontTableDocument(const QString& name)
 {
     return fontTablePreamble() + QStringLiteral("\\begin{document}\n") + QStringLiteral("Font table for: ") + name +
@@ -139,7 +131,7 @@ void TFMWindow::Event_Open()
             if (QFileInfo::exists(lsR))
                 createdLsR_ << lsR;
         }
-        lsRTexts << readWhole(lsR);
+        lsRTexts << readTextFile(lsR);
     }
 
     QString error;

@@ -5,6 +5,7 @@
 #include "app/MenuBar1.h"
 #include "fontinfo/FontDB.h"
 #include "fontinfo/ExamineList.h"
+#include "support/MenuFixture.h"
 #include "support/TestEnv.h"
 
 #include <QAction>
@@ -33,12 +34,7 @@ protected:
             ASSERT_FALSE(src.isEmpty()) << tex;
             ASSERT_TRUE(QFile::copy(src, folder + QLatin1Char('/') + QLatin1String(name)));
         }
-        App* app = createAppObject();
-        QAction* item = app->menuBar()->item(QStringLiteral("FileConvertnamestoBerryform"));
-        ASSERT_TRUE(item);
-        EXPECT_TRUE(item->isEnabled());
-        item->trigger();
-        delete app;
+        ASSERT_TRUE(test::chooseMenuItem("FileConvertnamestoBerryform"));
         w = ToBerryWin::instance();
     }
     void TearDown() override

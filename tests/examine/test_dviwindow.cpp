@@ -7,6 +7,7 @@
 #include "fontinfo/ExamineList.h"
 #include "platform/Process.h"
 #include "platform/Quote.h"
+#include "support/MenuFixture.h"
 #include "support/TestEnv.h"
 
 #include <QAction>
@@ -93,11 +94,7 @@ TEST_F(DviWindowTest, OpensFromTheMenuTickedAndEmpty)
 {
     w->close();
     QApplication::processEvents();
-    App* app = createAppObject();
-    QAction* item = app->menuBar()->item(QStringLiteral("InfoExamineDVI"));
-    ASSERT_TRUE(item);
-    EXPECT_TRUE(item->isEnabled());
-    item->trigger();
+    ASSERT_TRUE(test::chooseMenuItem("InfoExamineDVI"));
     w = DVIwindow::instance();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Drop DVI file on listbox"));
@@ -109,7 +106,6 @@ TEST_F(DviWindowTest, OpensFromTheMenuTickedAndEmpty)
     w->PushButton1->click();
     EXPECT_EQ(w->Listbox1->rowCount(), 0);
     EXPECT_TRUE(env.dialogs.transcript.isEmpty());
-    delete app;
 }
 
 TEST_F(DviWindowTest, DropListsFontChangesAndTheBoxSwitchesToTheFullListing)

@@ -6,6 +6,7 @@
 #include "fontinfo/ExamineList.h"
 #include "platform/UiHooks.h"
 #include "services/RunLog.h"
+#include "support/MenuFixture.h"
 #include "support/TestEnv.h"
 
 #include <QAction>
@@ -62,11 +63,7 @@ TEST_F(OtfWindowTest, OpensFromTheMenuEmpty)
 {
     w->close();
     QApplication::processEvents();
-    App* app = createAppObject();
-    QAction* item = app->menuBar()->item(QStringLiteral("InfoOtfInfo"));
-    ASSERT_TRUE(item);
-    EXPECT_TRUE(item->isEnabled());
-    item->trigger();
+    ASSERT_TRUE(test::chooseMenuItem("InfoOtfInfo"));
     w = lcdftoolsWindow::instance();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("LCDFtools Window"));
@@ -77,7 +74,6 @@ TEST_F(OtfWindowTest, OpensFromTheMenuEmpty)
     // The context menu before any drop does nothing.
     EXPECT_FALSE(w->Listbox1_ContextualMenuAction(1));
     EXPECT_TRUE(env.dialogs.transcript.isEmpty());
-    delete app;
 }
 
 TEST_F(OtfWindowTest, DroppedOpenTypeFontFillsTheThreeTabs)

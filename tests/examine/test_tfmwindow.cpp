@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/UiHooks.h"
+#include "support/MenuFixture.h"
 #include "support/TestEnv.h"
 #include "texenv/TexEnv.h"
 
@@ -112,11 +113,7 @@ protected:
 
 TEST_F(TfmWindowTest, OpensFromTheMenuAndTracesPtmr8tToItsType1Font)
 {
-    App* app = createAppObject();
-    QAction* item = app->menuBar()->item(QStringLiteral("ViewTFM"));
-    ASSERT_TRUE(item);
-    EXPECT_TRUE(item->isEnabled());
-    item->trigger();
+    ASSERT_TRUE(test::chooseMenuItem("ViewTFM"));
     w = TFMWindow::instance();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Examine TFM"));
@@ -146,7 +143,6 @@ TEST_F(TfmWindowTest, OpensFromTheMenuAndTracesPtmr8tToItsType1Font)
     EXPECT_EQ(opened, QStringList{QStringLiteral("open ") + w->tmpf + QStringLiteral("/ptmr8t.vpl")});
     EXPECT_TRUE(readAll(w->tmpf + QStringLiteral("/ptmr8t.vpl")).contains("(FONTNAME ptmr8r)"));
     EXPECT_TRUE(failures.isEmpty());
-    delete app;
 }
 
 TEST_F(TfmWindowTest, FilterRulesAndPlainFonts)

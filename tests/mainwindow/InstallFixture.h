@@ -58,12 +58,6 @@ inline QMap<QString, QByteArray> snapshot(const QString& root)
     return files;
 }
 
-inline QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Root commands run at once in the test's shell (the tests run with
 // enough rights), their text recorded; TAB-joined commands are chained.
 // updmap lines are only recorded.

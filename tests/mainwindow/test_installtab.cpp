@@ -170,7 +170,7 @@ TEST(InstallTab, PalatinoFromLooseFilesIntoThePersonalTree)
     for (const char* name : {"uplr8a.afm", "uplr8a.pfb", "upl.map", "t1ppl.fd"}) {
         const QString src = test::texFile(name);
         ASSERT_FALSE(src.isEmpty()) << name;
-        dropped << env.writeFile(QString("drop/") + name, test::readAll(src));
+        dropped << env.writeFile(QString("drop/") + name, test::readBytes(src));
     }
     w->Listbox7_DropObject(dropped);
     w->TextField1[0]->setText("urw");
@@ -186,14 +186,14 @@ TEST(InstallTab, PalatinoFromLooseFilesIntoThePersonalTree)
     EXPECT_EQ(test::snapshot(tree).keys(),
               (QStringList{"fonts/afm/urw/Palatino/uplr8a.afm", "fonts/map/dvips/Palatino/upl.map",
                            "fonts/type1/urw/Palatino/uplr8a.pfb", "tex/latex/urw/Palatino/t1ppl.fd"}));
-    EXPECT_EQ(test::readAll(tree + "/fonts/type1/urw/Palatino/uplr8a.pfb"), test::readAll(test::texFile("uplr8a.pfb")));
+    EXPECT_EQ(test::readBytes(tree + "/fonts/type1/urw/Palatino/uplr8a.pfb"), test::readBytes(test::texFile("uplr8a.pfb")));
     EXPECT_EQ(w->TextField2->text(), "Made TDS ~/Documents/" + scratchName(tree) + ". Ready to Install.");
     EXPECT_TRUE(w->PushButton7->isEnabled());
     EXPECT_FALSE(w->NotFontTDS);
     // upl.map is the distribution's too: one clash, logged with where it lies.
     EXPECT_EQ(env.dialogs.messages, QStringList{kClash});
     closeLog();
-    const QString log = QString::fromUtf8(test::readAll(env.home() + "/QLKlogfile.txt"));
+    const QString log = QString::fromUtf8(test::readBytes(env.home() + "/QLKlogfile.txt"));
     EXPECT_TRUE(log.contains("Matches to upl.map\n" + test::texFile("upl.map"))) << log.toStdString();
 
     w->RadioButton2[1]->setChecked(true);
@@ -216,8 +216,8 @@ TEST(InstallTab, PalatinoFromLooseFilesIntoThePersonalTree)
         EXPECT_TRUE(QFileInfo(env.texmfHome() + "/" + rel).isFile()) << rel;
     // updmap-user enabled the map in the personal configuration and
     // rebuilt the personal output maps from it.
-    EXPECT_TRUE(QString::fromUtf8(test::readAll(env.texmfConfig() + "/web2c/updmap.cfg")).contains("Map upl.map"));
-    EXPECT_TRUE(test::readAll(env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map").contains("uplr8a"));
+    EXPECT_TRUE(QString::fromUtf8(test::readBytes(env.texmfConfig() + "/web2c/updmap.cfg")).contains("Map upl.map"));
+    EXPECT_TRUE(test::readBytes(env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map").contains("uplr8a"));
     EXPECT_EQ(runProgram(texProgram("kpsewhich"), {"uplr8a.pfb"}).output.trimmed(),
               env.texmfHome() + "/fonts/type1/urw/Palatino/uplr8a.pfb");
 }
@@ -254,7 +254,7 @@ TEST(InstallTab, ZipAndTgzRoadsIntoAChosenFolder)
         EXPECT_TRUE(w->install());
         EXPECT_EQ(w->TextField2->text(), "Done");
         EXPECT_EQ(test::snapshot(target).keys(), tdsFiles());
-        EXPECT_EQ(test::readAll(target + "/fonts/type1/public/qlk/qlkx.pfb"), QByteArray("outline"));
+        EXPECT_EQ(test::readBytes(target + "/fonts/type1/public/qlk/qlkx.pfb"), QByteArray("outline"));
         EXPECT_TRUE(QFileInfo::exists(tree + "/" + scratchName(tree) + ".zip"));
         EXPECT_EQ(w->Listbox7->count(), 0);
         EXPECT_FALSE(w->PushButton7->isEnabled());
@@ -398,7 +398,7 @@ TEST(InstallTab, OverwriteConfirmationStartsFromCancel)
         EXPECT_EQ(w->TextWindowReturn, 0);
         if (c.how == 2) {
             EXPECT_TRUE(done);
-            EXPECT_EQ(test::readAll(target + "/fonts/tfm/public/qlk/qlkx.tfm"), QByteArray("metrics"));
+            EXPECT_EQ(test::readBytes(target + "/fonts/tfm/public/qlk/qlkx.tfm"), QByteArray("metrics"));
             continue;
         }
         EXPECT_FALSE(done);
@@ -428,7 +428,7 @@ TEST(InstallTab, HostileFileNameIsInstalledAsItself)
     w->RadioButton2[2]->setChecked(true);
     env.dialogs.folders = {target};
     EXPECT_TRUE(w->install());
-    EXPECT_EQ(test::readAll(target + "/fonts/type1/o'brien $(touch PWNED4)/Fam;ily/" + hostile), QByteArray("outline"));
+    EXPECT_EQ(test::readBytes(target + "/fonts/type1/o'brien $(touch PWNED4)/Fam;ily/" + hostile), QByteArray("outline"));
     // Nothing ran: no stray file anywhere in the test's folders or here.
     EXPECT_EQ(runBash("find " + shellQuote(env.root()) + " -name 'PWNED*'").output, QString());
     EXPECT_EQ(runBash("find " + shellQuote(QDir::currentPath()) + " -maxdepth 1 -name 'PWNED*'").output, QString());
@@ -498,7 +498,7 @@ TEST(InstallTab, MoveKeepsItsScratchFolderToItself)
     w->PushButton6->click();
     EXPECT_EQ(env.dialogs.transcript.value(0),
               "question: Move the font files of " + env.texmfVar() + " to " + env.texmfHome() + "?");
-    EXPECT_EQ(test::readAll(env.texmfHome() + "/fonts/tfm/public/mv/mv.tfm"), QByteArray("moved metrics"));
+    EXPECT_EQ(test::readBytes(env.texmfHome() + "/fonts/tfm/public/mv/mv.tfm"), QByteArray("moved metrics"));
     EXPECT_FALSE(QFileInfo::exists(env.texmfVar() + "/fonts/tfm/public/mv/mv.tfm"));
     // "Install" still installs the tree Make TDS built.
     EXPECT_EQ(tdsFolder, made);
@@ -534,7 +534,7 @@ TEST(InstallTab, MoveRefusedForTheImpermanentLocationAndOnFailure)
     env.dialogs.messages.clear();
     w->PushButton6_Action();
     EXPECT_EQ(test::snapshot(env.texmfVar()), before);
-    EXPECT_EQ(test::readAll(source), QByteArray("moved metrics"));
+    EXPECT_EQ(test::readBytes(source), QByteArray("moved metrics"));
     ASSERT_FALSE(env.dialogs.messages.isEmpty());
     EXPECT_TRUE(env.dialogs.messages.first().startsWith("Copying the fonts to " + env.texmfHome() + " failed"));
 }
@@ -545,7 +545,7 @@ TEST(InstallTab, UpperCaseExtensionsStillHaveTheirMapEnabled)
     test::RootRecorder root;
     Window1* w = scannedTab();
     ASSERT_EQ(env.quits, 0);
-    const QString pfb = env.writeFile("drop/FOO.PFB", test::readAll(test::texFile("uplr8a.pfb")));
+    const QString pfb = env.writeFile("drop/FOO.PFB", test::readBytes(test::texFile("uplr8a.pfb")));
     const QString map = env.writeFile("drop/FOO.MAP", "uplr8a URWPalladioL-Roma <FOO.PFB\n");
     w->Listbox7_DropObject({pfb, map});
     w->TextField1[0]->setText("x");
@@ -557,8 +557,8 @@ TEST(InstallTab, UpperCaseExtensionsStillHaveTheirMapEnabled)
     env.dialogs.answers = {false};
     EXPECT_TRUE(w->install());
     EXPECT_EQ(w->TextField2->text(), "Install finished.");
-    EXPECT_TRUE(QString::fromUtf8(test::readAll(env.texmfConfig() + "/web2c/updmap.cfg")).contains("Map FOO.MAP"));
-    EXPECT_TRUE(test::readAll(env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map").contains("<FOO.PFB"));
+    EXPECT_TRUE(QString::fromUtf8(test::readBytes(env.texmfConfig() + "/web2c/updmap.cfg")).contains("Map FOO.MAP"));
+    EXPECT_TRUE(test::readBytes(env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map").contains("<FOO.PFB"));
 }
 
 TEST(InstallTab, FolderRoads)

@@ -127,8 +127,8 @@ TEST(TdsLayout, BuildLineCopiesNamesAsTheyAreAndRunsNothing)
     EXPECT_TRUE(line.startsWith("cd " + shellQuote(scratch) + " && "));
     runShellQuiet("cd " + shellQuote(env.root()) + " && " + line);
     EXPECT_EQ(lastShell.errorCode, 0) << lastShell.errorOutput.toStdString();
-    EXPECT_EQ(test::readAll(scratch + "/fonts/type1/o'neil foundry/Fam/" + hostile), QByteArray("outline"));
-    EXPECT_EQ(test::readAll(scratch + "/fonts/afm/o'neil foundry/Fam/a b.afm"), QByteArray("metrics"));
+    EXPECT_EQ(test::readBytes(scratch + "/fonts/type1/o'neil foundry/Fam/" + hostile), QByteArray("outline"));
+    EXPECT_EQ(test::readBytes(scratch + "/fonts/afm/o'neil foundry/Fam/a b.afm"), QByteArray("metrics"));
     for (const QString& dir : {env.root(), scratch, env.root() + "/drop"}) {
         EXPECT_FALSE(QFileInfo::exists(dir + "/PWNED"));
         EXPECT_FALSE(QFileInfo::exists(dir + "/PWNED2"));

@@ -91,14 +91,14 @@ TEST(TreeMove, PersonalMoveKeepsBitmapsOutputMapsAndFdFolders)
         EXPECT_TRUE(QFileInfo::exists(env.texmfHome() + "/" + rel)) << rel.toStdString();
         EXPECT_FALSE(QFileInfo::exists(env.texmfVar() + "/" + rel)) << rel.toStdString();
     }
-    EXPECT_EQ(test::readAll(env.texmfHome() + "/fonts/tfm/public/foo/foo.tfm"), QByteArray("tfm bytes"));
+    EXPECT_EQ(test::readBytes(env.texmfHome() + "/fonts/tfm/public/foo/foo.tfm"), QByteArray("tfm bytes"));
     // Left in place: the bitmap fonts, updmap's output, the LaTeX files.
     for (const char* rel : {"fonts/pk/ljfour/public/foo/foo.600pk", "fonts/map/dvips/updmap/psfonts.map",
                             "fonts/map/pdftex/updmap/pdftex.map", "tex/latex/foo/t1foo.fd"})
         EXPECT_TRUE(QFileInfo::exists(env.texmfVar() + "/" + rel)) << rel;
     EXPECT_FALSE(QFileInfo::exists(env.texmfVar() + "/fonts/tfm"));
     // The .fd folder is copied (plain files), the output maps and bitmaps are not.
-    EXPECT_EQ(test::readAll(env.texmfHome() + "/tex/latex/foo/foo.sty"), QByteArray("sty"));
+    EXPECT_EQ(test::readBytes(env.texmfHome() + "/tex/latex/foo/foo.sty"), QByteArray("sty"));
     EXPECT_FALSE(QFileInfo::exists(env.texmfHome() + "/tex/latex/top.fd"));
     EXPECT_FALSE(QFileInfo::exists(env.texmfHome() + "/fonts/pk"));
     EXPECT_FALSE(QFileInfo::exists(env.texmfHome() + "/fonts/map/dvips/updmap"));
@@ -188,7 +188,7 @@ TEST(TreeMove, SystemMoveReplacesEarlierFilesAfterConfirmingAndEnablesMaps)
     ASSERT_TRUE(outcome.done) << env.dialogs.transcript.join("\n").toStdString();
     // The impermanent file that the permanent one replaces was listed first.
     EXPECT_EQ(shown, QStringList{env.texmfVar() + "/fonts/tfm/public/foo/foo.tfm"});
-    EXPECT_EQ(test::readAll(env.texmfLocal() + "/fonts/tfm/public/foo/foo.tfm"), QByteArray("newer tfm"));
+    EXPECT_EQ(test::readBytes(env.texmfLocal() + "/fonts/tfm/public/foo/foo.tfm"), QByteArray("newer tfm"));
     EXPECT_FALSE(QFileInfo::exists(env.texmfHome() + "/fonts/tfm/public/foo/foo.tfm"));
     // The permanent tree's output maps went into an archive in its root.
     EXPECT_FALSE(QFileInfo::exists(env.texmfHome() + "/fonts/map/dvips/updmap"));

@@ -21,12 +21,6 @@ using namespace qlk;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void writeAll(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -37,14 +31,14 @@ void writeAll(const QString& path, const QByteArray& bytes)
 // The preferences as the file holds them now.
 PrefsDict onDisk()
 {
-    const prefsformat::DictResult r = prefsformat::readPrefsFile(readAll(prefsfile()));
+    const prefsformat::DictResult r = prefsformat::readPrefsFile(test::readBytes(prefsfile()));
     EXPECT_TRUE(r.dict.has_value()) << r.error.text().toStdString();
     return r.dict.value_or(PrefsDict());
 }
 
 QString runLog()
 {
-    return QString::fromUtf8(readAll(homeFolder() + QStringLiteral("/QLKlogfile.txt")));
+    return QString::fromUtf8(test::readBytes(homeFolder() + QStringLiteral("/QLKlogfile.txt")));
 }
 
 } // namespace
@@ -62,7 +56,7 @@ TEST(PrefsStore, WithoutAFileEverythingIsAbsentUntilTheFirstSave)
     setpref(QStringLiteral("sudo"), 1);
     EXPECT_FALSE(QFile::exists(prefsfile()));
     ASSERT_TRUE(saveprefs());
-    const QByteArray bytes = readAll(prefsfile());
+    const QByteArray bytes = test::readBytes(prefsfile());
     EXPECT_EQ(bytes.left(9).toHex(' ').toStdString(), "42 50 72 65 66 73 01 00 00");
     const PrefsDict d = onDisk();
     EXPECT_EQ(d.size(), 2);
@@ -187,7 +181,7 @@ TEST(PrefsStore, UnreadableFilesAreKeptAsideAndTheStoreStartsEmpty)
         EXPECT_EQ(prefInt(QStringLiteral("method")), 0);
         const QString aside = prefsfile() + QStringLiteral(".damaged");
         EXPECT_FALSE(QFile::exists(prefsfile()));
-        EXPECT_EQ(readAll(aside), f.second);
+        EXPECT_EQ(test::readBytes(aside), f.second);
         const QString log = runLog();
         EXPECT_TRUE(log.contains(QStringLiteral("could not be read"))) << log.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("at offset "))) << log.toStdString();
@@ -196,7 +190,7 @@ TEST(PrefsStore, UnreadableFilesAreKeptAsideAndTheStoreStartsEmpty)
         setpref(QStringLiteral("method"), 0);
         ASSERT_TRUE(saveprefs());
         EXPECT_EQ(onDisk().value(QStringLiteral("method")), QVariant(0));
-        EXPECT_EQ(readAll(aside), f.second);
+        EXPECT_EQ(test::readBytes(aside), f.second);
     }
 }
 
@@ -208,8 +202,8 @@ TEST(PrefsStore, ASecondDamagedFileDoesNotReplaceTheFirst)
     resetPrefsForTesting();
     writeAll(prefsfile(), "second");
     EXPECT_FALSE(haspref(QStringLiteral("x")));
-    EXPECT_EQ(readAll(prefsfile() + QStringLiteral(".damaged")), QByteArray("first"));
-    EXPECT_EQ(readAll(prefsfile() + QStringLiteral(".damaged-2")), QByteArray("second"));
+    EXPECT_EQ(test::readBytes(prefsfile() + QStringLiteral(".damaged")), QByteArray("first"));
+    EXPECT_EQ(test::readBytes(prefsfile() + QStringLiteral(".damaged-2")), QByteArray("second"));
 }
 
 TEST(PrefsStore, TheRunLogNoteLeavesAnOpenLogAsItWas)
@@ -223,7 +217,7 @@ TEST(PrefsStore, TheRunLogNoteLeavesAnOpenLogAsItWas)
     EXPECT_FALSE(haspref(QStringLiteral("x")));
     EXPECT_EQ(logMessage, QStringLiteral("pending"));
     EXPECT_TRUE(logStream != nullptr);
-    EXPECT_TRUE(readAll(work + QStringLiteral("/QLKlogfile.txt")).contains("could not be read"));
+    EXPECT_TRUE(test::readBytes(work + QStringLiteral("/QLKlogfile.txt")).contains("could not be read"));
 }
 
 TEST(PrefsStore, SavingReplacesTheFileWithANewOne)
@@ -231,13 +225,13 @@ TEST(PrefsStore, SavingReplacesTheFileWithANewOne)
     test::TestEnv env;
     setpref(QStringLiteral("editor"), QStringLiteral("old"));
     ASSERT_TRUE(saveprefs());
-    const QByteArray before = readAll(prefsfile());
+    const QByteArray before = test::readBytes(prefsfile());
     // A second name for the old file: rewriting in place would change it too.
     const QString link = env.root() + QStringLiteral("/old-prefs");
     ASSERT_EQ(::link(QFile::encodeName(prefsfile()).constData(), QFile::encodeName(link).constData()), 0);
     setpref(QStringLiteral("editor"), QStringLiteral("new"));
     ASSERT_TRUE(saveprefs());
-    EXPECT_EQ(readAll(link), before);
+    EXPECT_EQ(test::readBytes(link), before);
     EXPECT_EQ(onDisk().value(QStringLiteral("editor")), QVariant(QStringLiteral("new")));
     EXPECT_EQ(QDir(configFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
@@ -249,7 +243,7 @@ TEST(PrefsStore, AFailedSaveLeavesTheOldFileWhole)
     test::TestEnv env;
     setpref(QStringLiteral("editor"), QStringLiteral("kept"));
     ASSERT_TRUE(saveprefs());
-    const QByteArray before = readAll(prefsfile());
+    const QByteArray before = test::readBytes(prefsfile());
 
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -264,7 +258,7 @@ TEST(PrefsStore, AFailedSaveLeavesTheOldFileWhole)
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "saveprefs reported success";
-    EXPECT_EQ(readAll(prefsfile()), before);
+    EXPECT_EQ(test::readBytes(prefsfile()), before);
     EXPECT_EQ(QDir(configFolder()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("Quillmark Prefs")});
 }

@@ -18,8 +18,7 @@ namespace {
 
 QByteArray prefsBytes()
 {
-    QFile f(prefsfile());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return test::readBytes(prefsfile());
 }
 
 PrefsDict onDisk()

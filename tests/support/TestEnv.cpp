@@ -107,6 +107,12 @@ QString TestEnv::writeScript(const QString& relativePath, const QString& body) c
     return path;
 }
 
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QString texFile(const QString& name)
 {
     return runProgram(QStringLiteral("/usr/bin/kpsewhich"), {name}).output.trimmed();

@@ -46,6 +46,9 @@ private:
     QList<QByteArray> wasUnset_;
 };
 
+// A file's bytes; empty when it cannot be read.
+QByteArray readBytes(const QString& path);
+
 // A file of Debian's TeX Live found through kpsewhich (empty when missing).
 QString texFile(const QString& name);
 
