@@ -15,7 +15,8 @@ packages=(
   texlive-base texlive-binaries tex-common texlive-fonts-recommended
   texlive-latex-base texlive-latex-recommended texlive-latex-extra texlive-plain-generic
   texlive-font-utils lcdf-typetools t1utils fonts-lmodern lmodern ghostscript fonts-dejavu-core
-  zip unzip xvfb xauth
+  zip unzip xvfb xauth xdotool curl file python3 poppler-utils fonts-urw-base35 fonts-texgyre
+  dvipng ps2eps texlive-pstricks hyperfine
 )
 
 install_missing() {
