@@ -6,6 +6,7 @@
 #include "texenv/TexEnv.h"
 #include "ui/SingleWindow.h"
 
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +36,9 @@ FontDBWindow::FontDBWindow()
     TextArea1->setGeometry(5, 51, 783, 390);
     TextArea1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     TextArea1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The map lines are laid out in columns with blanks; the headings above
+    // line up with them only in a fixed-pitch font.
+    TextArea1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     StaticText5 = new QLabel(QStringLiteral("Search for:"), this);
     StaticText5->setGeometry(6, 442, 100, 20);
     TextField1 = new QLineEdit(this);
