@@ -25,6 +25,7 @@
 #include "textview/TextWindow.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
+#include "uninstall/UninstallFontWin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,7 +65,7 @@ const Binding kBindings[] = {
     {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
-    {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
+    {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, true},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
     {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
@@ -266,7 +267,11 @@ bool App::_ViewTFM_Action()
 bool App::_FileFontinstMath_Action() { return false; }
 bool App::_FileAddmathalphabet_Action() { return false; }
 bool App::_FileInstallMinionPro_Action() { return false; }
-bool App::_FileUninstallFontFamily_Action() { return false; }
+bool App::_FileUninstallFontFamily_Action()
+{
+    showWindow(UninstallFontWin::instance());
+    return true;
+}
 bool App::_InfoEnabledisablemaps_Action()
 {
     showWindow(UpdmapWindow::instance());
