@@ -57,6 +57,12 @@ bool RemovalPlan::hasType1() const
 
 QStringList RemovalPlan::mapNames() const
 {
+    return maps;
+}
+
+namespace {
+QStringList mapsIn(const QList<RemovalFolder>& folders)
+{
     QStringList names;
     for (const RemovalFolder& f : folders) {
         if (f.kind != QLatin1String("map"))
@@ -68,6 +74,13 @@ QStringList RemovalPlan::mapNames() const
         }
     }
     return names;
+}
+} // namespace
+
+void RemovalPlan::keepFolder(int i)
+{
+    folders.removeAt(i);
+    maps = mapsIn(folders);
 }
 
 bool validPackageFolderName(const QString& name)
@@ -145,8 +158,11 @@ RemovalPlan planRemoval(int tree, const QStringList& trees, const QString& suppl
 
     // Encodings and maps carry no supplier: while another supplier's package
     // of this name stays in the tree, they belong to it too.
+    // Another supplier's package is its metric folder: the outlines of one
+    // family often lie under a supplier of their own (urw35vf's times uses
+    // type1/urw/times).
     QString other;
-    for (const char* k : kSupplierKinds) {
+    for (const char* k : {"tfm"}) {
         const QString kindFolder = root + QStringLiteral("/fonts/") + QLatin1String(k);
         const QFileInfoList suppliers =
             QDir(kindFolder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
@@ -179,6 +195,7 @@ RemovalPlan planRemoval(int tree, const QStringList& trees, const QString& suppl
             return plan;
         }
     }
+    plan.maps = mapsIn(plan.folders);
     return plan;
 }
 
@@ -306,7 +323,8 @@ QStringList updateAfterRemoval(const RemovalPlan& plan)
         }
         runShellQuiet(personalUpdmap());
         if (lastShell.errorCode != 0)
-            failures << QStringLiteral("updmap-user could not rebuild your output maps");
+            failures << QStringLiteral("updmap-user could not rebuild your output maps: ") +
+                            trimWhite(lastShell.errorOutput).section(lf, -3);
     }
     return failures;
 }

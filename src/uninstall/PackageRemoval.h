@@ -26,8 +26,12 @@ struct RemovalPlan {
     QList<RemovalFolder> folders; // to remove, in removal order
     QList<RemovalFolder> kept;    // shared encodings and maps, left in place
     bool hasType1() const;
-    // The map files (names) inside the map folders to remove.
+    // The map files (names) inside the map folders to remove, as they stood
+    // when the plan was made.
     QStringList mapNames() const;
+    QStringList maps;
+    // Leaves folders[i] in place (the user kept it).
+    void keepFolder(int i);
 };
 
 // Whether a name may stand for one supplier or package folder: not empty,

@@ -239,7 +239,7 @@ void UninstallFontWin::Doit()
         if (plan.folders.at(i).ask &&
             !askYesNo(QStringLiteral("More than one folder may belong to this package. Remove ") +
                       plan.folders.at(i).path + QStringLiteral("?")))
-            plan.folders.removeAt(i);
+            plan.keepFolder(i);
     }
     if (plan.folders.isEmpty() || !askYesNo(removalQuestion(plan)))
         return;
