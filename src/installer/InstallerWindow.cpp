@@ -17,7 +17,9 @@ namespace qlk::installer {
 
 namespace {
 QPointer<Window1> openWindow;
-MenuBar1* sharedMenuBar = nullptr;
+// The window takes the bar as its own, so it may be gone before the module
+// lets go of it.
+QPointer<MenuBar1> sharedMenuBar;
 
 QAction* addItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& shortcut = {})
 {
@@ -98,7 +100,6 @@ QString instructionsText(const QString& prefix, const QString& personalTree)
 Window1::Window1(const InstallSetup& setup) : setup_(setup)
 {
     openWindow = this;
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Quillmark Installer"));
     setMenuBar(installerMenuBar());
     auto* central = new QWidget(this);
@@ -174,12 +175,11 @@ int installerStartup(int argc, char** argv)
         quitting = true;
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     });
-    auto* window = new Window1(realSetup());
+    QPointer<Window1> window = new Window1(realSetup());
     window->show();
     const int status = app.exec();
-    delete window;
-    delete sharedMenuBar;
-    sharedMenuBar = nullptr;
+    delete window.data();
+    delete sharedMenuBar.data();
     return status;
 }
 
