@@ -73,6 +73,9 @@ UninstallFontWin::UninstallFontWin()
     PushButton1 = new QPushButton(QStringLiteral("Go"), this);
     PushButton1->setGeometry(286, 109, 49, 20);
     PushButton1->setDefault(true);
+    PopupMenu4 = new QComboBox(this);
+    PopupMenu4->setGeometry(347, 140, 134, 20);
+    PopupMenu4->hide();
     PushButton2 = new QPushButton(QStringLiteral("Remove This Package"), this);
     PushButton2->setGeometry(179, 241, 156, 20);
     PushButton2->setEnabled(false);
@@ -105,6 +108,7 @@ UninstallFontWin::UninstallFontWin()
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Action(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Action(); });
     connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Action(); });
+    connect(PopupMenu4, &QComboBox::currentIndexChanged, this, [this] { PopupMenu4_Change(); });
 }
 
 bool UninstallFontWin::event(QEvent* event)
@@ -153,6 +157,21 @@ void UninstallFontWin::PushButton3_Action()
     if (theindex >= fnd.size())
         theindex = 0;
     nextindex();
+}
+
+void UninstallFontWin::PopupMenu4_Change()
+{
+    const QString text = PopupMenu4->currentText();
+    PopupMenu2->clear();
+    if (!text.isEmpty())
+        Filloutfamilies(text);
+}
+
+void UninstallFontWin::Filloutfamilies(const QString& supplier)
+{
+    // Families are not offered for choice; the supplier's packages are
+    // found by the search instead.
+    Q_UNUSED(supplier);
 }
 
 void UninstallFontWin::go()

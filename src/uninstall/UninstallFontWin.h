@@ -37,6 +37,7 @@ public:
     QCheckBox* CheckBox1;    // "Save uninstalled files to a TDS"
     QLineEdit* TextField1;   // the name to search for
     QLabel* Label6;
+    QComboBox* PopupMenu4;   // family choices: kept hidden, nothing fills it
     QPushButton* PushButton1; // "Go"
     QPushButton* PushButton2; // "Remove This Package"
     QPushButton* PushButton3; // "Next"
@@ -51,6 +52,8 @@ public:
     void PushButton1_Action();
     void PushButton2_Action();
     void PushButton3_Action();
+    void PopupMenu4_Change();
+    void Filloutfamilies(const QString& supplier);
     void go();
     void nextindex();
     void Doit();

@@ -11,6 +11,7 @@
 #include "search/FontDBWindow.h"
 #include "search/SourceWindow.h"
 #include "search/filechoose.h"
+#include "texenv/PrefDefaults.h"
 #include "support/MenuFixture.h"
 #include "support/TestEnv.h"
 #include "textview/TextWindow.h"
@@ -84,7 +85,7 @@ QStringList column(QTreeWidget* list, int c)
 TEST_F(CatalogueWindows, KnownFontsSearchesOnReturnAndAfterTheSourcesDialog)
 {
     SearchTrees trees(env, realVar("TEXMFDIST"));
-    sourceMapFiles = {"{TEXMFDIST}/fonts/map/fontname/adobe.map", "{TEXMFDIST}/fonts/map/fontname/monotype.map"};
+    sourceMapFiles = defaultSourceMaps();
     ASSERT_TRUE(chooseMenuItem("ViewKnownfonts"));
     FontDBWindow* win = FontDBWindow::instance();
     EXPECT_TRUE(win->isVisible());
@@ -112,7 +113,7 @@ TEST_F(CatalogueWindows, KnownFontsSearchesOnReturnAndAfterTheSourcesDialog)
     win->TextField1->setText(QStringLiteral("nothing-like-this"));
     win->PushButton1->click();
     deleteClosedWindows();
-    EXPECT_EQ(sourceMapFiles.size(), 2);
+    EXPECT_EQ(sourceMapFiles, defaultSourceMaps());
     EXPECT_EQ(test::readBytes(prefsfile()), before);
     EXPECT_TRUE(win->TextArea1->toPlainText().isEmpty());
 

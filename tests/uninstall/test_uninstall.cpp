@@ -357,6 +357,20 @@ TEST(PackageRemoval, AMapAnotherTreeStillHoldsStaysEnabled)
     EXPECT_FALSE(QString::fromUtf8(readBytes(texmfConfig + "/web2c/updmap.cfg")).contains("utm.map"));
 }
 
+TEST(PackageRemoval, AnotherSuppliersPackageKeepsTheSharedMapFolder)
+{
+    UninstallWorld w;
+    const QStringList canaries = placeTimes(texmfHome, true, true);
+    const QStringList adobe = filesBelow(texmfHome + "/" + kTfmAdobe);
+    RemovalPlan plan = planRemoval(1, w.treeList(), "urw35vf", "times");
+    EXPECT_EQ(performRemoval(plan, false), QStringLiteral("Uninstallation complete"));
+    EXPECT_FALSE(QFileInfo::exists(texmfHome + "/" + kTfmUrw));
+    EXPECT_TRUE(QFileInfo::exists(texmfHome + "/fonts/map/dvips/times/utm.map"));
+    EXPECT_EQ(filesBelow(texmfHome + "/" + kTfmAdobe), adobe);
+    EXPECT_FALSE(filesBelow(texmfHome + "/fonts/vf/adobe/times").isEmpty());
+    expectAllExist(canaries);
+}
+
 TEST(PackageRemoval, TexmfLocalGoesThroughTheRootRouteInOrder)
 {
     UninstallWorld w;
