@@ -120,6 +120,15 @@ TEST(PackageSearch, PackageTimesListsBothTfmFoldersAndClassifiesEach)
         EXPECT_TRUE(m.removable());
     }
 
+    // Typed names are data: nothing runs, nothing outside a match is listed.
+    const QString marker = w.env.root() + "/y";
+    for (const QString& name : QStringList{"tfm", ".*", "..", "a b", "x;touch " + marker, "$(touch " + marker + ")",
+                                "x;touch " + marker + ".sty", "`touch " + marker + "`.map"}) {
+        const PackageSearchResult bad = searchPackage(name, trees);
+        EXPECT_FALSE(bad.found) << name.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(marker));
+
     const PackageSearchResult none = searchPackage(QStringLiteral("qlknothing"), trees);
     EXPECT_FALSE(none.found);
     EXPECT_EQ(none.message, QStringLiteral("No match in non-dist trees:"));
