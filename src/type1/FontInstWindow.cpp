@@ -1,13 +1,26 @@
 #include "type1/FontInstWindow.h"
 
 #include "fontinfo/ExamineList.h"
+#include "fontinfo/PackageTest.h"
+#include "mainwindow/OverwriteConfirm.h"
+#include "mainwindow/TdsInstall.h"
+#include "mainwindow/TdsLayout.h"
+#include "platform/Paths.h"
+#include "platform/Quote.h"
+#include "services/FileHelpers.h"
+#include "services/Privileged.h"
+#include "services/Runners.h"
+#include "texenv/FinishInstall.h"
 #include "platform/Dialogs.h"
 #include "prefs/PrefsStore.h"
 #include "texenv/TexEnv.h"
+#include "type1/FontinstMake.h"
 #include "type1/FontinstProcess.h"
 #include "ui/SingleWindow.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 
 namespace qlk {
 
@@ -256,14 +269,102 @@ bool FontInstWindow::process()
 
 bool FontInstWindow::Make()
 {
-    return false;
+    MakeView view;
+    view.appendStatus = [this](const QString& text) {
+        TextField2->setText(TextField2->text() + text);
+        TextField2->repaint();
+    };
+    const MakeInput input{TextField1[0]->text(), TextField1[1]->text(), TextField3->text()};
+    if (!makeFamily(job, input, tdsFolder, view))
+        return false;
+    PushButton2->setEnabled(true);
+    return true;
 }
 
 bool FontInstWindow::install()
 {
-    return false;
+    auto status = [this](const QString& text) {
+        TextField2->setText(text);
+        TextField2->repaint();
+    };
+    status(QString());
+    const QString work = tdsFolder;
+    if (work.isEmpty()) {
+        msgBox(QStringLiteral("There is no work folder: press Process and Make first."));
+        return false;
+    }
+    if (!QFileInfo(work).isDir()) {
+        msgBox(displayPath(work) + QStringLiteral(": No such folder."));
+        return false;
+    }
+    const QString tds = QDir(work).filePath(QStringLiteral("TDS"));
+    if (!QFileInfo(tds).isDir()) {
+        msgBox(displayPath(work) + QStringLiteral("/TDS: No such folder."));
+        return false;
+    }
+    const bool system = RadioButton2[0]->isChecked();
+    if (!system && !RadioButton2[1]->isChecked()) {
+        msgBox(QStringLiteral("Choose an install location first: System texmflocal or Home texmf."));
+        return false;
+    }
+    status(QStringLiteral("Starting dry run to check for overwritten items."));
+    const QString target = system ? texmfLocal : texmfHome;
+    if (!system)
+        QDir().mkpath(target); // the personal tree may not have been made yet
+
+    scanTDS();
+    if (!checkCopyTree(tds, target)) {
+        status(QStringLiteral("Dry run failed"));
+        return false;
+    }
+    if (overwriteFiles.isEmpty()) {
+        status(QStringLiteral("No files will be overwritten"));
+    } else if (!confirmOverwrite(overwriteFiles)) {
+        msgBox(QStringLiteral("No files were copied"));
+        status(QStringLiteral("No files installed."));
+        return false;
+    }
+
+    runShell(zipTreeCommand(tds));
+    if (lastShell.errorCode != 0) {
+        msgBox(QStringLiteral("Error zipping subfolders of ") + tds + QStringLiteral(". Errorcode=") +
+               QString::number(lastShell.errorCode));
+        return false;
+    }
+    const QString unzip = unzipTreeCommand(tds, target, system);
+    int code = 0;
+    if (system) {
+        status(QStringLiteral("Sending copy commands to shell"));
+        code = runAsRoot(unzip);
+        status(QString());
+    } else {
+        runShellQuiet(unzip);
+        code = lastShell.errorCode;
+    }
+    if (code != 0) {
+        msgBox(QStringLiteral("Error unzipping TDS. Errorcode=") + QString::number(code));
+        status(QStringLiteral("Aborting due to unzipping error"));
+        return false;
+    }
+    // The unpack has ended (the root route waits): the tree may go now.
+    if (system && askYesNo(QStringLiteral("Delete temporary TDS folder?")))
+        runShell(shellQuote(systemProgram(QStringLiteral("rm"))) + QStringLiteral(" -Rf -- ") + shellQuote(tds));
+    // Enables the package map and rescans the set-up for both trees.
+    finishInstall(prefInt(QStringLiteral("method")));
+    status(system ? QStringLiteral("Installation finished") : QStringLiteral("Done"));
+    return true;
 }
 
-void FontInstWindow::Test() {}
+void FontInstWindow::Test()
+{
+    bool several = false;
+    const QString map = testMapName(texmfVar, job.family, &several);
+    if (several) {
+        msgBox(QStringLiteral("Bailing out---there is more than one map file in texmfvar. Clean out texmfvar and "
+                              "start over."));
+        return;
+    }
+    testPackage(job.berryname, job.family, map, 1, false);
+}
 
 } // namespace qlk
