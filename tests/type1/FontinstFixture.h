@@ -31,6 +31,27 @@ inline const QList<std::pair<QString, QString>>& urwPalatino()
     return names;
 }
 
+// The root route for installs: the unpack ("cd ... && unzip") runs, every
+// other command (mktexlsr, updmap-sys) is only recorded; with `status` set
+// nothing runs and that status is answered.
+struct UnpackRecorder {
+    QStringList commands;
+    int status = -1;
+    UnpackRecorder()
+    {
+        setBundleScriptRunner([this](const QString&, const QStringList& args) {
+            const QString text = args.value(0);
+            commands << text;
+            if (status >= 0)
+                return ScriptResult{status, QString()};
+            if (!text.startsWith("cd "))
+                return ScriptResult{0, QString()};
+            const ProcessResult r = runBash(stripSudo(text));
+            return ScriptResult{r.exitCode, r.output};
+        });
+    }
+};
+
 // The terminal script: each command is recorded and run with bash, or
 // answered with `status` without running when that is set.
 struct TermRecorder {
@@ -118,7 +139,9 @@ public:
     }
     QStringList files(const QString& dir) const { return QDir(dir).entryList(QDir::Files, QDir::Name); }
 
-    TestEnv env;
+    // The machine's system trees stay visible: the rescan after an
+    // installation reads them.
+    TestEnv env{false};
     QStringList desktop;
     QPointer<FontInstWindow> w;
 };
