@@ -64,7 +64,12 @@ TEST_F(FontinstMakeTest, StandInFamilyMadeInstalledAndTypeset)
         copyTexFile(berry + ".afm", "minion/" + pmn + ".afm");
         copyTexFile(berry + ".pfb", "minion/" + pmn + ".pfb");
     }
+    // The italic comes as a PFA, which Make converts.
+    const QString m = env.root() + "/minion/";
+    ASSERT_EQ(runBash("t1ascii " + shellQuote(m + "pmnri8a.pfb") + " " + shellQuote(m + "pmnri8a.pfa")).exitCode, 0);
+    QFile::remove(m + "pmnri8a.pfb");
     w->Listbox1_DropObject({env.root() + "/minion"});
+    EXPECT_TRUE(rows().contains("pmnri8a.pfa"));
     EXPECT_EQ(w->TextField3->text(), "pmn");
     EXPECT_EQ(w->TextField1[0]->text(), "adobe");
     {
@@ -85,7 +90,7 @@ TEST_F(FontinstMakeTest, StandInFamilyMadeInstalledAndTypeset)
     const QString T = W + "/TDS";
     const QStringList tree = filesBelow(T);
     for (const char* f : {"fonts/afm/adobe/Minion/pmnr8a.afm", "fonts/type1/adobe/Minion/pmnbi8a.pfb",
-                          "fonts/tfm/adobe/Minion/pmnr8r.tfm", "fonts/tfm/adobe/Minion/pmnr8t.tfm",
+                          "fonts/type1/adobe/Minion/pmnri8a.pfb", "fonts/tfm/adobe/Minion/pmnr8r.tfm", "fonts/tfm/adobe/Minion/pmnr8t.tfm",
                           "fonts/vf/adobe/Minion/pmnr8t.vf", "fonts/map/dvips/adobe/Minion/Minion.map",
                           "tex/latex/adobe/Minion/t1pmn.fd", "tex/latex/adobe/Minion/Minion.sty"})
         EXPECT_TRUE(tree.contains(f)) << f;
@@ -97,6 +102,7 @@ TEST_F(FontinstMakeTest, StandInFamilyMadeInstalledAndTypeset)
         EXPECT_EQ(readTextFile(T + "/" + f).count("\\let\\pmn@@scale\\@empty"), 1) << f.toStdString();
     }
     EXPECT_EQ(fdFiles, 4);
+    EXPECT_TRUE(readBytes(T + "/fonts/type1/adobe/Minion/pmnri8a.pfb").startsWith("\x80\x01")); // binary now
     const QString sty = readTextFile(T + "/tex/latex/adobe/Minion/Minion.sty");
     EXPECT_TRUE(sty.contains("\\ProvidesPackage{Minion}[" + QDate::currentDate().toString("yyyy/MM/dd") +
                              " v1 URW Palladio L]\n"));
@@ -124,13 +130,15 @@ TEST_F(FontinstMakeTest, StandInFamilyMadeInstalledAndTypeset)
 
     // A LaTeX document scales the family and embeds its fonts.
     env.writeFile("doc/doc.tex", "\\documentclass{article}\n\\usepackage[scaled=0.9]{Minion}\n"
-                                 "\\begin{document}\nHello\\typeout{FONT:\\fontname\\font}\n\\end{document}\n");
+                                 "\\begin{document}\nHello\\typeout{FONT:\\fontname\\font} \\textit{italic}\n"
+                                 "\\end{document}\n");
     const ProcessResult tex = runBash("cd " + shellQuote(env.root() + "/doc") +
                                       " && pdflatex -interaction=nonstopmode doc.tex && pdffonts doc.pdf", 120000);
     ASSERT_EQ(tex.exitCode, 0) << tex.output.right(2000).toStdString();
     EXPECT_TRUE(tex.output.contains("FONT:pmnr8t at 8.99994pt"));
     EXPECT_TRUE(QRegularExpression("URWPalladioL-Roma\\s+Type 1\\s+Custom\\s+yes").match(tex.output).hasMatch())
         << tex.output.right(600).toStdString();
+    EXPECT_TRUE(QRegularExpression("URWPalladioL-Ital\\s+Type 1\\s+Custom\\s+yes").match(tex.output).hasMatch());
 
     // Test names the package map: updmap's own maps below TEXMFVAR do not count.
     ASSERT_TRUE(QFileInfo::exists(env.texmfVar() + "/fonts/map/dvips/updmap/psfonts.map"));
