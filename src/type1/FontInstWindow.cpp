@@ -352,6 +352,8 @@ bool FontInstWindow::install()
     // Enables the package map and rescans the set-up for both trees.
     finishInstall(prefInt(QStringLiteral("method")));
     status(system ? QStringLiteral("Installation finished") : QStringLiteral("Done"));
+    // The rescan brought the main window forward; the outcome is shown here.
+    showWindow(this);
     return true;
 }
 
