@@ -259,6 +259,14 @@ TEST_F(FontinstMakeTest, MakeStopsOnBadFdOrIncompletePackage)
     EXPECT_TRUE(readTextFile(work + "/a.fd").contains("\\pmn@@scale"));
     EXPECT_FALSE(QFileInfo::exists(work + "/TDS"));
     EXPECT_FALSE(w->PushButton2->isEnabled());
+
+    // A file where the tree should go: the folders cannot be made.
+    env.dialogs.messages.clear();
+    QFile::remove(work + "/b.FD");
+    env.writeFile("home/Documents/tmp1234567/TDS", "in the way");
+    EXPECT_FALSE(w->Make());
+    EXPECT_EQ(env.dialogs.messages, QStringList{"Error creating TDS folder structure in " + work});
+    EXPECT_FALSE(w->PushButton2->isEnabled());
 }
 
 TEST_F(FontinstMakeTest, SystemInstallGoesTheRootRoute)

@@ -218,6 +218,45 @@ TEST_F(FontinstWindowTest, FailedTexRunKeepsMakeDisabled)
     EXPECT_EQ(workFolders().size(), 2);
 }
 
+TEST_F(FontinstWindowTest, WorkFolderThatCannotBeMadeStops)
+{
+    open();
+    w->Listbox1_DropObject({copyTexFile("uplr8a.pfb", "h/uplr8a.pfb"), copyTexFile("uplr8a.afm", "h/uplr8a.afm")});
+    const QString documents = documentsFolder();
+    QDir(documents).removeRecursively();
+    env.writeFile(QDir(env.root()).relativeFilePath(documents), "a file, not a folder");
+    tdsFolder = "/earlier/job";
+    TermRecorder term;
+    EXPECT_FALSE(w->process());
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    EXPECT_TRUE(env.dialogs.messages.first().startsWith("Unable to create a work folder in "));
+    EXPECT_EQ(tdsFolder, "/earlier/job");
+    EXPECT_TRUE(term.commands.isEmpty());
+    EXPECT_FALSE(w->PushButton4->isEnabled());
+}
+
+// The first AFM names the family; each later one that differs warns, and a
+// trailing "Expert" is no difference.
+TEST_F(FontinstWindowTest, FamilyNamesFromTheAfmFiles)
+{
+    open();
+    const char* families[] = {"Alpha", "Beta Expert", "Beta"};
+    int i = 0;
+    for (const char* berry : {"uplb8a", "uplr8a", "uplri8a"}) {
+        copyTexFile(QString(berry) + ".pfb", QString("k/") + berry + ".pfb");
+        QByteArray afm = readBytes(texFile(QString(berry) + ".afm"));
+        afm.replace("FamilyName URW Palladio L", QByteArray("FamilyName ") + families[i++]);
+        env.writeFile(QString("k/") + berry + ".afm", afm);
+    }
+    w->Listbox1_DropObject({env.root() + "/k"});
+    TermRecorder term;
+    term.status = 0;
+    w->process();
+    EXPECT_EQ(env.dialogs.messages.count("Warning: FamilyNames in the AFMs are not consistent"), 2);
+    EXPECT_EQ(w->job.FontFamilyFull, "Alpha");
+    EXPECT_EQ(w->TextField1[1]->text(), "Alpha");
+}
+
 // An outline font dropped without metrics takes the AFM found in the TeX
 // trees in the same run.
 TEST_F(FontinstWindowTest, MetricsFoundInTheTreesAreUsedAtOnce)
