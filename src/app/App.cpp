@@ -23,6 +23,7 @@
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
 #include "textview/TextWindow.h"
+#include "type1/FontInstWindow.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
 #include "uninstall/UninstallFontWin.h"
@@ -49,7 +50,7 @@ struct Binding {
 // In the order the handlers are bound.
 const Binding kBindings[] = {
     {"ViewKnownfonts", &App::_ViewKnownfonts_Action, true},
-    {"FileFontinst", &App::_FileFontinst_Action, false},
+    {"FileFontinst", &App::_FileFontinst_Action, true},
     {"FileOtfinst", &App::_FileOtfinst_Action, false},
     {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
@@ -209,7 +210,11 @@ bool App::_ViewKnownfonts_Action()
     showWindow(FontDBWindow::instance());
     return true;
 }
-bool App::_FileFontinst_Action() { return false; }
+bool App::_FileFontinst_Action()
+{
+    showWindow(FontInstWindow::instance());
+    return true;
+}
 bool App::_FileOtfinst_Action() { return false; }
 bool App::_ViewTraceSty_Action() { return false; }
 bool App::_ViewSearchmaps_Action()
