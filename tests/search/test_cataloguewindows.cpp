@@ -273,6 +273,8 @@ TEST_F(CatalogueWindows, FindAllDuplicatesReportsTheThreeCopiesAndShowsTheReport
     const QByteArray t1ptm = test::readBytes(test::texFile("t1ptm.fd"));
     const QString var = writeAt(env.texmfVar() + "/tex/latex/psnfss/t1ptm.fd", t1ptm);
     const QString home = writeAt(env.texmfHome() + "/tex/latex/mine/t1ptm.fd", t1ptm);
+    const QString tfm = writeAt(env.texmfHome() + "/fonts/tfm/adobe/times/ptmr8t.tfm",
+                                test::readBytes(test::texFile("ptmr8t.tfm")));
     const QByteArray lsR = "% ls-R -- filename database for kpathsea; do not change this line.\n./:\n";
     writeAt(env.texmfHome() + "/ls-R", lsR);
 
@@ -286,7 +288,7 @@ TEST_F(CatalogueWindows, FindAllDuplicatesReportsTheThreeCopiesAndShowsTheReport
     EXPECT_EQ(win->StaticText2->text(), "Report will be saved in Documents/" + QFileInfo(win->dupsfile).fileName());
     EXPECT_EQ(QString::fromUtf8(test::readBytes(win->dupsfile)),
               "Possible duplicate files in the texmf trees\n\n" + var + "\n" + home + "\n" + texmfDist +
-                  "/tex/latex/psnfss/t1ptm.fd\n\n");
+                  "/tex/latex/psnfss/t1ptm.fd\n\n" + tfm + "\n" + texmfDist + "/fonts/tfm/adobe/times/ptmr8t.tfm\n\n");
     EXPECT_EQ(test::readBytes(env.texmfHome() + "/ls-R"), lsR);
 
     win->PushButton3->click();
