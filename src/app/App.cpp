@@ -17,6 +17,7 @@
 #include "texenv/TexmfVar.h"
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
+#include "type1/MinionPro.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
 
@@ -57,7 +58,7 @@ const Binding kBindings[] = {
     {"ViewTFM", &App::_ViewTFM_Action, true},
     {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
-    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
+    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, true},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
@@ -233,7 +234,11 @@ bool App::_ViewTFM_Action()
 }
 bool App::_FileFontinstMath_Action() { return false; }
 bool App::_FileAddmathalphabet_Action() { return false; }
-bool App::_FileInstallMinionPro_Action() { return false; }
+bool App::_FileInstallMinionPro_Action()
+{
+    installMinionPro();
+    return true;
+}
 bool App::_FileUninstallFontFamily_Action() { return false; }
 bool App::_InfoEnabledisablemaps_Action()
 {
