@@ -17,6 +17,8 @@
 #include "texenv/TexmfVar.h"
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
+#include "type1/GrabFSFont.h"
+#include "type1/Minion2.h"
 #include "type1/MinionPro.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
@@ -53,7 +55,7 @@ const Binding kBindings[] = {
     {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
     {"InfoGetxheight", &App::_InfoGetxheight_Action, false},
     {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, false},
-    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, false},
+    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, true},
     {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, false},
     {"ViewTFM", &App::_ViewTFM_Action, true},
     {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
@@ -68,7 +70,7 @@ const Binding kBindings[] = {
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, true},
     {"Fileautoinst", &App::_Fileautoinst_Action, false},
-    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, false},
+    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, true},
 };
 } // namespace
 
@@ -225,7 +227,13 @@ bool App::_ViewSearchTeXTrees_Action()
 }
 bool App::_InfoGetxheight_Action() { return false; }
 bool App::_InfoCataloguefdfiles_Action() { return false; }
-bool App::_FileGrabFSFontFamily_Action() { return false; }
+bool App::_FileGrabFSFontFamily_Action()
+{
+    // A window whose sources are missing is gone before it is shown.
+    if (GrabFSFont* window = GrabFSFont::instance())
+        showWindow(window);
+    return true;
+}
 bool App::_FileFindAllDuplicates_Action() { return false; }
 bool App::_ViewTFM_Action()
 {
@@ -267,7 +275,11 @@ bool App::_InfoOtherupdmapoptions_Action()
     return true;
 }
 bool App::_Fileautoinst_Action() { return false; }
-bool App::_FileInstallMinion2Pro_Action() { return false; }
+bool App::_FileInstallMinion2Pro_Action()
+{
+    showWindow(Minion2::instance());
+    return true;
+}
 
 App* createAppObject()
 {
