@@ -4,6 +4,7 @@
 #include "services/FileHelpers.h"
 #include "support/MenuFixture.h"
 #include "texenv/TexEnv.h"
+#include "mainwindow/TdsInstall.h"
 #include "type1/GrabFSFont.h"
 
 #include <QApplication>
@@ -264,4 +265,33 @@ TEST(GrabFSFont, MissingOutlinesEndWithoutInstalling)
     EXPECT_FALSE(QFileInfo::exists(world.env.texmfHome() + "/fonts/map/dvips/fontsite/fspal.map"));
     EXPECT_FALSE(readTextFile(world.env.texmfConfig() + "/web2c/updmap.cfg").contains("fspal"));
     EXPECT_NE(world.status(), "Install finished.");
+}
+
+// An administrator's texmf-local: the unpack is a root command; when it
+// fails, no map is enabled and the run reads as failed.
+TEST(GrabFSFont, LocalTreeThroughTheRootRoute)
+{
+    for (int status : {0, 3}) {
+        SCOPED_TRACE(status);
+        FontSiteWorld world;
+        isAdmin = true;
+        setpref("sudo", qint32(1));
+        world.rootStatus = status;
+        GrabFSFont* w = world.open();
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->RadioButton1[1]->isHidden());
+        world.choose(w, "Palladio", 0);
+        w->PushButton1->click();
+        ASSERT_FALSE(world.rootTexts.isEmpty());
+        EXPECT_EQ(world.rootTexts.first(), unzipTreeCommand(w->tmpfolder, texmfLocal, true));
+        if (status == 0) {
+            ASSERT_EQ(world.rootTexts.size(), 2);
+            EXPECT_TRUE(world.rootTexts.at(1).contains("--enable Map=fspal.map"));
+            EXPECT_EQ(w->StaticText5->text(), "Installation finished, test file prepared.");
+        } else {
+            EXPECT_EQ(world.rootTexts.size(), 1);
+            EXPECT_EQ(w->StaticText5->text(), kFailed);
+            EXPECT_NE(world.status(), "Install finished.");
+        }
+    }
 }

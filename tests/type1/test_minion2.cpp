@@ -139,7 +139,7 @@ TEST(Minion2, LocalTreeThroughTheRootRoute)
 // Each refusal or failure ends with its message; nothing is installed.
 TEST(Minion2, DropsAndDownloadsThatEndTheRun)
 {
-    enum Fault { OneFile, TwoFolders, MissingFont, NotFound, NotAZip };
+    enum Fault { OneFile, TwoFolders, MissingFont, NotFound, NotAZip, CopyFails };
     struct Case {
         Fault fault;
         QString message;
@@ -150,6 +150,7 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
         {MissingFont, "Cannot find MinionPro-BoldIt.pfa in "},
         {NotFound, "curl failure downloading minion2newtx.tds.zip"},
         {NotAZip, "Zip file failureminion2newtx.tds.zip"},
+        {CopyFails, "Copying the fonts into "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -166,6 +167,12 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
             world.server.answer(kArchivePath, 404, "<html>gone</html>");
         if (c.fault == NotAZip)
             world.server.serveFile(kArchivePath, archive().path("notazip.txt"));
+        if (c.fault == CopyFails) {
+            // A file where the personal tree should be: nothing can go in.
+            QDir(world.env.texmfHome()).removeRecursively();
+            QFile f(world.env.texmfHome());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
         world.window->Event_DropObject(drop);
         ASSERT_FALSE(world.env.dialogs.messages.isEmpty());
         EXPECT_TRUE(world.env.dialogs.messages.last().startsWith(c.message))
