@@ -17,6 +17,7 @@
 #include "texenv/TexmfVar.h"
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
+#include "type1/FontInstWindow.h"
 #include "type1/GrabFSFont.h"
 #include "type1/Minion2.h"
 #include "type1/MinionPro.h"
@@ -45,7 +46,7 @@ struct Binding {
 // In the order the handlers are bound.
 const Binding kBindings[] = {
     {"ViewKnownfonts", &App::_ViewKnownfonts_Action, false},
-    {"FileFontinst", &App::_FileFontinst_Action, false},
+    {"FileFontinst", &App::_FileFontinst_Action, true},
     {"FileOtfinst", &App::_FileOtfinst_Action, false},
     {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
@@ -201,7 +202,11 @@ bool App::_FileAbout_Action()
 
 // Tools that later work brings; until then their items stay disabled.
 bool App::_ViewKnownfonts_Action() { return false; }
-bool App::_FileFontinst_Action() { return false; }
+bool App::_FileFontinst_Action()
+{
+    showWindow(FontInstWindow::instance());
+    return true;
+}
 bool App::_FileOtfinst_Action() { return false; }
 bool App::_ViewTraceSty_Action() { return false; }
 bool App::_ViewSearchmaps_Action()
