@@ -24,6 +24,9 @@
 #include "texenv/updmapchoicesWin.h"
 #include "textview/TextWindow.h"
 #include "type1/FontInstWindow.h"
+#include "type1/GrabFSFont.h"
+#include "type1/Minion2.h"
+#include "type1/MinionPro.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
 #include "uninstall/UninstallFontWin.h"
@@ -60,12 +63,12 @@ const Binding kBindings[] = {
     {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
     {"InfoGetxheight", &App::_InfoGetxheight_Action, true},
     {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, true},
-    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, false},
+    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, true},
     {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, true},
     {"ViewTFM", &App::_ViewTFM_Action, true},
     {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
-    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
+    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, true},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, true},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
@@ -75,7 +78,7 @@ const Binding kBindings[] = {
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, true},
     {"Fileautoinst", &App::_Fileautoinst_Action, false},
-    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, false},
+    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, true},
 };
 } // namespace
 
@@ -258,7 +261,13 @@ bool App::_InfoCataloguefdfiles_Action()
     showWindow(CatalogfdWindow::instance());
     return true;
 }
-bool App::_FileGrabFSFontFamily_Action() { return false; }
+bool App::_FileGrabFSFontFamily_Action()
+{
+    // A window whose sources are missing is gone before it is shown.
+    if (GrabFSFont* window = GrabFSFont::instance())
+        showWindow(window);
+    return true;
+}
 bool App::_FileFindAllDuplicates_Action()
 {
     showWindow(DuplicatesWindow::instance());
@@ -271,7 +280,11 @@ bool App::_ViewTFM_Action()
 }
 bool App::_FileFontinstMath_Action() { return false; }
 bool App::_FileAddmathalphabet_Action() { return false; }
-bool App::_FileInstallMinionPro_Action() { return false; }
+bool App::_FileInstallMinionPro_Action()
+{
+    installMinionPro();
+    return true;
+}
 bool App::_FileUninstallFontFamily_Action()
 {
     showWindow(UninstallFontWin::instance());
@@ -304,7 +317,11 @@ bool App::_InfoOtherupdmapoptions_Action()
     return true;
 }
 bool App::_Fileautoinst_Action() { return false; }
-bool App::_FileInstallMinion2Pro_Action() { return false; }
+bool App::_FileInstallMinion2Pro_Action()
+{
+    showWindow(Minion2::instance());
+    return true;
+}
 
 App* createAppObject()
 {
