@@ -325,11 +325,9 @@ QString installMovesCommand(const QString& workFolder, const QString& supplier, 
 QString installCopyCommand(const QString& workFolder, const QString& tree, bool system)
 {
     const QString source = q(workFolder + QStringLiteral("/TDS")) + QStringLiteral("/*");
-    if (system)
-        return QStringLiteral("/usr/bin/sudo ") + sys("cp") + QStringLiteral(" -rpf ") + source + QLatin1Char(' ') +
-               q(tree);
-    // A personal tree may not exist yet on a fresh account.
-    return sys("mkdir") + QStringLiteral(" -p ") + q(tree) + QStringLiteral(" && ") + sys("cp") +
+    const QString sudo = system ? QStringLiteral("/usr/bin/sudo ") : QString();
+    // The tree may not exist yet (a fresh account's personal tree).
+    return sudo + sys("mkdir") + QStringLiteral(" -p ") + q(tree) + QStringLiteral(" && ") + sudo + sys("cp") +
            QStringLiteral(" -rpf ") + source + QLatin1Char(' ') + q(tree);
 }
 

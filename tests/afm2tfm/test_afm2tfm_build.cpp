@@ -221,7 +221,8 @@ TEST(Afm2tfmBuild, InstallCommandsQuoteTheFolders)
                   " -f -- *.map 'TDS/fonts/map/dvips/adobe/Old Style' && " + mv +
                   " -f -- *.fd 'TDS/tex/latex/adobe/Old Style'");
     EXPECT_EQ(installCopyCommand("/my w", "/usr/local/share/texmf", true),
-              "/usr/bin/sudo " + cp + " -rpf '/my w/TDS'/* /usr/local/share/texmf");
+              "/usr/bin/sudo " + mkdir + " -p /usr/local/share/texmf && /usr/bin/sudo " + cp +
+                  " -rpf '/my w/TDS'/* /usr/local/share/texmf");
     EXPECT_EQ(installCopyCommand("/w", "/h/my texmf", false),
               mkdir + " -p '/h/my texmf' && " + cp + " -rpf /w/TDS/* '/h/my texmf'");
 }

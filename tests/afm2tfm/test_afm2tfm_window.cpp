@@ -96,6 +96,16 @@ protected:
         return out;
     }
     QString transcript() const { return env.dialogs.transcript.join("\n"); }
+    // Closes the window and shows a fresh one.
+    void reopen()
+    {
+        if (w)
+            w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+        w = afm2tfmWin::instance();
+        w->show();
+    }
 
     test::TestEnv env{false};
     RootRecorder root;
@@ -220,11 +230,7 @@ TEST_F(Afm2tfmWindowTest, RefusedDropsAndWhatTheyLeave)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (w)
-            w->close();
-        QApplication::processEvents();
-        w = afm2tfmWin::instance();
-        w->show();
+        reopen();
         env.dialogs.messages.clear();
         const QString dir = env.root() + "/" + c.name;
         QDir().mkpath(dir);
@@ -275,10 +281,7 @@ TEST_F(Afm2tfmWindowTest, TwoFamilyNamesAskTheChooser)
 
     // Closed by its close box, the chooser writes nothing: Prepare refuses
     // the empty family instead of making ".map".
-    w->close();
-    QApplication::processEvents();
-    w = afm2tfmWin::instance();
-    w->show();
+    reopen();
     env.dialogs.onModal = [](QDialog*) { return 0; };
     w->Listbox1_DropObject({folder});
     EXPECT_EQ(w->TextField2->text(), "");
@@ -517,4 +520,64 @@ TEST_F(AdobeAFMTest, ClosingSavesTheTrimmedAddress)
     EXPECT_EQ(prefText("AdobeAFMLink"), "http://mirror.example/afm");
     resetPrefsForTesting();
     EXPECT_EQ(prefText("AdobeAFMLink"), "http://mirror.example/afm");
+}
+
+TEST_F(Afm2tfmWindowTest, InstallGoesWhereMethodAndDestinationSay)
+{
+    struct Case {
+        const char* name;
+        int method;
+        int button;    // destination selected
+        QString tree;  // where the fonts must land; empty: nowhere
+        bool blocked;  // the tree is a file
+    } cases[] = {
+        {"system", 1, 0, env.texmfLocal(), false},
+        {"texlive", 0, 2, env.texmfVar(), false},
+        {"personal tree is a file", 0, 1, env.texmfHome(), true},
+    };
+    // Read before the installs put copies in front of it.
+    const QByteArray distAfm = test::readBytes(test::texFile("uzcmi8a.afm"));
+    const bool wasAdmin = isAdmin;
+    isAdmin = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reopen();
+        env.dialogs.messages.clear();
+        root.commands.clear();
+        if (c.blocked) {
+            QDir(c.tree).removeRecursively();
+            env.writeFile(QDir(env.root()).relativeFilePath(c.tree), "not a folder");
+        }
+        setpref("method", qint32(c.method));
+        setpref("sudo", qint32(0));
+        // A family of its own per case: the earlier cases' fonts stay installed.
+        const QString family = QString("Chancery") + QString(c.name).remove(' ');
+        QByteArray afm = distAfm;
+        afm.replace("FamilyName URW Chancery L", "FamilyName " + family.toLatin1());
+        env.writeFile(QString("in-") + c.name + "/uzcmi8a.afm", afm);
+        w->Listbox1_DropObject({env.root() + "/in-" + c.name});
+        w->prepare();
+        ASSERT_TRUE(w->PushButton3->isEnabled()) << transcript().toStdString();
+        w->RadioButton3[c.button]->setChecked(true);
+        tdsMaps.clear();
+        env.dialogs.messages.clear();
+        w->install();
+        const QString fd = c.tree + "/tex/latex/urw/" + family + "/uuzc.fd";
+        if (c.blocked) {
+            EXPECT_EQ(w->TextField2->text(), family) << transcript().toStdString();
+            EXPECT_EQ(env.dialogs.messages, QStringList({"Copying the fonts into " + c.tree + " failed."}));
+            EXPECT_TRUE(tdsMaps.isEmpty()) << "the installation went on";
+            continue;
+        }
+        // The map enabling is finishInstall's; the copy must not complain.
+        EXPECT_TRUE(env.dialogs.messages.filter("Copying").isEmpty()) << transcript().toStdString();
+        EXPECT_TRUE(env.dialogs.messages.filter("mktexlsr failed").isEmpty()) << transcript().toStdString();
+        EXPECT_TRUE(QFileInfo(fd).isFile());
+        EXPECT_EQ(tdsMaps, QStringList({family}));
+        const QString rootText = root.commands.join("\n");
+        EXPECT_EQ(rootText.contains("cp -rpf"), c.method == 1) << rootText.toStdString();
+        if (c.method == 1)
+            EXPECT_TRUE(rootText.contains("mktexlsr")) << rootText.toStdString();
+    }
+    isAdmin = wasAdmin;
 }
