@@ -19,6 +19,7 @@
 #include "texenv/TexmfVar.h"
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
+#include "tracesty/TraceSty.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
 
@@ -46,7 +47,7 @@ const Binding kBindings[] = {
     {"ViewKnownfonts", &App::_ViewKnownfonts_Action, false},
     {"FileFontinst", &App::_FileFontinst_Action, false},
     {"FileOtfinst", &App::_FileOtfinst_Action, false},
-    {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
+    {"ViewTraceSty", &App::_ViewTraceSty_Action, true},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
     {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, true},
     {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, true},
@@ -202,7 +203,11 @@ bool App::_FileAbout_Action()
 bool App::_ViewKnownfonts_Action() { return false; }
 bool App::_FileFontinst_Action() { return false; }
 bool App::_FileOtfinst_Action() { return false; }
-bool App::_ViewTraceSty_Action() { return false; }
+bool App::_ViewTraceSty_Action()
+{
+    showWindow(TraceSty::instance());
+    return true;
+}
 bool App::_ViewSearchmaps_Action()
 {
     dialogs().runModal(searchmapwindow::instance());
