@@ -285,3 +285,22 @@ TEST_F(TraceStyTest, GoRefusesBadInputAndRunsNothing)
     }
     EXPECT_FALSE(QFileInfo::exists(documentsFolder() + "/../out"));
 }
+
+TEST_F(TraceStyTest, ALogLeftByAnEarlierTraceIsNeverRead)
+{
+    // A pdflatex that writes nothing, beside the real kpsewhich.
+    const QString bin = env.root() + "/bin";
+    QDir().mkpath(bin);
+    ASSERT_TRUE(QFile::link(texProgram("kpsewhich"), bin + "/kpsewhich"));
+    env.writeScript("bin/pdflatex", "exit 1\n");
+    QDir().mkpath(temp());
+    QFile::copy(QStringLiteral(QLK_TEST_DATA_DIR "/mathpazo-pass0.log"), temp() + "/min0.log");
+    setTexbinForTesting(bin);
+    open();
+    w->PushButton1_Action();
+    setTexbinForTesting(QString());
+    EXPECT_EQ(env.dialogs.messages, QStringList({"Unable to find min0.log", "Unable to find min1.log",
+                                                 "Unable to find min2.log", "Unable to find min3.log"}));
+    EXPECT_FALSE(report().contains("pplx"));
+    EXPECT_FALSE(QFileInfo::exists(temp() + "/min0.log"));
+}
