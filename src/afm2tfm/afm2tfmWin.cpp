@@ -191,7 +191,7 @@ afm2tfmWin::afm2tfmWin()
 
     Listbox1 = new FontDropTable(this);
     Listbox1->setGeometry(4, 176, 690, 92);
-    Listbox1->setToolTip(QStringLiteral("Drop folder of afm/pfb fonts above"));
+    Listbox1->setToolTip(QStringLiteral("Drop folder of otf fonts above"));
     Listbox1->onDrop = [this](const QStringList& paths) { Listbox1_DropObject(paths); };
     connect(Listbox1, &QTableWidget::cellPressed, this, [this](int row, int) { Listbox1_CellClick(row); });
     Listbox1->setContextMenuPolicy(Qt::CustomContextMenu);
