@@ -1,5 +1,7 @@
 #include "app/App.h"
 
+#include "afm2tfm/AdobeAFMWin.h"
+#include "afm2tfm/afm2tfmWin.h"
 #include "app/MenuBar1.h"
 #include "fontinfo/DVIwindow.h"
 #include "fontinfo/TFMWindow.h"
@@ -23,6 +25,7 @@
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
 #include "textview/TextWindow.h"
+#include "tracesty/TraceSty.h"
 #include "type1/FontInstWindow.h"
 #include "type1/GrabFSFont.h"
 #include "type1/Minion2.h"
@@ -55,9 +58,9 @@ const Binding kBindings[] = {
     {"ViewKnownfonts", &App::_ViewKnownfonts_Action, true},
     {"FileFontinst", &App::_FileFontinst_Action, true},
     {"FileOtfinst", &App::_FileOtfinst_Action, false},
-    {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
+    {"ViewTraceSty", &App::_ViewTraceSty_Action, true},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
-    {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, false},
+    {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, true},
     {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, true},
     {"FileDeleteTexmfvar", &App::_FileDeleteTexmfvar_Action, true},
     {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
@@ -72,7 +75,7 @@ const Binding kBindings[] = {
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, true},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
-    {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
+    {"FileAfm2tfm", &App::_FileAfm2tfm_Action, true},
     {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, true},
     {"FileAbout", &App::_FileAbout_Action, true},
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
@@ -219,13 +222,21 @@ bool App::_FileFontinst_Action()
     return true;
 }
 bool App::_FileOtfinst_Action() { return false; }
-bool App::_ViewTraceSty_Action() { return false; }
+bool App::_ViewTraceSty_Action()
+{
+    showWindow(TraceSty::instance());
+    return true;
+}
 bool App::_ViewSearchmaps_Action()
 {
     dialogs().runModal(searchmapwindow::instance());
     return true;
 }
-bool App::_ViewAdobeAFMs_Action() { return false; }
+bool App::_ViewAdobeAFMs_Action()
+{
+    showWindow(AdobeAFMWin::instance());
+    return true;
+}
 bool App::_FileDeleteHiddenFolder_Action()
 {
     resetTexmfVar();
@@ -300,7 +311,11 @@ bool App::_InfoExamineDVI_Action()
     showWindow(DVIwindow::instance());
     return true;
 }
-bool App::_FileAfm2tfm_Action() { return false; }
+bool App::_FileAfm2tfm_Action()
+{
+    showWindow(afm2tfmWin::instance());
+    return true;
+}
 bool App::_FileConvertnamestoBerryform_Action()
 {
     showWindow(ToBerryWin::instance());
