@@ -542,8 +542,8 @@ std::optional<QString> packageText(const QStringList& lines, const QString& p, b
     // A line is moved below the two that follow it; a missing marker, one
     // on the first line or one too near the end moves nothing.
     const int last = int(lines.size()) - 1;
-    const int m1 = (imath > 0 && imath + 1 <= last) ? imath - 1 : -2;
-    const int m2 = (symbol > 0 && symbol + 1 <= last) ? symbol - 1 : -2;
+    const int m1 = (imath > 0 && imath + 1 <= last) ? imath - 1 : -1;
+    const int m2 = (symbol > 0 && symbol + 1 <= last) ? symbol - 1 : -1;
     const QString lf = QString(kLf);
     QString out;
     for (int n = 0; n <= last; ++n) {
@@ -562,11 +562,8 @@ std::optional<QString> packageText(const QStringList& lines, const QString& p, b
         } else if (n == k) {
             out += QStringLiteral("\\DeclareFontShape{U}{mtt}{b}{n}{<-> ") + p + QStringLiteral("mbt}{}") + lf;
         } else if (n == m1 || n == m2) {
-            out += lines.at(n + 1) + lf;
-            if (n + 2 <= last)
-                out += lines.at(n + 2) + lf;
-            out += lines.at(n) + lf;
-            n += (n + 2 <= last) ? 2 : 1;
+            out += lines.at(n + 1) + lf + lines.at(n + 2) + lf + lines.at(n) + lf;
+            n += 2;
         } else {
             out += lines.at(n) + lf;
         }
