@@ -1,7 +1,11 @@
 #include "mathtime/MathtimeWin.h"
 
+#include "mathtime/OtherSubs.h"
+#include "mathtime/glyphwindow.h"
+
 #include "fontinfo/ExamineList.h"
 #include "fontinfo/FdReaders.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
@@ -13,6 +17,7 @@
 #include "ui/SingleWindow.h"
 #include "ui/Stripes.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -180,7 +185,20 @@ void MathtimeWin::buildControls()
     TextArea1 = new QTextEdit(this);
     TextArea1->setGeometry(450, 467, 288, 44);
     TextArea1->setReadOnly(true);
-    PushButton9 = button(this, QStringLiteral("Other substitutions"), 450, 415, 143, 20, true);
+    PushButton9 = button(this, QStringLiteral("Other substitutions"), 450, 415, 143, 20, false);
+
+    connect(PushButton3, &QPushButton::clicked, this, [this] { test(); });
+    connect(PushButton5, &QPushButton::clicked, this, [this] { showMt2(); });
+    connect(PushButton6, &QPushButton::clicked, this, [this] { table(); });
+    connect(PushButton7, &QPushButton::clicked, this, [this] { install(); });
+    connect(PushButton8, &QPushButton::clicked, this, [this] { imitate(); });
+    connect(PushButton9, &QPushButton::clicked, this, [this] { otherSubstitutions(); });
+}
+
+void MathtimeWin::masterChanged()
+{
+    // The substitution table reads and writes the master folder's "subs".
+    PushButton9->setEnabled(!project_.master.isEmpty());
 }
 
 void MathtimeWin::resizeEvent(QResizeEvent* event)
@@ -233,6 +251,13 @@ bool MathtimeWin::eventOpen()
         msgBox(QStringLiteral("The required tfm files: mt2mitx.tfm, mt2mbt.tfm are not installed. Cannot continue."));
         return false;
     }
+    // The commercial fonts' reference data cannot ship; without it beside
+    // the program it is made once from the installed kit.
+    if (!mt::hasReferenceData()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        mt::makeReferenceData([this](const QString& text, bool append) { setStatus(text, append); });
+        QApplication::restoreOverrideCursor();
+    }
     if (haspref(QStringLiteral("master"))) {
         const QString path = prefText(QStringLiteral("master"));
         if (!path.isEmpty() && QFileInfo(path).isDir()) {
@@ -243,6 +268,7 @@ bool MathtimeWin::eventOpen()
         }
     }
     project_.loadReference();
+    masterChanged();
     return true;
 }
 
@@ -340,6 +366,7 @@ void MathtimeWin::processmaster()
                                   "Please delete it and start over"));
             Clearall();
             project_.master.clear();
+            masterChanged();
             return;
         }
         readLines(settings);
@@ -359,6 +386,7 @@ void MathtimeWin::processmaster()
     ready = true;
     if (Listbox2->rowCount() > 0)
         PushButton8->setEnabled(true);
+    masterChanged();
     bringAppToFront({});
 }
 
@@ -381,6 +409,7 @@ void MathtimeWin::dropItems(const QStringList& paths)
         msgBox(QStringLiteral("You may drop only a single folder, not a file. Please start over."));
         project_.master.clear();
     }
+    masterChanged();
 }
 
 // ---- handlers -------------------------------------------------------------
@@ -438,8 +467,87 @@ void MathtimeWin::doubleClickGlyph(int row, int column)
 
 void MathtimeWin::glyphwin()
 {
-    if (openGlyphEditor)
-        openGlyphEditor(*this, mrow);
+    auto* editor = new glyphwindow(this);
+    editor->setAttribute(Qt::WA_DeleteOnClose, false);
+    editor->target = mrow;
+    dialogs().runModal(editor);
+    delete editor;
+}
+
+// ---- tools ------------------------------------------------------------------
+
+void MathtimeWin::test()
+{
+    project_.test();
+}
+
+void MathtimeWin::table()
+{
+    project_.table();
+}
+
+void MathtimeWin::install()
+{
+    const QString done = project_.install(prefInt(QStringLiteral("useadmin")) == 1);
+    if (!done.isEmpty())
+        setStatus(done, false);
+}
+
+void MathtimeWin::showMt2()
+{
+    const QString sample = mt::sampleFile();
+    if (sample.isEmpty() || !openWithDefault(sample))
+        msgBox(QStringLiteral("Cannot find mt2test.pdf in folder with Quillmark2013"));
+}
+
+void MathtimeWin::otherSubstitutions()
+{
+    if (project_.master.isEmpty())
+        return;
+    showWindow(OtherSubs::instance());
+}
+
+void MathtimeWin::imitate()
+{
+    if (!askYesNo(imitated ? QStringLiteral("Redo the existing imitation of mtpro2?")
+                           : QStringLiteral("Overwrite all existing adjustments?")))
+        return;
+    if (Listbox2->rowCount() == 0) {
+        msgBox(QStringLiteral("Bailing out---no text fonts selected."));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    PushButton3->setEnabled(false);
+    update();
+    clearListbox1();
+    TextField3->clear();
+    TextField5->clear();
+    pressprocess();
+    // Differences against zeros would shift every glyph by its whole size.
+    QString problem;
+    if (project_.needMetrics || !mt::hasMeasurements(project_.measured))
+        problem = QStringLiteral("The glyphs of the text fonts could not be measured, so mtpro2 spacing cannot "
+                                 "be imitated. The adjustments stay empty.");
+    else if (!mt::hasMeasurements(project_.reference))
+        problem = QStringLiteral("There are no reference metrics of mtpro2 (mt2vitals.txt), so its spacing "
+                                 "cannot be imitated. The adjustments stay empty.");
+    if (!problem.isEmpty()) {
+        QApplication::restoreOverrideCursor();
+        msgBox(problem);
+        return;
+    }
+    const auto cells = mt::imitationCells(project_.measured, project_.reference);
+    {
+        const QSignalBlocker block(Listbox1);
+        for (int g = 0; g < mt::kGlyphCount; ++g)
+            for (int k = 0; k < 3; ++k)
+                Listbox1->item(g, k + 1)->setText(cells.at(g)[k]);
+    }
+    dirty = 1;
+    imitated = true;
+    process();
+    QApplication::restoreOverrideCursor();
+    update();
 }
 
 // ---- text family discovery -----------------------------------------------

@@ -70,6 +70,12 @@ public:
     void pressOK();
     void doubleClickGlyph(int row, int column);
     void toggleLetterBox();
+    void imitate();
+    void test();
+    void table();
+    void install();
+    void showMt2();
+    void otherSubstitutions();
 
     // Work methods.
     void gettfms();
@@ -80,9 +86,6 @@ public:
     void Clearall();
     void processmaster();
     void glyphwin();
-    // The editor of the second MathTime issue plugs in here; until then the
-    // double click stops after the build and the pictures.
-    std::function<void(MathtimeWin&, int glyph)> openGlyphEditor;
 
     // What the build reads of the controls.
     mt::BuildControls controls() const;
@@ -99,6 +102,7 @@ private:
     void clearListbox1();
     void afterBuild(bool ok);
     void tfmListChanged();
+    void masterChanged();
     void setStatus(const QString& text, bool append);
 
     mt::MtProject project_;

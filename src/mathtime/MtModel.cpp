@@ -698,4 +698,51 @@ SubsFile parseSubs(const QString& whole)
     return s;
 }
 
+// ---- imitation of mtpro2 spacing -------------------------------------
+
+QList<std::array<QString, 3>> imitationCells(const GlyphMetrics& m, const GlyphMetrics& r)
+{
+    QList<std::array<QString, 3>> cells;
+    for (int i = 0; i < kGlyphCount; ++i) {
+        const int dl = r.leftside[i] - m.leftside[i];
+        const int dg = r.gw[i] - m.gw[i];
+        const int ds = r.sub[i] - m.sub[i];
+        const int di = r.ic[i] - m.ic[i];
+        cells.append({QString::number(dl), QString::number(ds + di - dl - dg), QString::number(ds - dl - dg)});
+    }
+    return cells;
+}
+
+bool hasMeasurements(const GlyphMetrics& m)
+{
+    for (int i = 0; i < kGlyphCount; ++i)
+        if (m.gw[i] != 0 || m.sub[i] != 0)
+            return true;
+    return false;
+}
+
+// ---- substitution table ---------------------------------------------
+
+QString subsText(const QStringList& rowNames)
+{
+    QStringList names;
+    QList<QStringList> glyphs;
+    for (int r = 0; r < rowNames.size() && r < kGlyphCount; ++r) {
+        const QString name = rowNames.at(r).trimmed();
+        if (name.isEmpty())
+            continue;
+        int at = int(names.indexOf(name));
+        if (at < 0) {
+            names << name;
+            glyphs << QStringList();
+            at = int(names.size()) - 1;
+        }
+        glyphs[at] << QString::number(r);
+    }
+    QString text = names.join(QLatin1Char(' ')) + kLf;
+    for (int i = 0; i < names.size(); ++i)
+        text += QString::number(i) + ' ' + glyphs.at(i).join(QLatin1Char(' ')) + kLf;
+    return text;
+}
+
 } // namespace qlk::mt

@@ -227,4 +227,20 @@ struct SubsFile {
 };
 SubsFile parseSubs(const QString& text);
 
+// ---- imitation of mtpro2 spacing -------------------------------------
+
+// The cells left, right and subscript of every glyph that give the measured
+// glyph the reference glyph's spacing: dl, ds + di - dl - dg and ds - dl - dg
+// of the differences reference - measured.
+QList<std::array<QString, 3>> imitationCells(const GlyphMetrics& measured, const GlyphMetrics& reference);
+// Whether a metrics set holds any measurement at all.
+bool hasMeasurements(const GlyphMetrics& m);
+
+// ---- substitution table ---------------------------------------------
+
+// The file "subs" for the substitute names of the 106 rows (trimmed; empty
+// means none): the names in order of first use, then one line per name
+// with its index and its glyph numbers in ascending order.
+QString subsText(const QStringList& rowNames);
+
 } // namespace qlk::mt

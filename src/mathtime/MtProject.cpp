@@ -3,11 +3,14 @@
 #include "fontinfo/FontMetric.h"
 #include "fontinfo/FontTable.h"
 #include "fontinfo/ScratchFolder.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "services/FileHelpers.h"
+#include "services/Privileged.h"
 #include "services/Runners.h"
+#include "texenv/TexEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -478,6 +481,242 @@ bool MtProject::makeMetrics()
     measured = m;
     if (bad > 0)
         msgBox(QStringLiteral("Some lines of the picture list lst.txt could not be read; their glyphs measure 0."));
+    return true;
+}
+
+// ---- tools of a finished build -------------------------------------------
+
+namespace {
+
+// The two-line document that typesets mt2testfile.tex with `package`.
+QString sampleDocument(const QString& package)
+{
+    return QStringLiteral("\\def\\xxxxxx{") + package + QStringLiteral("}\n\\input mt2testfile.tex\n");
+}
+
+// latex, dvips and ps2pdf on `stem`.tex in `folder`; true when all ran.
+bool typesetToPdf(const QString& folder, const QString& stem)
+{
+    runShell(QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") + tex("latex") + ' ' + stem +
+             QStringLiteral(" && ") + tex("dvips") + QStringLiteral(" -R0 -Ppdf -o") + stem +
+             QStringLiteral(".ps ") + stem + QStringLiteral(".dvi && ") +
+             shellQuote(systemProgram(QStringLiteral("ps2pdf"))) + ' ' + stem + QStringLiteral(".ps"));
+    return lastShell.errorCode == 0;
+}
+
+} // namespace
+
+bool MtProject::test()
+{
+    if (tmpfolder.isEmpty())
+        return false;
+    if (!writeText(tmpfolder + QStringLiteral("/glyphtest.tex"), sampleDocument(packageName(berry)))) {
+        msgBox(QStringLiteral("Unable to write into the scratch folder ") + tmpfolder);
+        return false;
+    }
+    if (!typesetToPdf(tmpfolder, QStringLiteral("glyphtest")))
+        return false;
+    const QString pdf = tmpfolder + QStringLiteral("/glyphtest.pdf");
+    if (!openWithDefault(pdf)) {
+        msgBox(QStringLiteral("Unable to open ") + pdf);
+        return false;
+    }
+    return true;
+}
+
+void MtProject::table()
+{
+    if (!tmpfolder.isEmpty())
+        fontTable(tmpfolder, packageName(berry));
+}
+
+QString MtProject::install(bool useAdmin)
+{
+    if (tmpfolder.isEmpty())
+        return QString();
+    const QString p = packageName(berry);
+    const QString s = tmpfolder;
+    // (file, folder below the tree's root)
+    const QList<QPair<QString, QString>> files = {
+        {p + QStringLiteral("mit.tfm"), QStringLiteral("fonts/tfm/pctex/") + p},
+        {p + QStringLiteral("mbt.tfm"), QStringLiteral("fonts/tfm/pctex/") + p},
+        {p + QStringLiteral("mit.vf"), QStringLiteral("fonts/vf/pctex/") + p},
+        {p + QStringLiteral("mbt.vf"), QStringLiteral("fonts/vf/pctex/") + p},
+        {p + QStringLiteral(".sty"), QStringLiteral("tex/latex/pctex/") + p}};
+    const QStringList dirs = {QStringLiteral("fonts/tfm/pctex/") + p, QStringLiteral("fonts/vf/pctex/") + p,
+                              QStringLiteral("tex/latex/pctex/") + p};
+    for (const QString& d : dirs) {
+        if (!QDir().mkpath(s + QStringLiteral("/TDS/") + d)) {
+            msgBox(QStringLiteral("Error creating TDS folder structure in ") + s);
+            return QString();
+        }
+    }
+    const QString cp = shellQuote(systemProgram(QStringLiteral("cp")));
+    QStringList intoTds;
+    for (const auto& [file, dir] : files)
+        intoTds << cp + ' ' + shellQuote(s + '/' + file) + ' ' + shellQuote(s + QStringLiteral("/TDS/") + dir + '/');
+    runShell(intoTds.join(QStringLiteral(" && ")));
+    if (lastShell.errorCode != 0) {
+        msgBox(QStringLiteral("Math font package ") + p + QStringLiteral(" was not installed: a file of the build is missing."));
+        return QString();
+    }
+
+    const QString tree = useAdmin ? texmfLocal : texmfHome;
+    const QString mkdir = shellQuote(systemProgram(QStringLiteral("mkdir")));
+    const QString sudo = useAdmin ? QStringLiteral("/usr/bin/sudo ") : QString();
+    QStringList steps;
+    QStringList targets;
+    for (const QString& d : dirs)
+        targets << shellQuote(tree + '/' + d);
+    steps << sudo + mkdir + QStringLiteral(" -p ") + targets.join(QLatin1Char(' '));
+    for (const auto& [file, dir] : files)
+        steps << sudo + cp + QStringLiteral(" -pf ") + shellQuote(s + QStringLiteral("/TDS/") + dir + '/' + file) + ' ' +
+                     shellQuote(tree + '/' + dir + '/');
+    const QString copy = steps.join(QStringLiteral(" && "));
+    if (useAdmin) {
+        const int status = runAsRoot(copy);
+        if (status != 0) {
+            msgBox(QStringLiteral("Copying into ") + tree + QStringLiteral(" ended with exit status ") +
+                   QString::number(status) + QStringLiteral("; math font package ") + p +
+                   QStringLiteral(" was not installed."));
+            return QString();
+        }
+        const int ls = runAsRoot(QStringLiteral("/usr/bin/sudo ") + shellQuote(texProgram(QStringLiteral("mktexlsr"))));
+        if (ls != 0) {
+            msgBox(QStringLiteral("mktexlsr ended with exit status ") + QString::number(ls) +
+                   QStringLiteral("; TeX may not find math font package ") + p + QStringLiteral(" until it runs."));
+            return QString();
+        }
+    } else {
+        runShell(copy);
+        if (lastShell.errorCode != 0) {
+            msgBox(QStringLiteral("Math font package ") + p + QStringLiteral(" was not installed into ") + tree + '.');
+            return QString();
+        }
+    }
+    return QStringLiteral("Math font package ") + p +
+           QStringLiteral(" has been installed. Options are same as mtpro2 [lite].");
+}
+
+// ---- reference data of the commercial fonts ----------------------------------
+
+namespace {
+
+bool hasPictures(const QString& folder)
+{
+    return QFileInfo(folder + QStringLiteral("/mtp1.png")).isFile() &&
+           QFileInfo(folder + QStringLiteral("/mtp106.png")).isFile();
+}
+
+} // namespace
+
+QString referencePictureFolder()
+{
+    for (const QString& f : {appFolder() + QStringLiteral("/img"), referenceFolder() + QStringLiteral("/img")})
+        if (hasPictures(f))
+            return f;
+    return QString();
+}
+
+QString sampleFile()
+{
+    for (const QString& f :
+         {appFolder() + QStringLiteral("/mt2test.pdf"), referenceFolder() + QStringLiteral("/mt2test.pdf")})
+        if (QFileInfo(f).isFile())
+            return f;
+    return QString();
+}
+
+bool hasReferenceData()
+{
+    return !vitalsFile().isEmpty() && !referencePictureFolder().isEmpty() && !sampleFile().isEmpty();
+}
+
+bool makeReferenceData(const std::function<void(const QString&, bool)>& status)
+{
+    const QString ref = referenceFolder();
+    const QString work = ref + QStringLiteral("/work");
+    if (!QDir().mkpath(work) || !QDir().mkpath(ref + QStringLiteral("/img"))) {
+        msgBox(QStringLiteral("Unable to create the reference folder ") + ref);
+        return false;
+    }
+    if (status)
+        status(QStringLiteral("Making the mtpro2 reference data"), false);
+
+    if (vitalsFile().isEmpty() || referencePictureFolder().isEmpty()) {
+        // Virtual fonts that reproduce mt2mitx and mt2mbt, measured and
+        // pictured as a build of the companion fonts is.
+        MtProject p;
+        p.master = work;
+        p.berry = QStringLiteral("mt2");
+        p.onStatus = status;
+        const QString scratch = makeScratchFolder(work);
+        const QStringList mt = outputLines(runShell(kpsewhich() + QStringLiteral(" mt2mitx.tfm mt2mbt.tfm")));
+        if (scratch.isEmpty() || mt.size() != 2) {
+            msgBox(QStringLiteral("Unable to make the mtpro2 reference data: the mtpro2 fonts are not installed."));
+            return false;
+        }
+        p.tmpfolder = scratch;
+        const std::array<QString, 2> stems = {QStringLiteral("mt2mitx"), QStringLiteral("mt2mbt")};
+        const std::array<const char*, 2> schemes = {kItalicScheme, kBoldScheme};
+        for (int i = 0; i < 2; ++i) {
+            const auto pl = propertyList(mt.at(i), scratch, stems[i]);
+            if (!pl || !writeLatin1(scratch + '/' + stems[i] + QStringLiteral(".pl"),
+                                    withCodingScheme(*pl, QLatin1String(schemes[i])))) {
+                msgBox(QStringLiteral("tftopl wrote no property list for ") + mt.at(i));
+                return false;
+            }
+        }
+        const QString pkg = packageName(p.berry);
+        const QString driver =
+            QStringLiteral("\\input fontinst.sty\n\\installfonts\n"
+                           "\\installfamily{LMP1}{%1}{\\skewchar\\font=45}\n"
+                           "\\installfamily{U}{%1}{\\skewchar\\font=32}\n"
+                           "\\installfont{%1mit}{mt2mitx}{mt2mi}{LMP1}{%1}{m}{it}{}\n"
+                           "\\installfont{%1mbt}{mt2mbt}{mt2mb}{U}{%1}{b}{n}{}\n"
+                           "\\endinstallfonts\n\\bye\n")
+                .arg(pkg);
+        if (!writeText(scratch + QStringLiteral("/fontinst.rc"), fontinstRc()) ||
+            !writeText(scratch + QStringLiteral("/reference-drv.tex"), driver)) {
+            msgBox(QStringLiteral("Unable to write into ") + scratch);
+            return false;
+        }
+        runShell(QStringLiteral("cd ") + shellQuote(scratch) + QStringLiteral(" && ") + tex("tex") +
+                 QStringLiteral(" reference-drv.tex && ") + tex("vptovf") + ' ' + pkg + QStringLiteral("mit && ") +
+                 tex("vptovf") + ' ' + pkg + QStringLiteral("mbt"));
+        if (lastShell.errorCode != 0)
+            return false;
+        if (!p.makeMetrics() || !p.makeGlyphs())
+            return false;
+        for (int n = 1; n <= kGlyphCount; ++n) {
+            const QString to = ref + QStringLiteral("/img/mtp") + QString::number(n) + QStringLiteral(".png");
+            QFile::remove(to);
+            if (!QFile::copy(work + QStringLiteral("/imgs/gl") + QString::number(n) + QStringLiteral(".png"), to)) {
+                msgBox(QStringLiteral("Unable to write the reference picture ") + to);
+                return false;
+            }
+        }
+        const QString vitals = ref + QStringLiteral("/mt2vitals.txt");
+        QFile::remove(vitals);
+        if (!QFile::copy(work + QStringLiteral("/metrics"), vitals)) {
+            msgBox(QStringLiteral("Unable to write ") + vitals);
+            return false;
+        }
+    }
+
+    if (sampleFile().isEmpty()) {
+        const QString folder = work + QStringLiteral("/sample");
+        QDir().mkpath(folder);
+        if (!writeText(folder + QStringLiteral("/mt2test.tex"), sampleDocument(QStringLiteral("mtpro2"))) ||
+            !typesetToPdf(folder, QStringLiteral("mt2test")))
+            return false;
+        if (!QFile::copy(folder + QStringLiteral("/mt2test.pdf"), ref + QStringLiteral("/mt2test.pdf"))) {
+            msgBox(QStringLiteral("Unable to write ") + ref + QStringLiteral("/mt2test.pdf"));
+            return false;
+        }
+    }
+    if (status)
+        status(QStringLiteral("---Finished"), true);
     return true;
 }
 

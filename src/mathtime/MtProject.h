@@ -24,6 +24,17 @@ struct BuildControls {
 QString referenceFolder();
 QString vitalsFile();
 
+// The reference data of the commercial fonts, made from the installed kit
+// when nothing is beside the program: mt2vitals.txt, img/mtp1-106.png and
+// mt2test.pdf in referenceFolder(). The picture folder and the sample, each
+// where it was found; empty when missing.
+QString referencePictureFolder();
+QString sampleFile();
+bool hasReferenceData();
+// Makes what is missing of them. `status` shows progress. False (with a
+// message) when a step failed.
+bool makeReferenceData(const std::function<void(const QString&, bool)>& status);
+
 // One companion-font project: the master folder, the newest build and the
 // metrics. The window owns one and feeds it its controls; tests drive it
 // directly. Problems are reported through the dialog service.
@@ -69,6 +80,18 @@ public:
     // Reads "subs" of the master folder into `subs`; skipped entries are
     // reported in one message.
     void readSubs();
+
+    // The tools of a finished build. Each needs `tmpfolder`.
+    // Typesets glyphtest.tex (mt2testfile.tex with the new package) into a
+    // PDF and opens it; false after a failed step.
+    bool test();
+    // The font tables of the two new fonts.
+    void table();
+    // Copies the two .tfm, the two .vf and the .sty into the pctex folders
+    // of TEXMFHOME, or of TEXMFLOCAL through the root route when `useAdmin`.
+    // Returns the status text on success; reports the failed step and
+    // returns the empty text otherwise.
+    QString install(bool useAdmin);
 
 private:
     void status(const QString& text, bool append = false);

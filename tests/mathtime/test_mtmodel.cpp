@@ -224,8 +224,9 @@ TEST(MtModel, MetricsFilesAndMeasurements)
     EXPECT_EQ(bold.sub[55], 600);
     // In the bold font the scan ends at 123.
     for (int g = 0; g < kGlyphCount; ++g) {
-        if (g != 54 && g != 55)
+        if (g != 54 && g != 55) {
             EXPECT_EQ(bold.sub[g], 0) << g;
+        }
     }
     EXPECT_FALSE(scanVpl(s("(CHARACTER D 66\n)"), false, it));
     EXPECT_FALSE(scanVpl(vpl + s("(CHARACTER D 65 (CHARWD R 1))"), false, it));
