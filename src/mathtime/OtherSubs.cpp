@@ -6,10 +6,10 @@
 #include "ui/SingleWindow.h"
 #include "ui/Stripes.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -35,8 +35,9 @@ public:
     using QTableWidget::QTableWidget;
     void commitOpenEditor()
     {
-        QWidget* editor = QApplication::focusWidget();
-        if (state() == EditingState && editor && isAncestorOf(editor)) {
+        if (state() != EditingState)
+            return;
+        for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>()) {
             commitData(editor);
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
