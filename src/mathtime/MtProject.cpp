@@ -104,9 +104,12 @@ bool MtProject::loadMasterState()
     readLines(metrics);
     bool complete = true;
     measured = readMetrics(fileLines, &complete);
-    if (!complete)
-        msgBox(QStringLiteral("The metrics file of the master folder is incomplete; the missing "
-                              "values read as 0. Process remakes it after a change of the tfm list."));
+    if (!complete) {
+        // Measured again by the next Process rather than used with holes.
+        needMetrics = true;
+        msgBox(QStringLiteral("The metrics file of the master folder is incomplete; Process will "
+                              "measure the glyphs again."));
+    }
     return complete;
 }
 

@@ -352,6 +352,16 @@ TEST(MathtimeTools, SubstitutesAreSavedAndBuilt)
     // Done without a change writes nothing.
     subs->PushButton2->click();
     EXPECT_EQ(QString::fromUtf8(test::readBytes(master + "/subs")), s("pplri8t\n0 21 200\n7 5\n"));
+
+    // A substitute that is not installed stops the build before fontinst:
+    // no property list is made and the tools stay off.
+    env.writeFile("master/subs", "qlknosuch\n0 5\n");
+    env.dialogs.messages.clear();
+    w->process();
+    EXPECT_EQ(env.dialogs.messages, (QStringList{s("No tfm or vf found for qlknosuch"),
+                                                 s("Unable to find the x-height of qlknosuch. Cannot proceed.")}));
+    EXPECT_TRUE(QDir(w->project().tmpfolder).entryList({"*.pl"}, QDir::Files).isEmpty());
+    EXPECT_FALSE(w->PushButton3->isEnabled());
     closeWindow(w);
 }
 

@@ -3,6 +3,7 @@
 #include "fontinfo/ExamineList.h"
 #include "fontinfo/FdReaders.h"
 #include "mathtime/MathtimeWin.h"
+#include "mathtime/MtProject.h"
 #include "platform/Paths.h"
 #include "prefs/PrefsStore.h"
 #include "support/MenuFixture.h"
@@ -276,14 +277,26 @@ TEST(MathtimeWin, MasterFolderFilesOfEveryShape)
     env.writeFile("m/adjustments", "A:0:0:0:0\nA-B:3:::\ndotlessj:1:::\nz::2::\nb :::4:\n[:9:::\n");
     env.writeFile("m/metrics", "1 2 3 4\n5 6\n");
     env.writeFile("m/imgs/readme", "");
+    // Reference data in the per-user folder, its metrics cut short.
+    const QString ref = QDir(env.root()).relativeFilePath(mt::referenceFolder());
+    env.writeFile(ref + "/mt2vitals.txt", "610 55 720 30\n");
+    env.writeFile(ref + "/img/mtp1.png", "");
+    env.writeFile(ref + "/img/mtp106.png", "");
+    env.writeFile(ref + "/mt2test.pdf", "%PDF");
     MathtimeWin* w = openWindow();
+    EXPECT_EQ(env.dialogs.messages,
+              QStringList{"The reference metrics file is incomplete; the missing values read as 0: " +
+                          mt::referenceFolder() + "/mt2vitals.txt"});
+    EXPECT_EQ(w->project().reference.gw[0], 610);
+    EXPECT_EQ(w->project().reference.ic[0], 30);
+    env.dialogs.messages.clear();
     env.dialogs.answers = {false}; // do not regenerate the tfm list
     w->dropItems({env.root() + "/m"});
     EXPECT_EQ(env.dialogs.questions,
               QStringList{s("The tfm list should have 3 rows. Regenerate from the Berry name?")});
     EXPECT_EQ(env.dialogs.messages,
-              (QStringList{s("The metrics file of the master folder is incomplete; the missing values read as 0. "
-                             "Process remakes it after a change of the tfm list."),
+              (QStringList{s("The metrics file of the master folder is incomplete; Process will measure the "
+                             "glyphs again."),
                            s("Some lines of the adjustments file name no glyph; they were skipped.")}));
     EXPECT_EQ(tfmRows(w).size(), 2);
     EXPECT_TRUE(w->CheckBox1[0]->isChecked());
@@ -292,7 +305,7 @@ TEST(MathtimeWin, MasterFolderFilesOfEveryShape)
     EXPECT_EQ(w->TextField5->text(), s("60"));
     EXPECT_EQ(w->TextField4->text(), s("1.05"));
     EXPECT_TRUE(w->project().needGlyphs);
-    EXPECT_FALSE(w->project().needMetrics);
+    EXPECT_TRUE(w->project().needMetrics);
     EXPECT_EQ(w->project().measured.leftside[1], 6);
     EXPECT_TRUE(w->Listbox1->item(0, 1)->text().isEmpty());
     EXPECT_EQ(w->Listbox1->item(54, 1)->text(), s("3"));
@@ -327,5 +340,20 @@ TEST(MathtimeWin, MasterFolderFilesOfEveryShape)
         EXPECT_TRUE(w->project().master.isEmpty());
         EXPECT_FALSE(w->PushButton1->isEnabled());
     }
+
+    // A master folder that has become a file: the build stops with a message.
+    const QString gone = env.root() + "/gone";
+    QDir().mkpath(gone);
+    env.dialogs.answers = {true};
+    w->dropItems({gone});
+    for (const char* name : {"ptmri8t", "ptmr8t", "ptmb8t"})
+        w->Listbox2->addRow({s(name)});
+    w->TextField1->setText("ptm");
+    QDir(gone).removeRecursively();
+    env.writeFile("gone", "");
+    env.dialogs.messages.clear();
+    w->process();
+    EXPECT_EQ(env.dialogs.messages, QStringList{"Unable to write the settings file in the master folder: " + gone});
+    EXPECT_FALSE(w->PushButton3->isEnabled());
     closeWindow(w);
 }
