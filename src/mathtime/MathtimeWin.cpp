@@ -143,7 +143,7 @@ void MathtimeWin::buildControls()
     Listbox2->setHeaderHidden(true);
     Listbox2->setEditableColumn(0);
     Listbox2->onDrop = [this](const QStringList& paths) { dropItems(paths); };
-    connect(Listbox2, &QTreeWidget::currentItemChanged, this, [this] { tfmListChanged(); });
+    connect(Listbox2, &QTreeWidget::itemSelectionChanged, this, [this] { tfmListChanged(); });
     connect(Listbox2, &QTreeWidget::itemChanged, this, [this] { tfmListChanged(); });
     label(this, QStringLiteral("Drag master folder to this box:"), 447, 112, 202, 20);
 

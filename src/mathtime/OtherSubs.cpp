@@ -81,7 +81,8 @@ OtherSubs::OtherSubs()
             close();
     });
     // A change of the selected row, or an edit, marks the table changed.
-    connect(Listbox1, &QTableWidget::currentCellChanged, this, [this] { dirty = 1; });
+    // (The current cell alone moves when the list merely takes the focus.)
+    connect(Listbox1, &QTableWidget::itemSelectionChanged, this, [this] { dirty = 1; });
     connect(Listbox1, &QTableWidget::itemChanged, this, [this] { dirty = 1; });
 }
 

@@ -77,6 +77,11 @@ glyphwindow::glyphwindow(MathtimeWin* owner) : QDialog(owner), owner_(owner)
     setTabOrder(PushButton2, PushButton3);
     setTabOrder(PushButton3, PushButton4);
 
+    // The arrow keys move the selected guide even while a button has the
+    // focus; buttons would otherwise take them to move the focus.
+    for (QPushButton* b : {PushButton1, PushButton2, PushButton3, PushButton4})
+        b->installEventFilter(this);
+
     connect(PushButton1, &QPushButton::clicked, this, [this] { done(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { reject(); });
     connect(PushButton3, &QPushButton::clicked, this, [this] { next(); });
@@ -184,22 +189,30 @@ void glyphwindow::showEvent(QShowEvent* event)
 
 void glyphwindow::keyPressEvent(QKeyEvent* event)
 {
+    if (!arrowKey(event))
+        QDialog::keyPressEvent(event);
+}
+
+bool glyphwindow::arrowKey(QKeyEvent* event)
+{
     int step = 0;
     if (event->key() == Qt::Key_Left)
         step = -1;
     else if (event->key() == Qt::Key_Right)
         step = 1;
-    if (step != 0 && guides.nudge(step)) {
-        Canvas1->update();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (step == 0 || !guides.nudge(step))
+        return false;
+    Canvas1->update();
+    return true;
 }
 
 bool glyphwindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != Canvas1)
+    if (watched != Canvas1) {
+        if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched))
+            return arrowKey(static_cast<QKeyEvent*>(event));
         return QDialog::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(event);

@@ -59,6 +59,9 @@ protected:
 
 private:
     std::array<double, 4> rowCells() const;
+    // Left and right move the selected guide by a pixel; false when no
+    // guide is selected or another key was pressed.
+    bool arrowKey(class QKeyEvent* event);
 
     MathtimeWin* owner_;
     bool activated_ = false;

@@ -458,6 +458,13 @@ TEST(MathtimeTools, GlyphEditorGuidesStepsAndWriteBack)
                   EXPECT_TRUE(key(g, Qt::Key_Right));
                   EXPECT_TRUE(key(g, Qt::Key_Left));
                   EXPECT_EQ(g->guides.da, 1);
+                  // Also while the default button has the focus.
+                  key(g->PushButton1, Qt::Key_Right);
+                  key(g->PushButton1, Qt::Key_Left);
+                  EXPECT_EQ(g->guides.da, 1);
+                  key(g->PushButton1, Qt::Key_Left);
+                  EXPECT_EQ(g->guides.da, 0);
+                  key(g->PushButton1, Qt::Key_Right);
                   g->PushButton3->click();
                   names << g->Label3->text();
                   // Far from every mark: nothing selected, the arrows pass on.

@@ -241,6 +241,10 @@ TEST(MathtimeWin, ProcessOnAnEmptyMasterFolderBuildsUsableFonts)
     EXPECT_FALSE(w->project().needMetrics);
     EXPECT_FALSE(w->project().needGlyphs);
     EXPECT_EQ(w->project().measured.gw[0], a.at(0).toInt());
+    // Choosing another text font row asks for new measurements and pictures.
+    w->Listbox2->selectRow(1);
+    EXPECT_TRUE(w->project().needMetrics);
+    EXPECT_TRUE(w->project().needGlyphs);
 
     // Failed checks leave settings and adjustments as they were.
     const QByteArray savedSettings = test::readBytes(master + "/settings");
