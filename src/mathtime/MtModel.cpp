@@ -443,16 +443,21 @@ QString fontinstRc()
 QString packageName(const QString& berry) { return QStringLiteral("z") + berry + QStringLiteral("mt"); }
 QString driverFileName(const QString& berry) { return QStringLiteral("zmt2") + berry + QStringLiteral("-drv.tex"); }
 
+QString unsetSuffix(bool noV, bool noW)
+{
+    if (noV && noW)
+        return QStringLiteral("novw");
+    if (noV)
+        return QStringLiteral("nov");
+    if (noW)
+        return QStringLiteral("now");
+    return QString();
+}
+
 QString driverText(const DriverInputs& in)
 {
     const QString p = packageName(in.berry);
-    QString u;
-    if (in.noV && in.noW)
-        u = QStringLiteral("novw");
-    else if (in.noV)
-        u = QStringLiteral("nov");
-    else if (in.noW)
-        u = QStringLiteral("now");
+    const QString u = unsetSuffix(in.noV, in.noW);
     std::array<QString, 3> t;
     for (int i = 0; i < 3; ++i) {
         t[i] = in.textFonts[i] + in.clauses[i];

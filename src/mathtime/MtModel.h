@@ -188,6 +188,8 @@ struct DriverInputs {
 QString packageName(const QString& berry);  // "z" + berry + "mt"
 QString driverFileName(const QString& berry); // "zmt2" + berry + "-drv.tex"
 QString driverText(const DriverInputs& in);
+// The unsetalf variant that keeps the math font's italic v, w or both.
+QString unsetSuffix(bool noV, bool noW);
 
 // The modified package: the lines of mtpro2.sty rewritten for the new
 // fonts. No value, with `error` set, when the file lacks the lines the new

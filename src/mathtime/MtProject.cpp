@@ -60,6 +60,24 @@ std::optional<QString> propertyList(const QString& tfmPath, const QString& folde
     return readLatin1File(pl);
 }
 
+// Whether TeX finds the support files the project lays into TEXMFHOME; a
+// message names the first that is missing.
+bool supportFilesFound(const QStringList& names)
+{
+    const QStringList found = outputLines(runShellQuiet(kpsewhich() + ' ' + shellJoin(names)));
+    for (const QString& name : names) {
+        bool there = false;
+        for (const QString& path : found)
+            there = there || path.endsWith('/' + name);
+        if (!there) {
+            msgBox(QStringLiteral("The support file ") + name +
+                   QStringLiteral(" is not in your TeX trees; the installer puts it into TEXMFHOME. Cannot proceed."));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool writeLatin1(const QString& path, const QString& text)
 {
     QFile f(path);
@@ -338,6 +356,11 @@ bool MtProject::stage3(const BuildControls& c)
     in.numbersKept = c.numbersKept;
     in.needMetrics = needMetrics;
     in.subs = subs;
+    QStringList support = {QStringLiteral("mt2mi.etx"), QStringLiteral("mt2mb.etx")};
+    if (in.noV || in.noW)
+        support << QStringLiteral("unsetalf") + unsetSuffix(in.noV, in.noW) + QStringLiteral(".mtx");
+    if (!supportFilesFound(support))
+        return false;
     const QString driver = driverFileName(berry);
     if (!writeText(tmpfolder + '/' + driver, driverText(in))) {
         msgBox(QStringLiteral("Unable to write into the scratch folder ") + tmpfolder);
@@ -422,6 +445,8 @@ bool MtProject::makeGlyphs()
         msgBox(QStringLiteral("There is no build to make glyph pictures of. Press Process first."));
         return false;
     }
+    if (!supportFilesFound({QStringLiteral("genzmtglyphs.tex")}))
+        return false;
     if (!writeText(tmpfolder + QStringLiteral("/gl.tex"),
                    QStringLiteral("\\def\\xxxxxx{") + packageName(berry) +
                        QStringLiteral("}\n\\input genzmtglyphs.tex\n"))) {
@@ -450,6 +475,8 @@ bool MtProject::makeMetrics()
         msgBox(QStringLiteral("There is no build to measure. Press Process first."));
         return false;
     }
+    if (!supportFilesFound({QStringLiteral("genzmtglyphsB.tex")}))
+        return false;
     if (!writeText(tmpfolder + QStringLiteral("/glt.tex"),
                    QStringLiteral("\\def\\xxxxxx{") + packageName(berry) +
                        QStringLiteral("}\n\\input genzmtglyphsB.tex\n"))) {
@@ -500,6 +527,8 @@ QString sampleDocument(const QString& package)
 // latex, dvips and ps2pdf on `stem`.tex in `folder`; true when all ran.
 bool typesetToPdf(const QString& folder, const QString& stem)
 {
+    if (!supportFilesFound({QStringLiteral("mt2testfile.tex")}))
+        return false;
     runShell(QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") + tex("latex") + ' ' + stem +
              QStringLiteral(" && ") + tex("dvips") + QStringLiteral(" -R0 -Ppdf -o") + stem +
              QStringLiteral(".ps ") + stem + QStringLiteral(".dvi && ") +

@@ -361,3 +361,26 @@ TEST(MathtimeWin, MasterFolderFilesOfEveryShape)
     EXPECT_FALSE(w->PushButton3->isEnabled());
     closeWindow(w);
 }
+
+TEST(MathtimeWin, MissingSupportFilesAreNamed)
+{
+    // Without the TDS folder in TEXMFHOME TeX finds none of the project's
+    // support files; each tool names the one it lacks instead of failing in TeX.
+    test::TestEnv env(false);
+    test::MtTrees trees(env);
+    setAppFolderForTesting(test::builtAppFolder());
+    mt::MtProject p;
+    p.master = env.root() + "/m";
+    p.tmpfolder = env.root() + "/scratch";
+    p.berry = "ptm";
+    QDir().mkpath(p.master);
+    QDir().mkpath(p.tmpfolder);
+    EXPECT_FALSE(p.makeGlyphs());
+    EXPECT_FALSE(p.makeMetrics());
+    EXPECT_FALSE(p.test());
+    const QString tail = " is not in your TeX trees; the installer puts it into TEXMFHOME. Cannot proceed.";
+    EXPECT_EQ(env.dialogs.messages,
+              (QStringList{"The support file genzmtglyphs.tex" + tail, "The support file genzmtglyphsB.tex" + tail,
+                           "The support file mt2testfile.tex" + tail}));
+    EXPECT_FALSE(QFileInfo::exists(p.tmpfolder + "/gl.tex"));
+}
