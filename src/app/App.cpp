@@ -8,6 +8,7 @@
 #include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
+#include "mathtime/MathtimeWin.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
@@ -69,7 +70,7 @@ const Binding kBindings[] = {
     {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, true},
     {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, true},
     {"ViewTFM", &App::_ViewTFM_Action, true},
-    {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
+    {"FileFontinstMath", &App::_FileFontinstMath_Action, true},
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, true},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, true},
@@ -289,7 +290,11 @@ bool App::_ViewTFM_Action()
     showWindow(TFMWindow::instance());
     return true;
 }
-bool App::_FileFontinstMath_Action() { return false; }
+bool App::_FileFontinstMath_Action()
+{
+    MathtimeWin::openFromMenu();
+    return true;
+}
 bool App::_FileAddmathalphabet_Action() { return false; }
 bool App::_FileInstallMinionPro_Action()
 {
