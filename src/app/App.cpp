@@ -6,6 +6,7 @@
 #include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
+#include "mathalpha/MathAlphabetWin.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
@@ -56,7 +57,7 @@ const Binding kBindings[] = {
     {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, false},
     {"ViewTFM", &App::_ViewTFM_Action, true},
     {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
-    {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
+    {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, true},
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
@@ -232,7 +233,11 @@ bool App::_ViewTFM_Action()
     return true;
 }
 bool App::_FileFontinstMath_Action() { return false; }
-bool App::_FileAddmathalphabet_Action() { return false; }
+bool App::_FileAddmathalphabet_Action()
+{
+    showWindow(MathAlphabetWin::instance());
+    return true;
+}
 bool App::_FileInstallMinionPro_Action() { return false; }
 bool App::_FileUninstallFontFamily_Action() { return false; }
 bool App::_InfoEnabledisablemaps_Action()
