@@ -1,7 +1,10 @@
 #include "mathalpha/MathAlphabetWin.h"
 
 #include "fontinfo/ExamineList.h"
+#include "mathalpha/GlyphMeasure.h"
+#include "mathalpha/MathAlph2.h"
 #include "mathalpha/MathAlphaBuild.h"
+#include "mathalpha/glyphwindowMA.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -690,14 +693,135 @@ void MathAlphabetWin::pressProcess()
         msgBox(QStringLiteral("Either invalid tfm, or you did not press OK."));
         return;
     }
+    if (needglyphs || needMetrics) {
+        // A first build without adjustments gives the font to measure and
+        // picture; its numbers only count when that build finished.
+        const bool measure = needMetrics;
+        needMetrics = true;
+        const bool built = process();
+        needMetrics = measure;
+        if (!built)
+            return;
+        if (needMetrics) {
+            if (!MakeMetrics()) {
+                msgBox(QStringLiteral("Error running makeMetrics"));
+                return;
+            }
+            needMetrics = false;
+        }
+        if (needglyphs) {
+            if (!Makeglyphs()) {
+                msgBox(QStringLiteral("Error running makeGlyphs"));
+                return;
+            }
+            needglyphs = false;
+        }
+    }
     process();
 }
 
-// The glyph pictures and the editors come with their own work.
-void MathAlphabetWin::Listbox1_DoubleClick() {}
-void MathAlphabetWin::Listbox1_ContextualMenuAction(int) {}
-bool MathAlphabetWin::Makeglyphs() { return false; }
-bool MathAlphabetWin::MakeMetrics() { return false; }
-void MathAlphabetWin::glyphwin() {}
+void MathAlphabetWin::Listbox1_DoubleClick()
+{
+    if (!ready || mcol >= 1)
+        return;
+    if (dirty == 1) {
+        TextArea1->setPlainText(QStringLiteral("Running Process"));
+        process();
+    }
+    if (mrow < 0)
+        return;
+    if (needglyphs && !Makeglyphs()) {
+        msgBox(QStringLiteral("Error making glyph images"));
+        return;
+    }
+    glyphwin();
+}
+
+void MathAlphabetWin::Listbox1_ContextualMenuAction(int tag)
+{
+    if (tag != 1)
+        return;
+    // The editor works on one grid row; without a selection there is none.
+    const int row = Listbox1->selectedRow();
+    if (row < 0)
+        return;
+    MathAlph2* editor = MathAlph2::instance();
+    editor->glyphnum = row;
+    showWindow(editor);
+}
+
+void MathAlphabetWin::glyphwin()
+{
+    glyphwindowMA* editor = glyphwindowMA::instance();
+    editor->target = mrow;
+    dialogs().runModal(editor);
+}
+
+bool MathAlphabetWin::Makeglyphs()
+{
+    mf = QDir(masterfolder).filePath(QStringLiteral("imgs"));
+    TextArea1->setPlainText(QStringLiteral("Running Makeglyphs"));
+    if (!QFileInfo(mf).isDir() && !QDir().mkpath(mf)) {
+        msgBox(QStringLiteral("Unable to create folder named imgs in your master folder: ") + masterfolder);
+        return false;
+    }
+    if (tmpfolder.isEmpty() || !QFileInfo(tmpfolder).isDir())
+        return false;
+    const QString doc = pictureDocument(TextField3->text().trimmed(), alphabetCommand(kindIndex()));
+    if (!writeText(tmpfolder + QStringLiteral("/gl.tex"), doc))
+        return false;
+    runShell(pictureCommand(tmpfolder, mf));
+    if (lastShell.errorCode != 0) {
+        TextArea1->setPlainText(TextArea1->toPlainText() + QStringLiteral("---FAILED"));
+        return false;
+    }
+    needglyphs = false;
+    return true;
+}
+
+bool MathAlphabetWin::MakeMetrics()
+{
+    const QString t = QDir(masterfolder).filePath(QStringLiteral("tmp"));
+    if (!QFileInfo(t).isDir() && !QDir().mkpath(t)) {
+        msgBox(QStringLiteral("Unable to create folder named tmp in your master folder: ") + masterfolder);
+        return false;
+    }
+    if (tmpfolder.isEmpty() || !QFileInfo(tmpfolder).isDir())
+        return false;
+    const QString doc = measuringDocument(TextField3->text().trimmed(), alphabetCommand(kindIndex()));
+    if (!writeText(tmpfolder + QStringLiteral("/glt.tex"), doc))
+        return false;
+    runShell(measuringCommand(tmpfolder, t));
+    if (lastShell.errorCode != 0)
+        return false;
+
+    // Nothing is kept, in the window or in "metrics", unless every letter
+    // was measured.
+    readLines(t + QStringLiteral("/lst.txt"));
+    QVector<int> widths;
+    QString error;
+    if (!parsePageWidths(fileLines, widths, &error)) {
+        msgBox(error);
+        return false;
+    }
+    const QString font = TextField2->text().trimmed();
+    Metrics m = metrics;
+    if (!parseVplLetters(readLatin1File(tmpfolder + QLatin1Char('/') + font + QStringLiteral(".vpl")), font,
+                         m.subpos, m.ic, &error)) {
+        msgBox(error);
+        unsetCursor();
+        update();
+        return false;
+    }
+    QList<int> protruding;
+    metricsFromWidths(widths, m, &protruding);
+    for (int k : protruding)
+        msgBox(protrusionMessage(k));
+    if (!writeText(metricsfile.isEmpty() ? QDir(masterfolder).filePath(QStringLiteral("metrics")) : metricsfile,
+                   metricsText(m)))
+        return false;
+    metrics = m;
+    return true;
+}
 
 } // namespace qlk

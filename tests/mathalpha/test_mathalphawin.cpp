@@ -230,23 +230,56 @@ TEST_F(MathAlphaTest, ProcessRefusesBadNamesAndMissingBaseFont)
     EXPECT_FALSE(QFileInfo::exists(documents + "/newesttmp.txt"));
 }
 
-TEST_F(MathAlphaTest, ProcessBuildsZapfChanceryFromAnEmptyMasterFolder)
+TEST_F(MathAlphaTest, ProcessMeasuresAndBuildsZapfChanceryFromAnEmptyMasterFolder)
 {
     ASSERT_TRUE(openFromMenu());
     const QString master = makeMaster("chancery");
     loadAndChoose(master, "uzcmi8r");
     EXPECT_EQ(w->TextField2->text(), "zapfchanmcal");
     EXPECT_EQ(w->TextField3->text(), "zapfchanmcal");
+    ASSERT_TRUE(w->needMetrics && w->needglyphs);
     w->PushButton1->click();
     EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
     EXPECT_TRUE(env.dialogs.messages.isEmpty()) << env.dialogs.messages.join('\n').toStdString();
     EXPECT_EQ(w->TextArea1->toPlainText(), "Running process fontinst ---Finished");
     EXPECT_TRUE(w->PushButton2->isEnabled());
     EXPECT_TRUE(w->PushButton3->isEnabled());
+    EXPECT_FALSE(w->needMetrics);
+    EXPECT_FALSE(w->needglyphs);
 
+    // Two builds: the first without adjustments, measured and pictured.
+    const QStringList scratches = QDir(documents).entryList({"tmp*"}, QDir::Dirs);
+    ASSERT_EQ(scratches.size(), 2);
     const QString s = newestScratch();
     EXPECT_EQ(s, w->tmpfolder);
     EXPECT_TRUE(QFileInfo(s).fileName().contains(QRegularExpression("^tmp[1-9][0-9]{6}$")));
+    const QString first = documents + "/" + (scratches[0] == QFileInfo(s).fileName() ? scratches[1] : scratches[0]);
+    EXPECT_TRUE(text(first + "/uzapfchanmcal-drv.tex").contains("  kernon,%\n}\n"));
+    EXPECT_TRUE(QFileInfo::exists(first + "/glt.tex"));
+    EXPECT_TRUE(QFileInfo::exists(first + "/gl.tex"));
+    EXPECT_TRUE(text(s + "/uzapfchanmcal-drv.tex").contains("  kernon,%\n  adjustments%\n}\n"));
+    EXPECT_EQ(linesOf(master + "/tmp/lst.txt").size(), 104);
+    EXPECT_EQ(linesOf(master + "/metrics").size(), 52);
+    for (int n = 1; n <= 52; ++n)
+        EXPECT_TRUE(QFileInfo::exists(master + QString("/imgs/gl%1.png").arg(n))) << n;
+    EXPECT_FALSE(QFileInfo::exists(master + "/imgs/gl53.png"));
+
+    // A's line from its two pictures and the property list.
+    const QImage alone(master + "/tmp/glt1.png");
+    const QImage ruled(master + "/tmp/glt2.png");
+    ASSERT_FALSE(alone.isNull());
+    const QString vpl = text(first + "/zapfchanmcal.vpl");
+    const QString a = vpl.section("(CHARACTER D 65 ", 1, 1).section("(CHARACTER D 66", 0, 0);
+    const double wd = a.section("(CHARWD R ", 1, 1).section(')', 0, 0).toDouble();
+    const double italic = a.section("(CHARIC R ", 1, 1).section(')', 0, 0).toDouble();
+    const QString expectA = QString("%1 %2 %3 %4")
+                                .arg(qRound(alone.width() * 1.004))
+                                .arg(ruled.width() - 600 - alone.width())
+                                .arg(qRound(wd * 1000))
+                                .arg(qRound(italic * 1000));
+    EXPECT_EQ(linesOf(master + "/metrics")[0], expectA);
+    EXPECT_EQ(w->metrics.subpos[0], qRound(wd * 1000));
+
     for (const char* f : {"uzapfchanmcal-drv.tex", "zapfchanmcal.tfm", "zapfchanmcal.vf", "zapfchanmcal.sty",
                           "uzapfchanmcal.fd", "uzcmi8r.pl", "adjustments.mtx",
                           "TDS/fonts/tfm/urw35vf/zapfchan/zapfchanmcal.tfm",
@@ -254,8 +287,6 @@ TEST_F(MathAlphaTest, ProcessBuildsZapfChanceryFromAnEmptyMasterFolder)
                           "TDS/tex/latex/urw35vf/zapfchan/zapfchanmcal.sty",
                           "TDS/tex/latex/urw35vf/zapfchan/uzapfchanmcal.fd"})
         EXPECT_TRUE(QFileInfo::exists(s + "/" + f)) << f;
-    // No metrics yet: the driver leaves the adjustments out.
-    EXPECT_TRUE(text(s + "/uzapfchanmcal-drv.tex").contains("  kernon,%\n}\n"));
     EXPECT_TRUE(text(s + "/uzcmi8r.pl").contains("(CODINGSCHEME TEX TEXT)"));
     EXPECT_TRUE(text(s + "/uzapfchanmcal.fd").contains("<-> \\zapfchanmcal@@scale  zapfchanmcal"));
     EXPECT_EQ(linesOf(master + "/settings").size(), 8);
@@ -263,7 +294,6 @@ TEST_F(MathAlphaTest, ProcessBuildsZapfChanceryFromAnEmptyMasterFolder)
     EXPECT_TRUE(QFileInfo::exists(master + "/adjustments"));
 
     // The property list of the new font: hyphen, the letters and seven parameters.
-    const QString vpl = text(s + "/zapfchanmcal.vpl");
     QList<int> codes;
     QRegularExpressionMatchIterator it = QRegularExpression("\\(CHARACTER D (\\d+)").globalMatch(vpl);
     while (it.hasNext())
@@ -278,10 +308,25 @@ TEST_F(MathAlphaTest, ProcessBuildsZapfChanceryFromAnEmptyMasterFolder)
         EXPECT_TRUE(vpl.contains(QString("(PARAMETER D %1 R").arg(p))) << p;
     EXPECT_FALSE(vpl.contains("(PARAMETER D 8 "));
 
-    // Another build makes another scratch folder.
+    // Measured once: the next press builds once, in another scratch folder.
     w->PushButton1->click();
+    EXPECT_EQ(QDir(documents).entryList({"tmp*"}, QDir::Dirs).size(), 3);
     EXPECT_NE(newestScratch(), s);
     EXPECT_TRUE(QFileInfo::exists(newestScratch() + "/zapfchanmcal.vf"));
+    EXPECT_FALSE(QFileInfo::exists(newestScratch() + "/glt.tex"));
+
+    // Min VR after measuring raises only right adjustments, to the gap asked for.
+    w->ClearListbox1();
+    w->RadioButton2[0]->setChecked(true);
+    w->TextField4->setText("50");
+    ASSERT_TRUE(w->process());
+    const mathalpha::Metrics& m = w->metrics;
+    for (int k = 0; k < 52; ++k) {
+        const int gap = m.subpos[k] + m.ic[k] - m.gw[k] - m.leftside[k];
+        EXPECT_EQ(w->Listbox1->cell(k, 2), QString::number(gap < 50 ? 50 - gap : 0)) << k;
+        EXPECT_EQ(w->Listbox1->cell(k, 1), "0") << k;
+        EXPECT_EQ(w->Listbox1->cell(k, 3), "0") << k;
+    }
 }
 
 TEST_F(MathAlphaTest, AVirtualBaseFontGoesThroughVftovp)
