@@ -754,6 +754,9 @@ void MathAlphabetWin::glyphwin()
 {
     glyphwindowMA* editor = glyphwindowMA::instance();
     editor->target = mrow;
+    // An editor closed a moment ago may not be gone yet: show the new glyph.
+    if (editor->activated)
+        editor->Drawpics();
     dialogs().runModal(editor);
 }
 
