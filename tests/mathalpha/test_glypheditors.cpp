@@ -3,6 +3,7 @@
 #include "mathalpha/MathAlph2.h"
 #include "mathalpha/glyphwindowMA.h"
 
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -250,4 +251,67 @@ TEST_F(GlyphEditorTest, MetricEditorFailuresGiveTheirMessages)
     ASSERT_TRUE(editor);
     editor->PushButton4->click();
     EXPECT_FALSE(editor && editor->isVisible());
+}
+
+// No TeX here: hand-made metrics and one small picture.
+TEST_F(MathAlphaTest, MissingPicturesGiveAnEmptyViewAndMissingImagesAMessage)
+{
+    ASSERT_TRUE(openFromMenu());
+    const QString master = makeMaster("pictures", {{"metrics", metricsFile()}});
+    QDir().mkpath(master + "/imgs");
+    QImage a(40, 60, QImage::Format_RGB32);
+    a.fill(Qt::black);
+    ASSERT_TRUE(a.save(master + "/imgs/gl1.png"));
+    w->Listbox2_DropObject({master});
+    ASSERT_FALSE(w->needglyphs);
+    w->mtpimgs = env.root() + "/no-img"; // the hats are missing too
+
+    QList<bool> drawn;
+    env.dialogs.onModal = [&](QDialog* d) {
+        auto* e = qobject_cast<glyphwindowMA*>(d);
+        e->show();
+        EXPECT_TRUE(e->hat.isNull());
+        drawn << !e->pic1.isNull();
+        e->Canvas1->grab(); // paints without a picture
+        e->PushButton3->click();
+        drawn << !e->pic1.isNull();
+        e->Canvas1->grab();
+        mouse(e->Canvas1, QEvent::MouseButtonPress, QPoint(10, 10));
+        e->PushButton4->click();
+        drawn << !e->pic1.isNull();
+        e->Canvas1->grab();
+        e->PushButton2->click();
+        return 0;
+    };
+    w->Listbox1_CellClick(0, 0);
+    w->dirty = 0;
+    w->Listbox1_DoubleClick();
+    EXPECT_EQ(drawn, QList<bool>({true, false, true}));
+
+    // Pictures that must be made first and cannot be: no scratch folder yet.
+    QFile::remove(master + "/imgs/gl1.png");
+    env.dialogs.answers = {true}; // replace the master folder
+    w->Listbox2_DropObject({master});
+    ASSERT_TRUE(w->needglyphs);
+    drawn.clear();
+    w->Listbox1_CellClick(4, 0);
+    w->dirty = 0;
+    w->Listbox1_DoubleClick();
+    EXPECT_TRUE(drawn.isEmpty()) << env.dialogs.transcript.join("\n").toStdString();
+    EXPECT_EQ(env.dialogs.messages.value(0), "Error making glyph images");
+
+    // "Clear all adjustments" touches the grid alone.
+    w->Listbox1->setCell(3, 2, "9");
+    w->spacingenable(0);
+    w->TextField2->setText("keep");
+    w->PushButton5->click();
+    EXPECT_EQ(w->Listbox1->rowCount(), 52);
+    EXPECT_EQ(w->Listbox1->cell(26, 0), "a");
+    EXPECT_EQ(w->Listbox1->cell(51, 0), "z");
+    EXPECT_EQ(w->Listbox1->cell(3, 2), "");
+    EXPECT_TRUE(w->TextField4->isEnabled());
+    EXPECT_TRUE(w->GroupBox2->isEnabled());
+    EXPECT_EQ(w->TextField2->text(), "keep");
+    EXPECT_EQ(w->metrics.gw[0], 400);
+    EXPECT_EQ(w->masterfolder, master);
 }
