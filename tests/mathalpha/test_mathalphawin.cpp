@@ -480,3 +480,28 @@ TEST_F(MathAlphaTest, InstallIntoTheLocalTreeGoesThroughTheRootRoute)
     EXPECT_EQ(env.dialogs.messages.last(),
               "No TDS found in " + QFileInfo(w->tmpfolder).fileName() + " -cannot perform the installation.");
 }
+
+TEST_F(MathAlphaTest, ValueCellsAreEditableAndEditsMarkTheGridChanged)
+{
+    ASSERT_TRUE(openFromMenu());
+    w->Listbox2_DropObject({makeMaster("edits")});
+    ASSERT_EQ(w->dirty, 0);
+    QTreeWidgetItem* row = w->Listbox1->topLevelItem(4);
+    for (int column = 0; column <= 4; ++column) {
+        w->Listbox1->openPersistentEditor(row, column);
+        const bool hasEditor = !w->Listbox1->viewport()->findChildren<QLineEdit*>().isEmpty();
+        EXPECT_EQ(hasEditor, column > 0) << column;
+        w->Listbox1->closePersistentEditor(row, column);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    w->Listbox1->setCell(4, 3, "12");
+    EXPECT_EQ(w->dirty, 1);
+    w->dirty = 0;
+    w->Listbox1->selectRow(9);
+    EXPECT_EQ(w->dirty, 1);
+    // Before a master folder is read, edits do not count.
+    w->ready = false;
+    w->dirty = 0;
+    w->Listbox1->setCell(5, 3, "1");
+    EXPECT_EQ(w->dirty, 0);
+}
