@@ -8,6 +8,7 @@
 #include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
+#include "mathalpha/MathAlphabetWin.h"
 #include "mathtime/MathtimeWin.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
@@ -71,7 +72,7 @@ const Binding kBindings[] = {
     {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, true},
     {"ViewTFM", &App::_ViewTFM_Action, true},
     {"FileFontinstMath", &App::_FileFontinstMath_Action, true},
-    {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
+    {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, true},
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, true},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, true},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
@@ -295,7 +296,11 @@ bool App::_FileFontinstMath_Action()
     MathtimeWin::openFromMenu();
     return true;
 }
-bool App::_FileAddmathalphabet_Action() { return false; }
+bool App::_FileAddmathalphabet_Action()
+{
+    showWindow(MathAlphabetWin::instance());
+    return true;
+}
 bool App::_FileInstallMinionPro_Action()
 {
     installMinionPro();
