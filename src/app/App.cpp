@@ -6,6 +6,7 @@
 #include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
+#include "opentype/otfinst/otfinstWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
@@ -43,7 +44,7 @@ struct Binding {
 const Binding kBindings[] = {
     {"ViewKnownfonts", &App::_ViewKnownfonts_Action, false},
     {"FileFontinst", &App::_FileFontinst_Action, false},
-    {"FileOtfinst", &App::_FileOtfinst_Action, false},
+    {"FileOtfinst", &App::_FileOtfinst_Action, true},
     {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
     {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, false},
@@ -199,7 +200,11 @@ bool App::_FileAbout_Action()
 // Tools that later work brings; until then their items stay disabled.
 bool App::_ViewKnownfonts_Action() { return false; }
 bool App::_FileFontinst_Action() { return false; }
-bool App::_FileOtfinst_Action() { return false; }
+bool App::_FileOtfinst_Action()
+{
+    showWindow(otfinstWindow::instance());
+    return true;
+}
 bool App::_ViewTraceSty_Action() { return false; }
 bool App::_ViewSearchmaps_Action()
 {
