@@ -124,3 +124,22 @@ TEST(OtfinstScript, PfbNamesRoutesAndMapFamilies)
     EXPECT_EQ(mapFamilyNames(map), (QStringList{"libra", "other"}));
     EXPECT_TRUE(mapFamilyNames(QStringLiteral("% a-b-c only in the comment\n")).isEmpty());
 }
+
+#include "opentype/otfinst/OtfinstInstall.h"
+
+TEST(OtfinstInstall, FdSuffixesAndPackageFolders)
+{
+    const QList<QPair<const char*, const char*>> suffixes{
+        {"t1abc", ""}, {"t1abcx", "x"}, {"ot1abcj", "j"}, {"ly1abcx", "x"}, {"ts1abcx", "cx"}, {"T1abcX", "X"}};
+    for (const auto& s : suffixes)
+        EXPECT_EQ(fdFigureSuffix(QLatin1String(s.first)), QLatin1String(s.second)) << s.first;
+
+    for (const char* field : {"/tex/latex/abc/", "tex/latex/abc", " /tex/latex/abc "}) {
+        QString parent, leaf;
+        splitPackageFolder(QLatin1String(field), parent, leaf);
+        EXPECT_EQ(parent, QStringLiteral("/tex/latex")) << field;
+        EXPECT_EQ(leaf, QStringLiteral("abc")) << field;
+    }
+    EXPECT_EQ(otfinstCommand("/w/otfinst-qpl-1234", 2, "/f/my fonts"),
+              QStringLiteral("cd /w/otfinst-qpl-1234 && ./otfinst2 '/f/my fonts'"));
+}

@@ -4,7 +4,11 @@
 #include "fontinfo/OtfInfo.h"
 #include "opentype/common/OtfReaders.h"
 #include "opentype/common/OtfTemplate.h"
+#include "opentype/otfinst/OtfinstInstall.h"
 #include "opentype/otfinst/OtfinstScript.h"
+#include "opentype/common/Postflight.h"
+#include "fontinfo/PackageTest.h"
+#include "texenv/FinishInstall.h"
 #include "opentype/otfinst/OtherOptions.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -21,6 +25,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -533,9 +538,135 @@ void otfinstWindow::PushButton5_Action()
     showWindow(OtherOptions::instance());
 }
 
-void otfinstWindow::PushButton1_Action() {}
-void otfinstWindow::PushButton2_Action() {}
-void otfinstWindow::PushButton3_Action() {}
-void otfinstWindow::PushButton6_Action() {}
+void otfinstWindow::PushButton1_Action()
+{
+    installed = false;
+    setStatus(QStringLiteral("Running otfinst script(s)"));
+    if (fontfolder.isEmpty() && encbnd >= 0) {
+        msgBox(QStringLiteral("There is no font folder: drop the folder of fonts on the list again."));
+        return;
+    }
+    logLine(QStringLiteral("Starting to run all otfinst* files"));
+    logLine(QStringLiteral("This should create .fd and .sty files in ") + texmfHome + TextField4->text() +
+            QStringLiteral(" and other font support files in ") + texmfVar);
+    // Each script in a terminal of its own, one after the other; the next
+    // one starts only when the last succeeded.
+    for (int j = 0; j <= encbnd; ++j) {
+        const int status = sudoterm({otfinstCommand(srcfolder, j, fontfolder)});
+        if (status != 0) {
+            const QString text = QStringLiteral("otfinst") + QString::number(j) +
+                                 QStringLiteral(" failed (exit status ") + QString::number(status) +
+                                 QStringLiteral("). See its output in the terminal window.");
+            logLine(text);
+            msgBox(text);
+            return;
+        }
+    }
+
+    const QString folder = texmfHome + packageFolderText(TextField4->text());
+    const SupportFiles files = readSupportFolder(folder);
+    if (!files.folderHasItems) {
+        msgBox(QStringLiteral("Bailing out! No support files found in ") + texmfHome + TextField4->text());
+        return;
+    }
+    const QString verdict = judgeSupportFiles(files, shortname);
+    if (!verdict.isEmpty()) {
+        msgBox(verdict);
+        return;
+    }
+    PushButton2->setEnabled(true);
+    PushButton3->setEnabled(true);
+    PushButton4->setEnabled(true);
+    PushButton6->setEnabled(true);
+    setStatus(QStringLiteral("Ready to run 'Test' or 'Install'"));
+}
+
+void otfinstWindow::PushButton2_Action()
+{
+    install();
+}
+
+void otfinstWindow::install()
+{
+    installed = false;
+    OtfinstInstallJob job;
+    job.vendorField = TextField5->text().trimmed();
+    job.packageField = TextField4->text();
+    job.berryField = TextField3->text();
+    job.shortname = shortname;
+    job.workFolder = srcfolder;
+    job.method = prefMethod();
+    job.status = [this](const QString& text) { setStatus(text); };
+    if (installOtfinstOutput(job)) {
+        installVendor_ = job.vendor;
+        PushButton3->setEnabled(true);
+    }
+}
+
+void otfinstWindow::PushButton3_Action()
+{
+    // TEXMFVAR's fonts are otftotfm's output, now in the package; a TEXMFVAR
+    // outside the home folder is not ours to empty.
+    if (pathInTree(texmfVar, homeFolder()))
+        QDir(texmfVar + QStringLiteral("/fonts")).removeRecursively();
+    setStatus(QStringLiteral("Running 'updmap'"));
+    hasType1 = true;
+    hasMF = false;
+    hasTTF = false;
+    hasMaps = true;
+    tdsMaps = QStringList{shortname};
+    const int method = prefMethod();
+    finishInstall(method >= 1 ? 1 : 0);
+    setStatus(QStringLiteral("Finished 'updmap'"));
+    postflight();
+}
+
+void otfinstWindow::postflight()
+{
+    const QString vendorUsed = installVendor_.isEmpty() ? vendor : installVendor_;
+    qlk::postflight(shortname, postflightTfmFolder(prefMethod(), vendorUsed, shortname), false);
+    installed = true;
+}
+
+void otfinstWindow::PushButton6_Action()
+{
+    const QString family = TextField3->text().trimmed();
+    QString folder = TextField4->text().trimmed();
+    const QString vendorText = TextField5->text().trimmed();
+    if (folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    QString package = folder.section(QLatin1Char('/'), -1);
+    QString map;
+    if (!installed) {
+        // updmap-user keeps its output maps below dvips/updmap: not ours.
+        const QString dvips = texmfVar + QStringLiteral("/fonts/map/dvips");
+        QStringList maps;
+        QDirIterator it(dvips, {QStringLiteral("*.map")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (!pathInTree(path, dvips + QStringLiteral("/updmap")))
+                maps << path;
+        }
+        if (maps.isEmpty()) {
+            map = (vendorText.isEmpty() ? package : vendorText) + QStringLiteral(".map");
+            if (vendorText.isEmpty())
+                package.clear();
+        } else if (maps.size() == 1) {
+            map = QFileInfo(maps.first()).fileName();
+        } else {
+            msgBox(QStringLiteral("Bailing out---there is more than one map file in texmfvar. Clean out texmfvar and "
+                                  "start over."));
+            return;
+        }
+    }
+    int enc = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (CheckBox1[i]->isChecked()) {
+            enc = i;
+            break;
+        }
+    }
+    lastTestFolder = testPackage(family, package, map, enc, false);
+}
 
 } // namespace qlk

@@ -59,6 +59,11 @@ public:
     // message, the window closing) when its markers are wrong.
     bool parsepy();
     QString Computesf(int kind);
+    void install();
+    void postflight();
+
+    // The folder of the last test document.
+    QString lastTestFolder;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -70,6 +75,8 @@ private:
     void offerPfbRemoval();
     bool pfbStepFailed_ = false;
     void checkVendorMap();
+    // The vendor the last Install filed the package under.
+    QString installVendor_;
 };
 
 } // namespace qlk
