@@ -229,7 +229,9 @@ QString otfinstWindow::Computesf(int kind)
 void otfinstWindow::Listbox1_DropObject(const QStringList& paths)
 {
     StaticText10->setText(QString());
-    bringAppToFront();
+    // This window comes forward, not the main window, which would cover it.
+    raise();
+    activateWindow();
     for (int i = 0; i < paths.size(); ++i) {
         if (i > 0) {
             msgBox(QStringLiteral("You are permitted to drop only a single folder"));
