@@ -1,4 +1,6 @@
 #pragma once
+#include "opentype/common/SupportFiles.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,25 +12,6 @@ namespace qlk {
 
 // The command that runs script number j in the work folder on the fonts.
 QString otfinstCommand(const QString& workFolder, int j, const QString& fontFolder);
-
-// The figure suffix of an .fd base name: what follows the encoding (two
-// characters when the name begins with "t", three otherwise) and the
-// three-letter family code ("t1abcx" -> "x", "ts1abcx" -> "cx").
-QString fdFigureSuffix(const QString& baseName);
-
-// What the scripts left directly in the package folder.
-struct SupportFiles {
-    bool folderHasItems = false;
-    QStringList styNames;
-    QStringList fdBases;
-    QStringList suffixes;
-};
-SupportFiles readSupportFolder(const QString& folder);
-
-// The "Bailing out!" message for the scripts' output in the order of the
-// rules (mixed lnum tables, the missing .sty, no .fd), or the empty text
-// when it may be installed. An empty folder is the caller's message.
-QString judgeSupportFiles(const SupportFiles& files, const QString& shortname);
 
 // The package folder below TEXMFHOME split as Install uses it:
 // "/tex/latex/abc/" -> parent "/tex/latex", leaf "abc".

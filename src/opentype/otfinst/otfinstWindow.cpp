@@ -571,7 +571,7 @@ void otfinstWindow::PushButton1_Action()
         msgBox(QStringLiteral("Bailing out! No support files found in ") + texmfHome + TextField4->text());
         return;
     }
-    const QString verdict = judgeSupportFiles(files, shortname);
+    const QString verdict = judgeSupportFiles(files, shortname, QStringLiteral("otf"));
     if (!verdict.isEmpty()) {
         msgBox(verdict);
         return;
