@@ -1,5 +1,7 @@
 #include "opentype/otfinst/OtfinstScript.h"
 
+#include "opentype/common/InstalledPfb.h"
+
 #include "opentype/common/OtfTemplate.h"
 
 #include <QFile>

@@ -115,33 +115,6 @@ QString buildOtfinstScript(const QStringList& pieces, const QStringList& markers
     return s;
 }
 
-QStringList pfbQueryNames(const QStringList& fontNames)
-{
-    QStringList names;
-    for (const QString& font : fontNames) {
-        const QString base = font.left(font.size() - 4);
-        names << base + QStringLiteral(".pfb") << base + QStringLiteral("LCDFj.pfb");
-    }
-    return names;
-}
-
-PfbRoutes routePfbFiles(const QStringList& paths, const QString& texmfHome, const QString& texmfVar,
-                        const QString& texmfLocal)
-{
-    PfbRoutes routes;
-    for (const QString& path : paths) {
-        if (path.isEmpty())
-            continue;
-        if (pathInTree(path, texmfHome) || pathInTree(path, texmfVar))
-            routes.user << path;
-        else if (pathInTree(path, texmfLocal))
-            routes.root << path;
-        else
-            routes.listedOnly << path;
-    }
-    return routes;
-}
-
 QStringList mapFamilyNames(const QString& mapText)
 {
     QStringList lines = mapText.split(QLatin1Char('\n'));

@@ -46,20 +46,6 @@ struct ScriptFields {
 // markers, and the four sections made from `fields`.
 QString buildOtfinstScript(const QStringList& pieces, const QStringList& markers, const ScriptFields& fields);
 
-// The names kpsewhich is asked for: <base>.pfb and <base>LCDFj.pfb per font.
-QStringList pfbQueryNames(const QStringList& fontNames);
-
-// Installed .pfb files sorted by what may be done with them: files of the
-// personal trees are removed as the user, files of TEXMFLOCAL through root,
-// others (the distribution's) are only listed.
-struct PfbRoutes {
-    QStringList user;
-    QStringList root;
-    QStringList listedOnly;
-};
-PfbRoutes routePfbFiles(const QStringList& paths, const QString& texmfHome, const QString& texmfVar,
-                        const QString& texmfLocal);
-
 // The family names of a map file's lines: the text between the first and the
 // second "-" of every line that holds two, each once, in order. The first
 // line counts only up to its first "%".

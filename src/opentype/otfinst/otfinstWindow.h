@@ -72,8 +72,6 @@ protected:
 
 private:
     void setStatus(const QString& text);
-    void offerPfbRemoval();
-    bool pfbStepFailed_ = false;
     void checkVendorMap();
     // The vendor the last Install filed the package under.
     QString installVendor_;
