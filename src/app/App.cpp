@@ -6,6 +6,7 @@
 #include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
+#include "opentype/autoinst/autoinstWindow.h"
 #include "opentype/otfinst/otfinstWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
@@ -67,7 +68,7 @@ const Binding kBindings[] = {
     {"FileAbout", &App::_FileAbout_Action, true},
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, true},
-    {"Fileautoinst", &App::_Fileautoinst_Action, false},
+    {"Fileautoinst", &App::_Fileautoinst_Action, true},
     {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, false},
 };
 } // namespace
@@ -266,7 +267,11 @@ bool App::_InfoOtherupdmapoptions_Action()
     showWindow(updmapchoicesWin::instance());
     return true;
 }
-bool App::_Fileautoinst_Action() { return false; }
+bool App::_Fileautoinst_Action()
+{
+    showWindow(autoinstWindow::instance());
+    return true;
+}
 bool App::_FileInstallMinion2Pro_Action() { return false; }
 
 App* createAppObject()
