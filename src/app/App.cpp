@@ -19,6 +19,10 @@
 #include "texenv/TexmfVar.h"
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
+#include "type1/FontInstWindow.h"
+#include "type1/GrabFSFont.h"
+#include "type1/Minion2.h"
+#include "type1/MinionPro.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
 
@@ -44,7 +48,7 @@ struct Binding {
 // In the order the handlers are bound.
 const Binding kBindings[] = {
     {"ViewKnownfonts", &App::_ViewKnownfonts_Action, false},
-    {"FileFontinst", &App::_FileFontinst_Action, false},
+    {"FileFontinst", &App::_FileFontinst_Action, true},
     {"FileOtfinst", &App::_FileOtfinst_Action, true},
     {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
@@ -54,12 +58,12 @@ const Binding kBindings[] = {
     {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
     {"InfoGetxheight", &App::_InfoGetxheight_Action, false},
     {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, false},
-    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, false},
+    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, true},
     {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, false},
     {"ViewTFM", &App::_ViewTFM_Action, true},
     {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
-    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
+    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, true},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
@@ -69,7 +73,7 @@ const Binding kBindings[] = {
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, true},
     {"Fileautoinst", &App::_Fileautoinst_Action, true},
-    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, false},
+    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, true},
 };
 } // namespace
 
@@ -200,7 +204,11 @@ bool App::_FileAbout_Action()
 
 // Tools that later work brings; until then their items stay disabled.
 bool App::_ViewKnownfonts_Action() { return false; }
-bool App::_FileFontinst_Action() { return false; }
+bool App::_FileFontinst_Action()
+{
+    showWindow(FontInstWindow::instance());
+    return true;
+}
 bool App::_FileOtfinst_Action()
 {
     showWindow(otfinstWindow::instance());
@@ -230,7 +238,13 @@ bool App::_ViewSearchTeXTrees_Action()
 }
 bool App::_InfoGetxheight_Action() { return false; }
 bool App::_InfoCataloguefdfiles_Action() { return false; }
-bool App::_FileGrabFSFontFamily_Action() { return false; }
+bool App::_FileGrabFSFontFamily_Action()
+{
+    // A window whose sources are missing is gone before it is shown.
+    if (GrabFSFont* window = GrabFSFont::instance())
+        showWindow(window);
+    return true;
+}
 bool App::_FileFindAllDuplicates_Action() { return false; }
 bool App::_ViewTFM_Action()
 {
@@ -239,7 +253,11 @@ bool App::_ViewTFM_Action()
 }
 bool App::_FileFontinstMath_Action() { return false; }
 bool App::_FileAddmathalphabet_Action() { return false; }
-bool App::_FileInstallMinionPro_Action() { return false; }
+bool App::_FileInstallMinionPro_Action()
+{
+    installMinionPro();
+    return true;
+}
 bool App::_FileUninstallFontFamily_Action() { return false; }
 bool App::_InfoEnabledisablemaps_Action()
 {
@@ -272,7 +290,11 @@ bool App::_Fileautoinst_Action()
     showWindow(autoinstWindow::instance());
     return true;
 }
-bool App::_FileInstallMinion2Pro_Action() { return false; }
+bool App::_FileInstallMinion2Pro_Action()
+{
+    showWindow(Minion2::instance());
+    return true;
+}
 
 App* createAppObject()
 {
