@@ -281,6 +281,13 @@ TEST_F(OtfinstWindowTest, PrepareWritesOneScriptPerEncoding)
     EXPECT_TRUE(script.contains("          }\nthevendor = 'gyre'\n###endberrynamemarker"));
     // The family keeps its one entry in the Berry table.
     EXPECT_EQ(script.count("'TeX Gyre Pagella' : 'qpl'"), 1);
+
+    // Closing the window gives the log back to the home folder's.
+    w->close();
+    EXPECT_EQ(logFile, env.home() + "/QLKlogfile.txt");
+    logLine("after the window");
+    EXPECT_TRUE(readText(env.home() + "/QLKlogfile.txt").contains("after the window\n"));
+    EXPECT_FALSE(readText(second + "/QLKlogfile.txt").contains("after the window"));
 }
 
 TEST_F(OtfinstWindowTest, PrepareRefusalsCreateNothing)
