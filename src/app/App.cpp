@@ -1,16 +1,24 @@
 #include "app/App.h"
 
+#include "afm2tfm/AdobeAFMWin.h"
+#include "afm2tfm/afm2tfmWin.h"
 #include "app/MenuBar1.h"
 #include "fontinfo/DVIwindow.h"
 #include "fontinfo/TFMWindow.h"
 #include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
+#include "mathtime/MathtimeWin.h"
 #include "opentype/autoinst/autoinstWindow.h"
 #include "opentype/otfinst/otfinstWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
+#include "search/CatalogfdWindow.h"
+#include "search/DuplicatesWindow.h"
+#include "search/FdCatalogue.h"
+#include "search/FontDBWindow.h"
+#include "search/filechoose.h"
 #include "search/kpsewhichwin.h"
 #include "search/searchmapwindow.h"
 #include "services/FileTypes.h"
@@ -19,12 +27,15 @@
 #include "texenv/TexmfVar.h"
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
+#include "textview/TextWindow.h"
+#include "tracesty/TraceSty.h"
 #include "type1/FontInstWindow.h"
 #include "type1/GrabFSFont.h"
 #include "type1/Minion2.h"
 #include "type1/MinionPro.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
+#include "uninstall/UninstallFontWin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,27 +58,27 @@ struct Binding {
 
 // In the order the handlers are bound.
 const Binding kBindings[] = {
-    {"ViewKnownfonts", &App::_ViewKnownfonts_Action, false},
+    {"ViewKnownfonts", &App::_ViewKnownfonts_Action, true},
     {"FileFontinst", &App::_FileFontinst_Action, true},
     {"FileOtfinst", &App::_FileOtfinst_Action, true},
-    {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
+    {"ViewTraceSty", &App::_ViewTraceSty_Action, true},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
-    {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, false},
+    {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, true},
     {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, true},
     {"FileDeleteTexmfvar", &App::_FileDeleteTexmfvar_Action, true},
     {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
-    {"InfoGetxheight", &App::_InfoGetxheight_Action, false},
-    {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, false},
+    {"InfoGetxheight", &App::_InfoGetxheight_Action, true},
+    {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, true},
     {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, true},
-    {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, false},
+    {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, true},
     {"ViewTFM", &App::_ViewTFM_Action, true},
-    {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
+    {"FileFontinstMath", &App::_FileFontinstMath_Action, true},
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, true},
-    {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
+    {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, true},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
-    {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
+    {"FileAfm2tfm", &App::_FileAfm2tfm_Action, true},
     {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, true},
     {"FileAbout", &App::_FileAbout_Action, true},
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
@@ -203,7 +214,11 @@ bool App::_FileAbout_Action()
 }
 
 // Tools that later work brings; until then their items stay disabled.
-bool App::_ViewKnownfonts_Action() { return false; }
+bool App::_ViewKnownfonts_Action()
+{
+    showWindow(FontDBWindow::instance());
+    return true;
+}
 bool App::_FileFontinst_Action()
 {
     showWindow(FontInstWindow::instance());
@@ -214,13 +229,21 @@ bool App::_FileOtfinst_Action()
     showWindow(otfinstWindow::instance());
     return true;
 }
-bool App::_ViewTraceSty_Action() { return false; }
+bool App::_ViewTraceSty_Action()
+{
+    showWindow(TraceSty::instance());
+    return true;
+}
 bool App::_ViewSearchmaps_Action()
 {
     dialogs().runModal(searchmapwindow::instance());
     return true;
 }
-bool App::_ViewAdobeAFMs_Action() { return false; }
+bool App::_ViewAdobeAFMs_Action()
+{
+    showWindow(AdobeAFMWin::instance());
+    return true;
+}
 bool App::_FileDeleteHiddenFolder_Action()
 {
     resetTexmfVar();
@@ -236,8 +259,26 @@ bool App::_ViewSearchTeXTrees_Action()
     showWindow(kpsewhichwin::instance());
     return true;
 }
-bool App::_InfoGetxheight_Action() { return false; }
-bool App::_InfoCataloguefdfiles_Action() { return false; }
+bool App::_InfoGetxheight_Action()
+{
+    filechoose* window = filechoose::instance();
+    window->setWindowTitle(QStringLiteral("Specify Font (extension optional)"));
+    showWindow(window);
+    return true;
+}
+bool App::_InfoCataloguefdfiles_Action()
+{
+    if (fdPaths.isEmpty()) {
+        const QStringList report = catalogueFD();
+        if (!report.isEmpty()) {
+            TextWindow* viewer = TextWindow::instance();
+            viewer->setText(report.join(QLatin1Char('\n')));
+            dialogs().runModal(viewer);
+        }
+    }
+    showWindow(CatalogfdWindow::instance());
+    return true;
+}
 bool App::_FileGrabFSFontFamily_Action()
 {
     // A window whose sources are missing is gone before it is shown.
@@ -245,20 +286,32 @@ bool App::_FileGrabFSFontFamily_Action()
         showWindow(window);
     return true;
 }
-bool App::_FileFindAllDuplicates_Action() { return false; }
+bool App::_FileFindAllDuplicates_Action()
+{
+    showWindow(DuplicatesWindow::instance());
+    return true;
+}
 bool App::_ViewTFM_Action()
 {
     showWindow(TFMWindow::instance());
     return true;
 }
-bool App::_FileFontinstMath_Action() { return false; }
+bool App::_FileFontinstMath_Action()
+{
+    MathtimeWin::openFromMenu();
+    return true;
+}
 bool App::_FileAddmathalphabet_Action() { return false; }
 bool App::_FileInstallMinionPro_Action()
 {
     installMinionPro();
     return true;
 }
-bool App::_FileUninstallFontFamily_Action() { return false; }
+bool App::_FileUninstallFontFamily_Action()
+{
+    showWindow(UninstallFontWin::instance());
+    return true;
+}
 bool App::_InfoEnabledisablemaps_Action()
 {
     showWindow(UpdmapWindow::instance());
@@ -269,7 +322,11 @@ bool App::_InfoExamineDVI_Action()
     showWindow(DVIwindow::instance());
     return true;
 }
-bool App::_FileAfm2tfm_Action() { return false; }
+bool App::_FileAfm2tfm_Action()
+{
+    showWindow(afm2tfmWin::instance());
+    return true;
+}
 bool App::_FileConvertnamestoBerryform_Action()
 {
     showWindow(ToBerryWin::instance());
