@@ -10,6 +10,8 @@
 #include "mainwindow/Window1.h"
 #include "mathalpha/MathAlphabetWin.h"
 #include "mathtime/MathtimeWin.h"
+#include "opentype/autoinst/autoinstWindow.h"
+#include "opentype/otfinst/otfinstWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
@@ -59,7 +61,7 @@ struct Binding {
 const Binding kBindings[] = {
     {"ViewKnownfonts", &App::_ViewKnownfonts_Action, true},
     {"FileFontinst", &App::_FileFontinst_Action, true},
-    {"FileOtfinst", &App::_FileOtfinst_Action, false},
+    {"FileOtfinst", &App::_FileOtfinst_Action, true},
     {"ViewTraceSty", &App::_ViewTraceSty_Action, true},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
     {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, true},
@@ -82,7 +84,7 @@ const Binding kBindings[] = {
     {"FileAbout", &App::_FileAbout_Action, true},
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, true},
-    {"Fileautoinst", &App::_Fileautoinst_Action, false},
+    {"Fileautoinst", &App::_Fileautoinst_Action, true},
     {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, true},
 };
 } // namespace
@@ -223,7 +225,11 @@ bool App::_FileFontinst_Action()
     showWindow(FontInstWindow::instance());
     return true;
 }
-bool App::_FileOtfinst_Action() { return false; }
+bool App::_FileOtfinst_Action()
+{
+    showWindow(otfinstWindow::instance());
+    return true;
+}
 bool App::_ViewTraceSty_Action()
 {
     showWindow(TraceSty::instance());
@@ -341,7 +347,11 @@ bool App::_InfoOtherupdmapoptions_Action()
     showWindow(updmapchoicesWin::instance());
     return true;
 }
-bool App::_Fileautoinst_Action() { return false; }
+bool App::_Fileautoinst_Action()
+{
+    showWindow(autoinstWindow::instance());
+    return true;
+}
 bool App::_FileInstallMinion2Pro_Action()
 {
     showWindow(Minion2::instance());
