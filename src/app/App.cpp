@@ -272,8 +272,10 @@ App* createAppObject()
     setQuitHandler([] {
         if (App* a = appObject())
             a->Event_Close();
-        // Queued, so that a quit asked for before the loop runs still ends it.
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        // exit(), not quit(): Qt 6's quit() first asks every window to close,
+        // and the main window turns a close into this very request. Queued,
+        // so that a quit asked for before the loop runs still ends it.
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     });
     return app;
 }
