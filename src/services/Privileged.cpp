@@ -15,10 +15,51 @@ const char* const kTerminalNotice =
 
 QString stripSudo(const QString& commands)
 {
-    QString text = commands;
-    text.replace(QLatin1String("/usr/bin/sudo -H "), QString());
-    text.replace(QLatin1String("/usr/bin/sudo "), QString());
-    return text;
+    // Only where a step begins (the start, after a TAB, a line end, "&&",
+    // "||", "|" or ";", outside quotes): a quoted path that holds the text
+    // is a path, not a sudo call.
+    static const QLatin1String sudoH("/usr/bin/sudo -H ");
+    static const QLatin1String sudo("/usr/bin/sudo ");
+    QString out;
+    out.reserve(commands.size());
+    bool stepStart = true;
+    QChar quote;
+    for (qsizetype i = 0; i < commands.size();) {
+        const QChar c = commands.at(i);
+        if (stepStart && quote.isNull()) {
+            if (c == QLatin1Char(' ')) {
+                out += c;
+                ++i;
+                continue;
+            }
+            stepStart = false;
+            const QStringView rest = QStringView(commands).mid(i);
+            if (rest.startsWith(sudoH)) {
+                i += sudoH.size();
+                continue;
+            }
+            if (rest.startsWith(sudo)) {
+                i += sudo.size();
+                continue;
+            }
+        }
+        out += c;
+        ++i;
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            else if (c == QLatin1Char('\\') && quote == QLatin1Char('"') && i < commands.size())
+                out += commands.at(i++);
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('\\') && i < commands.size()) {
+            out += commands.at(i++);
+        } else if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char(';') ||
+                   c == QLatin1Char('|') || c == QLatin1Char('&')) {
+            stepStart = true;
+        }
+    }
+    return out;
 }
 
 int runAsRoot(const QString& commands)

@@ -12,7 +12,8 @@ namespace qlk {
 // success), so that callers can report a failure.
 int runAsRoot(const QString& commands);
 
-// Removes every "/usr/bin/sudo -H ", then every "/usr/bin/sudo ".
+// Removes "/usr/bin/sudo -H " and "/usr/bin/sudo " where a step of the
+// command text begins; the same text inside quotes is left alone.
 QString stripSudo(const QString& commands);
 
 // The message shown before commands go to the terminal window.
