@@ -15,7 +15,7 @@ QStringList updmapOutputRemovals(const QString& tree)
         return {};
     QStringList lines;
     const QString rm = shellQuote(systemProgram(QStringLiteral("rm")));
-    for (const char* driver : {"dvipdfm", "dvips", "pdftex"})
+    for (const char* driver : {"dvipdfmx", "dvips", "pdftex"})
         lines << rm + QStringLiteral(" -Rf ") +
                      shellQuote(map + QLatin1Char('/') + QLatin1String(driver) + QStringLiteral("/updmap"));
     return lines;

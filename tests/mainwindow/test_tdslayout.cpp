@@ -320,11 +320,13 @@ TEST(TdsInstall, CommandLines)
     test::TestEnv env;
     const QString tree = env.root() + "/Documents/tmp1234567";
     env.writeFile("Documents/tmp1234567/fonts/map/dvips/updmap/psfonts.map", "x");
+    env.writeFile("Documents/tmp1234567/fonts/map/dvipdfmx/updmap/kanjix.map", "x");
     env.writeFile("Documents/tmp1234567/fonts/map/dvips/a/a.map", "x");
     env.writeFile("Documents/tmp1234567/-x/odd name.txt", "x");
     for (const QString& line : updmapOutputRemovals(tree))
         runShellQuiet(line);
     EXPECT_FALSE(QFileInfo::exists(tree + "/fonts/map/dvips/updmap"));
+    EXPECT_FALSE(QFileInfo::exists(tree + "/fonts/map/dvipdfmx/updmap"));
     EXPECT_TRUE(QFileInfo::exists(tree + "/fonts/map/dvips/a/a.map"));
     EXPECT_TRUE(updmapOutputRemovals(env.root()).isEmpty());
 
@@ -376,6 +378,7 @@ TEST(ListActions, MenusAndFiles)
 
     // Removing the output maps keeps everything else of the tree.
     env.writeFile("home/.texlive2022/texmf-var/fonts/map/pdftex/updmap/pdftex.map", "x");
+    env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvipdfmx/updmap/kanjix.map", "x");
     const QString kept = env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/a/a.map", "x");
     runShell(removeUpdmapOutputCommand(texmfVar));
     EXPECT_EQ(lastShell.errorCode, 0);
