@@ -2,8 +2,11 @@
 
 #include "platform/BundleScripts.h"
 #include "platform/Dialogs.h"
+#include "platform/Paths.h"
 #include "platform/UiHooks.h"
 #include "prefs/PrefsStore.h"
+
+#include <QStandardPaths>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -62,8 +65,35 @@ QString stripSudo(const QString& commands)
     return out;
 }
 
+QString rootRouteProblem()
+{
+    if (effectiveUid() == 0)
+        return QString();
+    // The programs the two scripts look for.
+    if (prefInt(QStringLiteral("sudo")) != 0) {
+        for (const char* t : {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "xterm"}) {
+            if (!QStandardPaths::findExecutable(QLatin1String(t)).isEmpty())
+                return QString();
+        }
+        return QStringLiteral("Commands that need root cannot be run: no terminal window program "
+                              "(x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal or xterm) is "
+                              "installed to run sudo in. Install one, or choose the administrator route in "
+                              "the preferences. Nothing was changed.");
+    }
+    if (!QStandardPaths::findExecutable(QStringLiteral("pkexec")).isEmpty())
+        return QString();
+    return QStringLiteral("Commands that need root cannot be run: pkexec (PolicyKit) is not installed for the "
+                          "administrator route. Install it, or choose the terminal route in the preferences. "
+                          "Nothing was changed.");
+}
+
 int runAsRoot(const QString& commands)
 {
+    const QString problem = rootRouteProblem();
+    if (!problem.isEmpty()) {
+        msgBox(problem);
+        return kNoRootRoute;
+    }
     if (prefInt(QStringLiteral("sudo")) != 0) {
         msgBox(QLatin1String(kTerminalNotice));
         return sudoterm({commands});
