@@ -9,6 +9,11 @@
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
+#include "search/CatalogfdWindow.h"
+#include "search/DuplicatesWindow.h"
+#include "search/FdCatalogue.h"
+#include "search/FontDBWindow.h"
+#include "search/filechoose.h"
 #include "search/kpsewhichwin.h"
 #include "search/searchmapwindow.h"
 #include "services/FileTypes.h"
@@ -17,8 +22,14 @@
 #include "texenv/TexmfVar.h"
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
+#include "textview/TextWindow.h"
+#include "type1/FontInstWindow.h"
+#include "type1/GrabFSFont.h"
+#include "type1/Minion2.h"
+#include "type1/MinionPro.h"
 #include "ui/SingleWindow.h"
 #include "ui/WidgetDialogs.h"
+#include "uninstall/UninstallFontWin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,8 +54,8 @@ struct Binding {
 
 // In the order the handlers are bound.
 const Binding kBindings[] = {
-    {"ViewKnownfonts", &App::_ViewKnownfonts_Action, false},
-    {"FileFontinst", &App::_FileFontinst_Action, false},
+    {"ViewKnownfonts", &App::_ViewKnownfonts_Action, true},
+    {"FileFontinst", &App::_FileFontinst_Action, true},
     {"FileOtfinst", &App::_FileOtfinst_Action, false},
     {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
@@ -52,15 +63,15 @@ const Binding kBindings[] = {
     {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, true},
     {"FileDeleteTexmfvar", &App::_FileDeleteTexmfvar_Action, true},
     {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
-    {"InfoGetxheight", &App::_InfoGetxheight_Action, false},
-    {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, false},
-    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, false},
-    {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, false},
+    {"InfoGetxheight", &App::_InfoGetxheight_Action, true},
+    {"InfoCataloguefdfiles", &App::_InfoCataloguefdfiles_Action, true},
+    {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, true},
+    {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, true},
     {"ViewTFM", &App::_ViewTFM_Action, true},
     {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
     {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
-    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, false},
-    {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, false},
+    {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, true},
+    {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, true},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
     {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
@@ -69,7 +80,7 @@ const Binding kBindings[] = {
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, true},
     {"Fileautoinst", &App::_Fileautoinst_Action, false},
-    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, false},
+    {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, true},
 };
 } // namespace
 
@@ -224,8 +235,16 @@ bool App::_FileAbout_Action()
 }
 
 // Tools that later work brings; until then their items stay disabled.
-bool App::_ViewKnownfonts_Action() { return false; }
-bool App::_FileFontinst_Action() { return false; }
+bool App::_ViewKnownfonts_Action()
+{
+    showWindow(FontDBWindow::instance());
+    return true;
+}
+bool App::_FileFontinst_Action()
+{
+    showWindow(FontInstWindow::instance());
+    return true;
+}
 bool App::_FileOtfinst_Action() { return false; }
 bool App::_ViewTraceSty_Action() { return false; }
 bool App::_ViewSearchmaps_Action()
@@ -249,10 +268,38 @@ bool App::_ViewSearchTeXTrees_Action()
     showWindow(kpsewhichwin::instance());
     return true;
 }
-bool App::_InfoGetxheight_Action() { return false; }
-bool App::_InfoCataloguefdfiles_Action() { return false; }
-bool App::_FileGrabFSFontFamily_Action() { return false; }
-bool App::_FileFindAllDuplicates_Action() { return false; }
+bool App::_InfoGetxheight_Action()
+{
+    filechoose* window = filechoose::instance();
+    window->setWindowTitle(QStringLiteral("Specify Font (extension optional)"));
+    showWindow(window);
+    return true;
+}
+bool App::_InfoCataloguefdfiles_Action()
+{
+    if (fdPaths.isEmpty()) {
+        const QStringList report = catalogueFD();
+        if (!report.isEmpty()) {
+            TextWindow* viewer = TextWindow::instance();
+            viewer->setText(report.join(QLatin1Char('\n')));
+            dialogs().runModal(viewer);
+        }
+    }
+    showWindow(CatalogfdWindow::instance());
+    return true;
+}
+bool App::_FileGrabFSFontFamily_Action()
+{
+    // A window whose sources are missing is gone before it is shown.
+    if (GrabFSFont* window = GrabFSFont::instance())
+        showWindow(window);
+    return true;
+}
+bool App::_FileFindAllDuplicates_Action()
+{
+    showWindow(DuplicatesWindow::instance());
+    return true;
+}
 bool App::_ViewTFM_Action()
 {
     showWindow(TFMWindow::instance());
@@ -260,8 +307,16 @@ bool App::_ViewTFM_Action()
 }
 bool App::_FileFontinstMath_Action() { return false; }
 bool App::_FileAddmathalphabet_Action() { return false; }
-bool App::_FileInstallMinionPro_Action() { return false; }
-bool App::_FileUninstallFontFamily_Action() { return false; }
+bool App::_FileInstallMinionPro_Action()
+{
+    installMinionPro();
+    return true;
+}
+bool App::_FileUninstallFontFamily_Action()
+{
+    showWindow(UninstallFontWin::instance());
+    return true;
+}
 bool App::_InfoEnabledisablemaps_Action()
 {
     showWindow(UpdmapWindow::instance());
@@ -289,7 +344,11 @@ bool App::_InfoOtherupdmapoptions_Action()
     return true;
 }
 bool App::_Fileautoinst_Action() { return false; }
-bool App::_FileInstallMinion2Pro_Action() { return false; }
+bool App::_FileInstallMinion2Pro_Action()
+{
+    showWindow(Minion2::instance());
+    return true;
+}
 
 App* createAppObject()
 {

@@ -5,6 +5,7 @@
 #include "fontinfo/ScratchFolder.h"
 #include "mainwindow/ArchiveCheck.h"
 #include "mainwindow/MakeTds.h"
+#include "mainwindow/OverwriteConfirm.h"
 #include "mainwindow/TDSwindow.h"
 #include "mainwindow/TdsCheck.h"
 #include "mainwindow/TdsInstall.h"
@@ -141,21 +142,7 @@ bool Window1::checkTDS(const QString& name)
 
 bool Window1::confirmOverwrite(const QStringList& files)
 {
-    TextWindow* viewer = TextWindow::instance();
-    viewer->saveable = 2;
-    viewer->setWindowTitle(QStringLiteral("The following files will be overwritten"));
-    viewer->PushButton1->setText(QStringLiteral("OK"));
-    viewer->PushButton1->show();
-    viewer->PushButton2->show();
-    // Return answers "Cancel"; only a press of "OK" goes on.
-    viewer->PushButton1->setDefault(false);
-    viewer->PushButton2->setDefault(true);
-    viewer->setText(files.join(cr));
-    TextWindowReturn = 0;
-    dialogs().runModal(viewer);
-    const bool ok = TextWindowReturn == 2;
-    TextWindowReturn = 0;
-    return ok;
+    return qlk::confirmOverwrite(files);
 }
 
 void Window1::PushButton7_Action()

@@ -57,17 +57,18 @@ void resetTexmfVar()
     runShell(systemCommand(QStringLiteral("mkdir")) + QStringLiteral(" -p ") + shellQuote(texmfVar));
 }
 
-void clearTexmfVar(bool ask)
+bool clearTexmfVar(bool ask)
 {
     if (!folderExists(texmfVar)) {
         msgBox(QStringLiteral("No folder to delete at ") + texmfVar);
-        return;
+        return true;
     }
     if (ask && !askYesNo(QStringLiteral("Delete folder contents: ") + texmfVar + QStringLiteral("?")))
-        return;
+        return false;
     runShell(systemCommand(QStringLiteral("find")) + QLatin1Char(' ') + shellQuote(texmfVar) +
              QStringLiteral(" -type f -exec ") + systemCommand(QStringLiteral("rm")) +
              QStringLiteral(" -f {} \\;"));
+    return true;
 }
 
 } // namespace qlk

@@ -9,7 +9,7 @@ namespace qlk {
 // a question. Refuses a TEXMFVAR that does not lie inside the home folder.
 void resetTexmfVar();
 // Deletes every file below TEXMFVAR and keeps its folders; with `ask`, only
-// after a question.
-void clearTexmfVar(bool ask);
+// after a question. False when the answer was No.
+bool clearTexmfVar(bool ask);
 
 } // namespace qlk

@@ -1,0 +1,33 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace qlk {
+
+// Where the installers of bought fonts fetch their ready-made metrics, and
+// the common steps of a download: fetch with curl, check what the archive
+// holds before it is unpacked.
+
+// The CTAN host (HTTPS); its "/tex-archive/" path serves the archive.
+QString ctanHost();
+// The host of the mailing-list archive that keeps one encoding archive.
+QString mailingListHost();
+// Points both hosts elsewhere (a local test server); empty texts restore
+// the real ones.
+void setDownloadHostsForTesting(const QString& ctan, const QString& mailingList);
+
+// "cd <folder> && curl ... -o <file> <url>": certificates checked, an HTTP
+// error is a failure (no error page saved as the archive), redirects to
+// mirrors followed.
+QString curlCommand(const QString& folder, const QString& file, const QString& url);
+
+// What a look into a downloaded zip found.
+struct ZipVerdict {
+    bool readable = false;  // unzip could list it
+    QStringList unsafe;     // entries that would land outside its folder, with the reason
+    QString error;          // why it could not be listed
+    bool ok() const { return readable && unsafe.isEmpty(); }
+};
+ZipVerdict checkZip(const QString& archive);
+
+} // namespace qlk

@@ -1,0 +1,199 @@
+#include "MinionFixture.h"
+
+#include "services/FileHelpers.h"
+#include "support/MenuFixture.h"
+#include "texenv/TexEnv.h"
+#include "type1/Minion2.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace qlk;
+
+namespace {
+
+const QString kArchivePath = "/tex-archive/install/fonts/minion2newtx.tds.zip";
+
+// A stand-in for CTAN's minion2newtx.tds.zip: zmn.map, the folder the fonts
+// go into, a T1 metric and .fd for the regular. Made once per test program.
+struct Minion2Archive {
+    QTemporaryDir dir;
+    Minion2Archive()
+    {
+        const QString d = dir.path();
+        test::mustRun("cd " + shellQuote(d) + " && afm2tfm " + shellQuote(test::texFile("uplr8a.afm")) +
+                      " -T ec.enc zmnr8t >/dev/null");
+        write("zmn.map", "zmnr8t Minion2Pro-Regular \" ECEncoding ReEncodeFont \" <ec.enc <zmnr.pfb\n");
+        write("t1zmn.fd", "\\ProvidesFile{t1zmn.fd}\n\\DeclareFontFamily{T1}{zmn}{}\n"
+                          "\\DeclareFontShape{T1}{zmn}{m}{n}{<-> zmnr8t}{}\n");
+        write("README", "Minion2Pro fonts go here.\n");
+        test::writeZip(d + "/minion2newtx.tds.zip",
+                       {{"fonts/map/dvips/minion2/zmn.map", d + "/zmn.map"},
+                        {"fonts/type1/adobe/minion2/README", d + "/README"},
+                        {"fonts/tfm/adobe/minion2/zmnr8t.tfm", d + "/zmnr8t.tfm"},
+                        {"tex/latex/minion2/t1zmn.fd", d + "/t1zmn.fd"}});
+        write("notazip.txt", "This is not a zip file.\n");
+    }
+    void write(const QString& name, const QString& text) const
+    {
+        QFile f(dir.path() + "/" + name);
+        f.open(QIODevice::WriteOnly);
+        f.write(text.toUtf8());
+    }
+    QString path(const QString& name) const { return dir.path() + "/" + name; }
+};
+
+const Minion2Archive& archive()
+{
+    static Minion2Archive a;
+    return a;
+}
+
+// The user's folder: the four URW Palladio fonts as pfa files named and
+// called MinionPro-*.
+struct Minion2World : test::DownloadWorld {
+    QString fonts;
+    QPointer<Minion2> window;
+    explicit Minion2World(int method = 0) : DownloadWorld(method)
+    {
+        fonts = env.home() + "/pfa fonts";
+        QDir().mkpath(fonts);
+        const char* const pairs[][2] = {{"uplr8a.pfb", "Regular"}, {"uplb8a.pfb", "Bold"},
+                                         {"uplri8a.pfb", "It"}, {"uplbi8a.pfb", "BoldIt"}};
+        for (const auto& p : pairs) {
+            const QString name = QString("MinionPro-") + p[1];
+            test::mustRun("cd " + shellQuote(fonts) + " && t1ascii " + shellQuote(test::texFile(p[0])) +
+                          " | sed 's|^/FontName /[^ ]*|/FontName /" + name + "|' > " + name + ".pfa");
+        }
+        server.serveFile(kArchivePath, archive().path("minion2newtx.tds.zip"));
+        if (test::chooseMenuItem("FileInstallMinion2Pro")) {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* w = qobject_cast<Minion2*>(top))
+                    window = w;
+            }
+        }
+    }
+    ~Minion2World() { delete window.data(); }
+    bool nothingInstalled() const
+    {
+        return !QFileInfo::exists(env.texmfHome() + "/fonts/type1/adobe/minion2") && status() != "Install finished.";
+    }
+};
+
+} // namespace
+
+TEST(Minion2, PersonalTreeAndADocumentInMinion2Pro)
+{
+    Minion2World world(0);
+    ASSERT_TRUE(world.window);
+    EXPECT_TRUE(world.window->isVisible());
+    world.window->Event_DropObject({world.fonts});
+    EXPECT_TRUE(world.reports.isEmpty()) << world.reports.join("\n").toStdString();
+    EXPECT_EQ(world.server.requests(), QStringList{kArchivePath});
+    EXPECT_EQ(world.status(), "Install finished.");
+
+    const QString home = world.env.texmfHome();
+    const QString zmnr = home + "/fonts/type1/adobe/minion2/zmnr.pfb";
+    ASSERT_TRUE(QFileInfo(zmnr).isFile());
+    EXPECT_EQ(psFontName(zmnr, false), "Minion2Pro-Regular");
+    for (const char* name : {"zmnb.pfb", "zmnri.pfb", "zmnbi.pfb"})
+        EXPECT_TRUE(QFileInfo(home + "/fonts/type1/adobe/minion2/" + name).isFile()) << name;
+    // The archive stays beside the work tree, out of the installed tree.
+    EXPECT_TRUE(QDir(home).entryList({"*.zip"}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QFileInfo(world.fonts + "/minion2newtx.tds.zip").isFile());
+    EXPECT_TRUE(QFileInfo(world.fonts + "/createzmn").isExecutable());
+    EXPECT_TRUE(readTextFile(world.env.texmfConfig() + "/web2c/updmap.cfg").contains("Map zmn.map"));
+
+    const QString doc = world.env.writeFile("doc/zmn.tex", "\\documentclass{article}\n\\usepackage[T1]{fontenc}\n"
+                                                           "\\renewcommand{\\rmdefault}{zmn}\n\\begin{document}\n"
+                                                           "Minion stands in.\n\\end{document}\n");
+    const QString dir = QFileInfo(doc).path();
+    const ProcessResult tex = runBash("cd " + shellQuote(dir) + " && pdflatex -interaction=nonstopmode zmn.tex", 120000);
+    ASSERT_EQ(tex.exitCode, 0) << tex.output.toStdString();
+    const ProcessResult fonts = runBash("pdffonts " + shellQuote(dir + "/zmn.pdf"));
+    bool embedded = false;
+    for (const QString& line : fonts.output.split('\n'))
+        embedded = embedded || (line.contains("Minion2Pro-Regular") && line.contains(" yes "));
+    EXPECT_TRUE(embedded) << fonts.output.toStdString();
+}
+
+TEST(Minion2, LocalTreeThroughTheRootRoute)
+{
+    Minion2World world(1);
+    isAdmin = true;
+    setpref("sudo", qint32(1));
+    ASSERT_TRUE(world.window);
+    world.window->Event_DropObject({world.fonts});
+    ASSERT_GE(world.rootTexts.size(), 3) << world.rootTexts.join("\n").toStdString();
+    EXPECT_EQ(world.rootTexts.at(0),
+              "/usr/bin/sudo /bin/cp -rpf " + shellQuote(world.fonts + "/texmf") + "/* " + shellQuote(texmfLocal));
+    EXPECT_EQ(world.rootTexts.at(1), "/usr/bin/sudo " + shellQuote(texProgram("mktexlsr")));
+    EXPECT_TRUE(world.rootTexts.at(2).contains("--enable Map=zmn.map"));
+    EXPECT_EQ(world.status(), "Install finished.");
+}
+
+// Each refusal or failure ends with its message; nothing is installed.
+TEST(Minion2, DropsAndDownloadsThatEndTheRun)
+{
+    enum Fault { OneFile, TwoFolders, MissingFont, NotFound, NotAZip, CopyFails };
+    struct Case {
+        Fault fault;
+        QString message;
+    };
+    const Case cases[] = {
+        {OneFile, "You cannot drop individual files---just a single folder"},
+        {TwoFolders, "You are permitted to drop only a single folder"},
+        {MissingFont, "Cannot find MinionPro-BoldIt.pfa in "},
+        {NotFound, "curl failure downloading minion2newtx.tds.zip"},
+        {NotAZip, "Zip file failureminion2newtx.tds.zip"},
+        {CopyFails, "Copying the fonts into "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        Minion2World world(0);
+        ASSERT_TRUE(world.window);
+        QStringList drop{world.fonts};
+        if (c.fault == OneFile)
+            drop = {world.fonts + "/MinionPro-Regular.pfa", world.fonts};
+        if (c.fault == TwoFolders)
+            drop << world.env.home();
+        if (c.fault == MissingFont)
+            QFile::remove(world.fonts + "/MinionPro-BoldIt.pfa");
+        if (c.fault == NotFound)
+            world.server.answer(kArchivePath, 404, "<html>gone</html>");
+        if (c.fault == NotAZip)
+            world.server.serveFile(kArchivePath, archive().path("notazip.txt"));
+        if (c.fault == CopyFails) {
+            // A file where the personal tree should be: nothing can go in.
+            QDir(world.env.texmfHome()).removeRecursively();
+            QFile f(world.env.texmfHome());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        world.window->Event_DropObject(drop);
+        ASSERT_FALSE(world.env.dialogs.messages.isEmpty());
+        EXPECT_TRUE(world.env.dialogs.messages.last().startsWith(c.message))
+            << world.env.dialogs.messages.join("\n").toStdString();
+        EXPECT_TRUE(world.nothingInstalled());
+        if (c.fault == OneFile || c.fault == TwoFolders || c.fault == MissingFont) {
+            EXPECT_TRUE(world.server.requests().isEmpty());
+            EXPECT_FALSE(QFileInfo::exists(world.fonts + "/createzmn"));
+        }
+    }
+}
+
+TEST(Minion2, HelpWindowShowsItsPicture)
+{
+    Minion2World world(0);
+    ASSERT_TRUE(world.window);
+    world.window->PushButton1->click();
+    Minion2ShowMe* help = Minion2ShowMe::instance();
+    EXPECT_TRUE(help->isVisible());
+    ASSERT_FALSE(help->Canvas1->pixmap().isNull());
+    EXPECT_GT(help->Canvas1->pixmap().width(), 100);
+    help->PushButton1->click();
+    QApplication::processEvents();
+}

@@ -1,0 +1,91 @@
+#pragma once
+#include "../search/SearchFixture.h"
+
+#include "platform/BundleScripts.h"
+#include "platform/Process.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+// Readable failures for texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(" | ").toStdString() << ']'; }
+
+namespace qlk::test {
+
+// The machine's own value of a TeX variable, whatever the test's
+// environment points elsewhere.
+inline QString machineVar(const char* name)
+{
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"TEXMFSYSVAR", "TEXMFSYSCONFIG", "TEXMFLOCAL", "TEXMFHOME", "TEXMFVAR", "TEXMFCONFIG"})
+        e.remove(QLatin1String(v));
+    p.setProcessEnvironment(e);
+    p.start(QStringLiteral("/usr/bin/kpsewhich"), {QStringLiteral("-var-value=") + QLatin1String(name)});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Copies a folder of the distribution (relative path) into a test tree.
+inline void copyFromDist(const QString& relative, const QString& tree, const QString& targetRelative = QString())
+{
+    const QString source = machineVar("TEXMFDIST") + QLatin1Char('/') + relative;
+    const QString target = tree + QLatin1Char('/') + (targetRelative.isEmpty() ? relative : targetRelative);
+    QDir().mkpath(target);
+    QDirIterator it(source, QDir::Files);
+    while (it.hasNext()) {
+        it.next();
+        QFile::copy(it.filePath(), target + QLatin1Char('/') + it.fileName());
+    }
+}
+
+// Every file below `root`, relative to it, sorted (hidden ones too).
+inline QStringList filesBelow(const QString& root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(root).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+// Root commands recorded, not run; updmap and the rest answer success.
+struct RootCommands {
+    QStringList commands;
+    QStringList scripts;
+    RootCommands()
+    {
+        setBundleScriptRunner([this](const QString& script, const QStringList& args) {
+            scripts << script;
+            commands << args.value(0);
+            return ScriptResult{0, QString()};
+        });
+    }
+    ~RootCommands() { setBundleScriptRunner({}); }
+};
+
+// The trees of a TestEnv with the machine's distribution beside them; the
+// unnamed distribution tree (Debian's /usr/share/texmf) on the search path.
+struct UninstallWorld {
+    TestEnv env;
+    SearchTrees trees{env, machineVar("TEXMFDIST")};
+    UninstallWorld()
+    {
+        const QString debian = machineVar("TEXMFDEBIAN");
+        if (!debian.isEmpty())
+            texmfTrees << debian;
+        QDir().mkpath(env.texmfLocal());
+        QDir().mkpath(env.texmfHome());
+        QDir().mkpath(env.texmfVar());
+    }
+    QStringList treeList() const { return {texmfLocal, texmfHome, texmfVar}; }
+};
+
+} // namespace qlk::test
