@@ -12,16 +12,18 @@ and=' && '
 joined=${commands//$'\t'/"$and"}
 
 if [ "$(id -u)" -eq 0 ]; then
-    # Already root: run the commands directly, without sudo and without a window.
-    joined=${joined//\/usr\/bin\/sudo -H /}
-    joined=${joined//\/usr\/bin\/sudo /}
-    /bin/bash -c "$joined" </dev/null
+    # Already root: run the commands directly, without a window. sudo in
+    # command position runs its command; a path that merely holds the text
+    # "/usr/bin/sudo " is left alone.
+    /bin/bash -c $'function /usr/bin/sudo { [ "${1-}" = -H ] && shift; "$@"; }\n'"$joined" </dev/null
     exit $?
 fi
 
-status_file=$(mktemp "${TMPDIR:-/tmp}/qlkterm.XXXXXX") || exit 1
-rm -f "$status_file"
-script=$(mktemp "${TMPDIR:-/tmp}/qlkterm.XXXXXX.sh") || exit 1
+# A private folder: nobody else can plant or swap the status file.
+work=$(mktemp -d "${TMPDIR:-/tmp}/qlkterm.XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT
+status_file=$work/status
+script=$work/run.sh
 {
     printf '%s\n' '#!/bin/bash'
     printf 'echo %q\n' "$joined"
@@ -39,7 +41,6 @@ for t in x-terminal-emulator gnome-terminal konsole xfce4-terminal xterm; do
 done
 if [ -z "$terminal" ]; then
     echo "No terminal emulator found." >&2
-    rm -f "$script"
     exit 127
 fi
 case "$terminal" in
@@ -54,9 +55,11 @@ while [ ! -s "$status_file" ]; do
     if command -v pgrep >/dev/null 2>&1 && ! pgrep -f -- "$script" >/dev/null 2>&1 &&
         [ ! -s "$status_file" ]; then
         sleep 1
-        [ -s "$status_file" ] || { rm -f "$script"; exit 130; }
+        [ -s "$status_file" ] || exit 130
     fi
 done
 status=$(cat "$status_file")
-rm -f "$status_file" "$script"
+case "$status" in
+    '' | *[!0-9]*) exit 1 ;;
+esac
 exit "$status"

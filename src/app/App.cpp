@@ -41,7 +41,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 
 namespace qlk {
@@ -88,6 +90,28 @@ const Binding kBindings[] = {
     {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, true},
 };
 } // namespace
+
+void fitToScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen || window->isMaximized() || window->isFullScreen())
+        return;
+    const QRect available = screen->availableGeometry();
+    // The frame (title bar, borders) counts too; before the window is
+    // mapped the frame equals the window.
+    const QRect frame = window->frameGeometry();
+    const int extraW = frame.width() - window->width();
+    const int extraH = frame.height() - window->height();
+    const QSize fits(qMin(window->width(), available.width() - extraW),
+                     qMin(window->height(), available.height() - extraH));
+    if (fits != window->size())
+        window->resize(fits.expandedTo(window->minimumSize()));
+    const QRect now = window->frameGeometry();
+    const int x = qBound(available.left(), now.left(), qMax(available.left(), available.right() - now.width() + 1));
+    const int y = qBound(available.top(), now.top(), qMax(available.top(), available.bottom() - now.height() + 1));
+    if (x != now.left() || y != now.top())
+        window->move(x, y);
+}
 
 App* appObject()
 {
@@ -156,6 +180,9 @@ bool App::eventFilter(QObject* watched, QEvent* event)
                 known = known || p == w;
             if (!known)
                 windows_ << w;
+            fitToScreen(w);
+            // The platform may place the window as it maps it: check again then.
+            QTimer::singleShot(0, w, [w] { fitToScreen(w); });
         }
     }
     return QObject::eventFilter(watched, event);
@@ -366,8 +393,10 @@ App* createAppObject()
     setQuitHandler([] {
         if (App* a = appObject())
             a->Event_Close();
-        // Queued, so that a quit asked for before the loop runs still ends it.
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        // exit(), not quit(): Qt 6's quit() first asks every window to close,
+        // and the main window turns a close into this very request. Queued,
+        // so that a quit asked for before the loop runs still ends it.
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     });
     return app;
 }

@@ -74,6 +74,10 @@ private:
     QStringList bound_;
 };
 
+// Moves and if need be shrinks a window so that it lies within the
+// available area of its screen (every window, as it is shown).
+void fitToScreen(QWidget* window);
+
 // The registered application object.
 App* appObject();
 

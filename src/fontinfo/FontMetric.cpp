@@ -3,6 +3,7 @@
 #include "services/FileHelpers.h"
 #include "fontinfo/FontMeasure.h"
 #include "fontinfo/ScratchFolder.h"
+#include "fontinfo/TfmTrace.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
@@ -89,7 +90,8 @@ std::optional<int> afmCharacterTop(const QString& afm, const QString& character)
 
 std::optional<int> afmMetric(const QString& outlineFile, const QString& character, const QString& folder)
 {
-    const QString found = runShellQuiet(shellQuote(texProgram(QStringLiteral("kpsewhich"))) + QLatin1Char(' ') +
+    // "--" and "./": names that begin with "-" are names, never options.
+    const QString found = runShellQuiet(shellQuote(texProgram(QStringLiteral("kpsewhich"))) + QStringLiteral(" -- ") +
                                         shellQuote(outlineFile))
                               .section(QLatin1Char('\n'), 0, 0);
     if (found.isEmpty())
@@ -107,7 +109,7 @@ std::optional<int> afmMetric(const QString& outlineFile, const QString& characte
     else
         return std::nullopt;
     runShell(QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") + converter +
-             QStringLiteral(" -o tmp.afm ") + shellQuote(QFileInfo(found).fileName()));
+             QStringLiteral(" -o tmp.afm ") + fontArg(QFileInfo(found).fileName()));
     const QString afm = folder + QStringLiteral("/tmp.afm");
     if (!QFileInfo(afm).isFile())
         return std::nullopt;
@@ -119,7 +121,7 @@ std::optional<int> traceFont(const QString& fontName, const QString& character, 
 {
     chain << fontName;
     const QString answer =
-        kpsewhichQuery(shellQuote(fontName + QStringLiteral(".tfm")) + QLatin1Char(' ') +
+        kpsewhichQuery(QStringLiteral("-- ") + shellQuote(fontName + QStringLiteral(".tfm")) + QLatin1Char(' ') +
                        shellQuote(fontName + QStringLiteral(".vf")));
     if (answer.isEmpty()) {
         msgBox(QStringLiteral("No tfm or vf found for ") + fontName);
@@ -129,7 +131,7 @@ std::optional<int> traceFont(const QString& fontName, const QString& character, 
     if (lines.size() == 2) {
         // A virtual font: its property list tells which font the character comes from.
         const QString q = shellQuote(folder);
-        const QString f = shellQuote(fontName);
+        const QString f = fontArg(fontName);
         runShell(shellQuote(systemProgram(QStringLiteral("cp"))) + QLatin1Char(' ') + shellQuote(lines.at(0)) + QLatin1Char(' ') + q +
                  QStringLiteral(" && ") + shellQuote(systemProgram(QStringLiteral("cp"))) + QLatin1Char(' ') +
                  shellQuote(lines.at(1)) + QLatin1Char(' ') + q + QStringLiteral(" && cd ") + q +

@@ -124,14 +124,14 @@ void TFMWindow::Event_Open()
         if (!treeexists[i])
             continue;
         const QString lsR = trees[i] + QStringLiteral("/ls-R");
-        // The personal trees get an ls-R listing for the catalogue when they
-        // have none; one that is there already (mktexlsr's) is used as it is.
-        if (i >= 2 && !QFileInfo::exists(lsR)) {
-            makeLsR(trees[i]);
-            if (QFileInfo::exists(lsR))
-                createdLsR_ << lsR;
-        }
-        lsRTexts << readTextFile(lsR);
+        // A personal tree without an ls-R is listed for the catalogue in
+        // memory: an ls-R file there would hide later files from kpsewhich
+        // and make the start-up scan ask about it. One that is there already
+        // (mktexlsr's) is used as it is.
+        if (i >= 2 && !QFileInfo::exists(lsR))
+            lsRTexts << lsRListing(trees[i]);
+        else
+            lsRTexts << readTextFile(lsR);
     }
 
     QString error;
@@ -158,9 +158,6 @@ void TFMWindow::Event_Close()
     closed_ = true;
     if (!tmpf.isEmpty())
         removeScratchFolder(tmpf);
-    for (const QString& lsR : createdLsR_)
-        QFile::remove(lsR);
-    createdLsR_.clear();
 }
 
 void TFMWindow::Refreshlist()

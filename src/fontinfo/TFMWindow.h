@@ -62,7 +62,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QStringList createdLsR_; // ls-R files this window wrote, removed again at close
     bool closed_ = false;
 };
 

@@ -43,7 +43,9 @@ TfmTracer::TfmTracer(const TfmCatalogue& catalogue, const QString& scratchFolder
 
 bool TfmTracer::fetch(const QString& fileName)
 {
-    const QString found = kpsewhichQuery(shellQuote(fileName)).section(QLatin1Char('\n'), 0, 0);
+    // "--": a font name may begin with "-" and must not be read as an option.
+    const QString found =
+        kpsewhichQuery(QStringLiteral("-- ") + shellQuote(fileName)).section(QLatin1Char('\n'), 0, 0);
     if (found.isEmpty())
         return false;
     runShellQuiet(shellQuote(systemProgram(QStringLiteral("cp"))) + QStringLiteral(" -- ") + shellQuote(found) +

@@ -4,7 +4,11 @@
 #include "platform/Quote.h"
 #include "services/Runners.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 namespace qlk {
 
@@ -99,10 +103,83 @@ ArchiveListing listArchive(const QString& archive, ArchiveKind kind)
             listing.error = QStringLiteral("the list of entries could not be read");
             return listing;
         }
-        listing.entries << ArchiveEntry{names.at(i), line.at(0)};
+        // Size: the fourth field of unzip's short listing, the third of tar's.
+        static const QRegularExpression blanks(QStringLiteral("\\s+"));
+        const QStringList fields = line.split(blanks, Qt::SkipEmptyParts);
+        const qint64 size = fields.value(kind == ArchiveKind::Zip ? 3 : 2).toLongLong();
+        listing.entries << ArchiveEntry{names.at(i), line.at(0), size};
     }
     listing.ok = true;
     return listing;
+}
+
+const qint64 kMaxUnpackedBytes = qint64(1) << 30;
+
+qint64 unpackedSize(const QList<ArchiveEntry>& entries)
+{
+    qint64 total = 0;
+    for (const ArchiveEntry& e : entries)
+        total += qMax<qint64>(e.size, 0);
+    return total;
+}
+
+QString byteText(qint64 bytes)
+{
+    if (bytes < 1000)
+        return QStringLiteral("%1 bytes").arg(bytes);
+    if (bytes < 1000 * 1000)
+        return QStringLiteral("%1 KB").arg(bytes / 1000.0, 0, 'f', 1);
+    if (bytes < qint64(1000) * 1000 * 1000)
+        return QStringLiteral("%1 MB").arg(bytes / 1e6, 0, 'f', 1);
+    return QStringLiteral("%1 GB").arg(bytes / 1e9, 0, 'f', 1);
+}
+
+namespace {
+std::function<qint64(const QString&)>& freeBytesAnswer()
+{
+    static std::function<qint64(const QString&)> answer;
+    return answer;
+}
+} // namespace
+
+qint64 folderBytes(const QString& folder)
+{
+    qint64 total = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
+}
+
+void setFreeBytesForTesting(std::function<qint64(const QString&)> answer)
+{
+    freeBytesAnswer() = std::move(answer);
+}
+
+qint64 freeBytes(const QString& folder)
+{
+    if (freeBytesAnswer())
+        return freeBytesAnswer()(folder);
+    QString existing = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    while (!QFileInfo(existing).isDir() && existing != QLatin1String("/"))
+        existing = QFileInfo(existing).path();
+    const QStorageInfo storage(existing);
+    return storage.isValid() ? storage.bytesAvailable() : -1;
+}
+
+QString spaceProblem(qint64 bytes, const QString& folder)
+{
+    if (bytes > kMaxUnpackedBytes)
+        return QStringLiteral("Unpacked it would take %1, more than the %2 a font package may take.")
+            .arg(byteText(bytes), byteText(kMaxUnpackedBytes));
+    const qint64 available = freeBytes(folder);
+    if (available >= 0 && bytes > available)
+        return QStringLiteral("Unpacked it would take %1, but only %2 are free in %3.")
+            .arg(byteText(bytes), byteText(available), folder);
+    return QString();
 }
 
 QString unpackCommand(const QString& archive, ArchiveKind kind, const QString& folder)

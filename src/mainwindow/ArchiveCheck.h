@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace qlk {
 
 // Archives dropped on the Install tab: which kind a file is, whether its
@@ -17,6 +19,7 @@ ArchiveKind archiveKindOf(const QString& fileName);
 struct ArchiveEntry {
     QString name;
     QChar type;
+    qint64 size = 0; // uncompressed bytes, as the listing gives them
 };
 
 // The entries that would land outside the folder they are unpacked in, or
@@ -33,6 +36,23 @@ struct ArchiveListing {
 };
 // Lists the archive with the tools that unpack it (unzip -Z, tar -tv).
 ArchiveListing listArchive(const QString& archive, ArchiveKind kind);
+// The uncompressed bytes of all entries.
+qint64 unpackedSize(const QList<ArchiveEntry>& entries);
+
+// The most an unpacked font package may take (1 GiB): the largest font
+// packages are a few hundred MB; anything beyond is refused unread.
+extern const qint64 kMaxUnpackedBytes;
+// Why `bytes` may not be unpacked into `folder`: beyond the limit, or more
+// than the free space of the file system that holds `folder` (or its
+// nearest existing parent). The empty text when it fits.
+QString spaceProblem(qint64 bytes, const QString& folder);
+// Bytes as a person reads them: "512 bytes", "3.4 MB", "16.0 GB".
+QString byteText(qint64 bytes);
+// Total bytes of the plain files below `folder`, links not followed.
+qint64 folderBytes(const QString& folder);
+// The free bytes for `folder`; tests may answer instead of the file system.
+qint64 freeBytes(const QString& folder);
+void setFreeBytesForTesting(std::function<qint64(const QString&)> answer);
 
 // The line that unpacks `archive` into `folder`; the unpack's own exit
 // status is the line's.

@@ -55,7 +55,7 @@ QString removeUpdmapOutputCommand(const QString& tree)
     // The patterns stay outside the quotes so that the shell expands them.
     return QStringLiteral("cd ") + shellQuote(tree) + QStringLiteral(" && ") +
            shellQuote(systemProgram(QStringLiteral("rm"))) +
-           QStringLiteral(" -f fonts/map/dvips/updmap/* fonts/map/dvipdfm/updmap/* fonts/map/pdftex/updmap/*");
+           QStringLiteral(" -f fonts/map/dvips/updmap/* fonts/map/dvipdfmx/updmap/* fonts/map/pdftex/updmap/*");
 }
 
 } // namespace qlk

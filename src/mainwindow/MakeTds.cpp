@@ -10,21 +10,50 @@
 #include "services/Runners.h"
 #include "texenv/TexEnv.h"
 
+#include "fontinfo/ScratchFolder.h"
+
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace qlk {
 
 namespace {
 enum class Road { Folder, Archive, Loose };
 
+// The failure of the last command as the user should read it.
+QString failureText()
+{
+    return lastShell.timedOut ? QStringLiteral("timed out") : QString::number(lastShell.errorCode);
+}
+
+// The symbolic links anywhere below `folder`, never followed.
+QStringList linksBelow(const QString& folder)
+{
+    QStringList links;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo item(it.next());
+        if (item.isSymLink())
+            links << item.filePath();
+    }
+    return links;
+}
+
 bool copyTreeFolder(const QString& source, const QString& scratch)
 {
+    const QString space = spaceProblem(folderBytes(source), scratch);
+    if (!space.isEmpty()) {
+        msgBox(QStringLiteral("The folder ") + source + QStringLiteral(" was not copied. ") + space);
+        return false;
+    }
     // Hidden files come along; the TDS check deals with those at the top.
     runShellQuiet(shellQuote(systemProgram(QStringLiteral("cp"))) + QStringLiteral(" -R -- ") +
                   shellQuote(source + QStringLiteral("/.")) + QLatin1Char(' ') +
                   shellQuote(scratch + QLatin1Char('/')));
     if (lastShell.errorCode != 0) {
-        msgBox(QStringLiteral("Error copying folder contents: ") + QString::number(lastShell.errorCode));
+        msgBox(QStringLiteral("Error copying folder contents: ") + failureText());
         return false;
     }
     return true;
@@ -39,6 +68,11 @@ bool unpackArchive(const QString& archive, ArchiveKind kind, const QString& scra
         msgBox(failure + listing.error);
         return false;
     }
+    const QString space = spaceProblem(unpackedSize(listing.entries), scratch);
+    if (!space.isEmpty()) {
+        msgBox(QStringLiteral("The archive ") + archive + QStringLiteral(" was not unpacked. ") + space);
+        return false;
+    }
     const QStringList unsafe = unsafeEntries(listing.entries);
     if (!unsafe.isEmpty()) {
         msgBox(QStringLiteral("The archive ") + archive +
@@ -49,7 +83,7 @@ bool unpackArchive(const QString& archive, ArchiveKind kind, const QString& scra
     }
     runShellQuiet(unpackCommand(archive, kind, scratch));
     if (lastShell.errorCode != 0) {
-        msgBox(failure + QString::number(lastShell.errorCode));
+        msgBox(failure + failureText());
         return false;
     }
     return true;
@@ -83,7 +117,8 @@ bool assembleLooseFiles(const MakeTdsRequest& request, const QString& scratch, Q
     }
     runShellQuiet(looseBuildCommand(scratch, plan));
     if (lastShell.errorCode != 0) {
-        msgBox(QStringLiteral("Error creating TDS in ") + scratch);
+        msgBox(QStringLiteral("Error creating TDS in ") + scratch +
+               (lastShell.timedOut ? QStringLiteral(": timed out") : QString()));
         return false;
     }
     mapNames = plan.mapNames;
@@ -108,11 +143,38 @@ void reportMapClashes(const QStringList& mapNames)
 MakeTdsOutcome makeTDS(const MakeTdsRequest& request, const std::function<bool(const QString& folder)>& checkTree)
 {
     MakeTdsOutcome outcome;
+    // A link could lead out of the folder, or back up into it: refused
+    // before anything is copied.
+    for (const QString& path : request.dropped) {
+        if (!QFileInfo(path).isDir() || QFileInfo(path).isSymLink())
+            continue;
+        const QStringList links = linksBelow(path);
+        if (!links.isEmpty()) {
+            msgBox(QStringLiteral("The folder ") + path +
+                   QStringLiteral(" holds links, which are not installed; nothing was copied. Replace them by "
+                                  "the files or folders they point to, or remove them:\n") +
+                   links.join(QLatin1Char('\n')));
+            return outcome;
+        }
+    }
+    if (request.dropped.size() == 1 && !QFileInfo(request.dropped.first()).isDir() &&
+        hasControlCharacter(QFileInfo(request.dropped.first()).fileName())) {
+        msgBox(QStringLiteral("The name of ") + request.dropped.first() +
+               QStringLiteral(" holds a line break or another control character. Rename it and drop it again."));
+        return outcome;
+    }
     outcome.folder = makeTdsScratch();
     if (outcome.folder.isEmpty()) {
         msgBox(QStringLiteral("Cannot make a scratch folder in ") + documentsFolder());
         return outcome;
     }
+    // Whatever ends the job early takes its half-made folder with it.
+    bool done = false;
+    const QString scratch = outcome.folder;
+    const auto cleanup = qScopeGuard([&] {
+        if (!done)
+            removeScratchFolder(scratch);
+    });
 
     Road road = Road::Loose;
     ArchiveKind kind = ArchiveKind::None;
@@ -145,6 +207,7 @@ MakeTdsOutcome makeTDS(const MakeTdsRequest& request, const std::function<bool(c
 
     outcome.notFontTDS = mapNames.isEmpty() && !hasFontPackageFiles(outcome.folder);
     reportMapClashes(mapNames);
+    done = true;
     outcome.ok = true;
     outcome.status = QStringLiteral("Made TDS ") + displayPath(outcome.folder) + QStringLiteral(". Ready to Install.");
     return outcome;

@@ -16,8 +16,11 @@ QStringList updmapOutputRemovals(const QString& tree);
 QString zipTreeCommand(const QString& tree);
 // The archive zipTreeCommand makes.
 QString treeArchive(const QString& tree);
-// Unzips the tree's archive in `target`, replacing files; with `asRoot` the
-// unzip is a root command.
+// Unzips the tree's archive into a staging folder in `target`, then puts
+// its files into place, replacing older ones, and removes the staging
+// folder; one command line, with `asRoot` a root command.
 QString unzipTreeCommand(const QString& tree, const QString& target, bool asRoot);
+// The staging folder that command uses.
+QString installStagingFolder(const QString& target);
 
 } // namespace qlk

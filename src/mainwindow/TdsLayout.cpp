@@ -66,8 +66,24 @@ QString packageNamesProblem(const PackageNames& names)
     for (const QString& name : {names.supplier, names.family}) {
         if (name.contains(QLatin1Char('/')) || name.contains(QLatin1String("..")))
             return QStringLiteral("The foundry and family names may not contain \"/\" or \"..\"");
+        // "." would put the package's files straight into fonts/type1/ and
+        // its siblings; a hidden folder is skipped by TeX's searches.
+        if (name.startsWith(QLatin1Char('.')))
+            return QStringLiteral("The foundry and family names may not begin with \".\"");
+        if (hasControlCharacter(name))
+            return QStringLiteral("The foundry and family names may not contain line breaks, tabs or other "
+                                  "control characters");
     }
     return QString();
+}
+
+bool hasControlCharacter(const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 32 || c.unicode() == 127)
+            return true;
+    }
+    return false;
 }
 
 LoosePlan planLooseFiles(const QStringList& names, const QStringList& paths, const PackageNames& pkg)

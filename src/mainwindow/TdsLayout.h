@@ -24,8 +24,11 @@ struct PackageNames {
 };
 PackageNames packageNames(const QString& supplierText, const QString& familyText);
 // The message that refuses the names, or the empty text when they can be
-// used: both must be given, and neither may leave its folder ("/", "..").
+// used: both must be given, neither may leave its folder ("/", ".."),
+// begin with "." or hold a control character.
 QString packageNamesProblem(const PackageNames& names);
+// Whether the text holds a control character (line break, TAB, DEL ...).
+bool hasControlCharacter(const QString& text);
 
 // Loose files sorted into the folders of a new tree. Each block is one
 // folder below the tree root and the files copied into it, in the order

@@ -7,6 +7,7 @@
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/Runners.h"
+#include "texenv/MapCommands.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -18,7 +19,7 @@
 namespace qlk {
 
 namespace {
-const char* const kDrivers[] = {"dvips", "dvipdfm", "pdftex"};
+const char* const kDrivers[] = {"dvips", "dvipdfmx", "pdftex"};
 
 // Relative paths of the plain files below `dir` (relative to `root`),
 // linked folders not entered, folders for which `skip` holds left out.
@@ -143,9 +144,11 @@ QStringList moveEnableCommands(const QStringList& maps, const QList<bool>& trueT
     if (method == 1) {
         commands << QStringLiteral("/usr/bin/sudo ") + shellQuote(texProgram(QStringLiteral("mktexlsr")));
         updmap = QStringLiteral("/usr/bin/sudo -H ") + shellQuote(texProgram(QStringLiteral("updmap-sys")));
-        commands << updmap + QStringLiteral(" --nohash --nomkmap --syncwithtrees");
+        const QString sync = syncWithTreesCommand(updmap, false);
+        if (!sync.isEmpty())
+            commands << sync;
     } else {
-        updmap = shellQuote(texProgram(QStringLiteral("updmap-user")));
+        updmap = updmapUserProgram();
     }
     for (int i = 0; i < maps.size(); ++i) {
         if (!trueType.value(i))

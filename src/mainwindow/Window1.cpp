@@ -609,7 +609,11 @@ void Window1::PushButton2_Action()
 
 void Window1::closeEvent(QCloseEvent* event)
 {
-    // Closing the main window is quitting.
+    // Closing the main window is quitting; once the quit runs, let it close.
+    if (quitRequested()) {
+        event->accept();
+        return;
+    }
     event->ignore();
     requestQuit();
 }

@@ -3,6 +3,7 @@
 #include "mainwindow/Window1.h"
 
 #include "fontinfo/ScratchFolder.h"
+#include "mainwindow/ArchiveCheck.h"
 #include "mainwindow/MakeTds.h"
 #include "mainwindow/OverwriteConfirm.h"
 #include "mainwindow/TDSwindow.h"
@@ -196,6 +197,17 @@ bool Window1::install()
         return false;
     }
 
+    // The archive is made beside the tree and unpacked in the target: both
+    // must have room for it.
+    const qint64 bytes = folderBytes(tdsFolder);
+    for (const QString& folder : {tdsFolder, target}) {
+        const QString space = spaceProblem(bytes, folder);
+        if (!space.isEmpty()) {
+            msgBox(QStringLiteral("Nothing was installed. ") + space);
+            TextField2->setText(QStringLiteral("No files installed."));
+            return false;
+        }
+    }
     runShell(zipTreeCommand(tdsFolder));
     if (lastShell.errorCode != 0) {
         msgBox(QStringLiteral("Error zipping ") + tdsFolder + QStringLiteral(". Errorcode=") +
@@ -212,8 +224,13 @@ bool Window1::install()
         runShellQuiet(unzipTreeCommand(tdsFolder, target, false));
         status = lastShell.errorCode;
     }
+    if (status == kNoRootRoute) { // runAsRoot has said why
+        TextField2->setText(QStringLiteral("No files installed."));
+        return false;
+    }
     if (status != 0) {
-        msgBox(QStringLiteral("Error unzipping ") + name + QStringLiteral(". Errorcode=") + QString::number(status));
+        msgBox(QStringLiteral("Error unzipping ") + name + QStringLiteral(". Errorcode=") +
+               (asRoot || !lastShell.timedOut ? QString::number(status) : QStringLiteral("timed out")));
         TextField2->setText(QStringLiteral("Aborting due to unzipping error"));
         return false;
     }

@@ -1,5 +1,6 @@
 #include "platform/Desktop.h"
 
+#include "platform/Dialogs.h"
 #include "platform/Quote.h"
 
 #include <QDBusConnection>
@@ -49,21 +50,61 @@ bool revealInFileManager(const QString& path)
 
 bool openWithDefault(const QString& path)
 {
+    return openWithProgram(QStringLiteral("xdg-open"), path);
+}
+
+QString openFailureText(const QString& program, const QString& path, int exitCode)
+{
+    QString why;
+    if (exitCode < 0)
+        why = QStringLiteral("the program \"%1\" could not be started").arg(program);
+    else if (QFileInfo(program).fileName() == QLatin1String("xdg-open")) {
+        switch (exitCode) {
+        case 2: why = QStringLiteral("the file could not be found"); break;
+        case 3: why = QStringLiteral("a program that xdg-open needs is missing"); break;
+        case 4: why = QStringLiteral("no program to open it was found, or it failed"); break;
+        default: why = QStringLiteral("xdg-open ended with exit status %1").arg(exitCode); break;
+        }
+    } else {
+        why = QStringLiteral("\"%1\" ended with exit status %2").arg(program).arg(exitCode);
+    }
+    return QStringLiteral("Could not open %1: %2.").arg(path, why);
+}
+
+bool openWithProgram(const QString& program, const QString& path)
+{
     if (recorder()) {
         recorder()(QStringLiteral("open"), path);
         return true;
     }
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+    // Not waited for: the program may stay open as long as the user likes.
+    // Left without a parent, so that quitting never takes a viewer with it.
+    auto* process = new QProcess;
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, program, path](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart)
+            return;
+        msgBox(openFailureText(program, path, -1));
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, program, path](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || code != 0)
+                             msgBox(openFailureText(program, path, status == QProcess::NormalExit ? code : 128));
+                         process->deleteLater();
+                     });
+    process->start(program, {path});
+    return true;
 }
 
-QString editorCommandLine(const QString& editor, const QString& path)
+QString editorProgram(const QString& editor)
 {
-    QString program = editor.trimmed();
+    const QString program = editor.trimmed();
     if (program.isEmpty() || program.compare(QLatin1String("TextEdit"), Qt::CaseInsensitive) == 0)
-        program = QStringLiteral("xdg-open");
-    const QString p = shellQuote(program);
-    return QStringLiteral("command -v -- %1 >/dev/null || exit 127; %1 %2 </dev/null >/dev/null 2>&1 &")
-        .arg(p, shellQuote(path));
+        return QStringLiteral("xdg-open");
+    return program;
 }
 
 QStringList findFilesByName(const QStringList& roots, const QString& pattern, int timeoutMs)

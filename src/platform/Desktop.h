@@ -12,15 +12,19 @@ namespace qlk {
 // Shows `path` selected in the file manager (D-Bus FileManager1.ShowItems),
 // falling back to opening its folder with xdg-open. False when neither worked.
 bool revealInFileManager(const QString& path);
-// Opens `path` with the desktop's default program (xdg-open), detached.
+// Opens `path` with the desktop's default program (xdg-open). The caller
+// does not wait; when the program cannot start or ends with a failure, a
+// message names the file and what went wrong.
 bool openWithDefault(const QString& path);
+// The same with `program` (given `path` as its one argument).
+bool openWithProgram(const QString& program, const QString& path);
 
-// The command line that opens `path` in the editor the "editor" preference
-// names: its default "TextEdit" (or an empty name) means the desktop's
-// default program. The editor is started in the background so the caller
-// does not wait for it; the line fails (exit status 127) when the program
-// cannot be found.
-QString editorCommandLine(const QString& editor, const QString& path);
+// The program that opens files for the "editor" preference: its default
+// "TextEdit" (or an empty name) means the desktop's default (xdg-open).
+QString editorProgram(const QString& editor);
+// The message for a failed open: `program` could not start (exitCode < 0)
+// or ended with `exitCode`.
+QString openFailureText(const QString& program, const QString& path, int exitCode);
 
 // Tests replace reveal and open with a recorder that gets ("reveal", path)
 // or ("open", path); nothing is started while one is installed.

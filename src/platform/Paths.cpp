@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace qlk {
 
 namespace {
@@ -104,6 +106,24 @@ QString appFolder()
 void setAppFolderForTesting(const QString& folder)
 {
     appFolderOverride() = folder;
+}
+
+namespace {
+int& uidOverride()
+{
+    static int uid = -1;
+    return uid;
+}
+} // namespace
+
+int effectiveUid()
+{
+    return uidOverride() >= 0 ? uidOverride() : int(::geteuid());
+}
+
+void setEffectiveUidForTesting(int uid)
+{
+    uidOverride() = uid;
 }
 
 QString resourcesFolder()

@@ -30,4 +30,9 @@ void setAppFolderForTesting(const QString& folder);
 // appFolder()/Resources: the scripts and pictures.
 QString resourcesFolder();
 
+// The process's effective user id (0: root). Tests may pretend to be
+// another user; a negative value restores the real one.
+int effectiveUid();
+void setEffectiveUidForTesting(int uid);
+
 } // namespace qlk

@@ -102,7 +102,10 @@ PrefsWindow::PrefsWindow()
     layout->addWidget(CheckBox2);
     layout->addLayout(bottomRow);
     layout->addStretch();
-    resize(754, 492);
+    // As wide as before, as high as the content at that width (the long
+    // text wraps): no empty space below the buttons.
+    const int width = 754;
+    resize(width, layout->hasHeightForWidth() ? layout->totalHeightForWidth(width) : sizeHint().height());
 
     Event_Open();
 }

@@ -228,6 +228,14 @@ bool isTDSRoot(const QString& folder)
     return false;
 }
 
+QString lsRListing(const QString& dir)
+{
+    const QString listing = runShellQuiet(QStringLiteral("cd ") + shellQuote(dir) + QStringLiteral(" && /bin/ls -R"));
+    if (lastShell.errorCode != 0)
+        return QString();
+    return QStringLiteral("% ls-R - - Created by Quillmark\n./:\n") + listing + QLatin1Char('\n');
+}
+
 void makeLsR(const QString& dir)
 {
     // "&&" after cd: when the folder cannot be entered nothing is removed or written.

@@ -45,6 +45,9 @@ bool isTDSRoot(const QString& folder);
 // Writes a fresh ls-R in `dir` headed "% ls-R - - Created by Quillmark".
 // Nothing is written when the folder cannot be entered.
 void makeLsR(const QString& dir);
+// The text makeLsR would write, without writing anything; empty when the
+// folder cannot be listed.
+QString lsRListing(const QString& dir);
 
 // A whole file as UTF-8 text; the empty text when it cannot be read.
 QString readTextFile(const QString& path);

@@ -10,9 +10,17 @@ namespace qlk {
 // with administrator rights ("sudocmd.sh"). Several commands are joined by
 // TAB or chained with "&&". Returns the exit status of the commands (0 for
 // success), so that callers can report a failure.
+// When the chosen route cannot work here (not root, and no terminal
+// emulator or no pkexec), it says so in a message, runs nothing and
+// returns kNoRootRoute.
 int runAsRoot(const QString& commands);
+constexpr int kNoRootRoute = -2;
+// Why the route the "sudo" preference chooses cannot run root commands
+// here, or the empty text when it can.
+QString rootRouteProblem();
 
-// Removes every "/usr/bin/sudo -H ", then every "/usr/bin/sudo ".
+// Removes "/usr/bin/sudo -H " and "/usr/bin/sudo " where a step of the
+// command text begins; the same text inside quotes is left alone.
 QString stripSudo(const QString& commands);
 
 // The message shown before commands go to the terminal window.

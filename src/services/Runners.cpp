@@ -75,7 +75,7 @@ QString kpsewhichQuery(const QString& arguments)
 
 void openInEditor(const QString& path)
 {
-    runShell(editorCommandLine(prefText(QStringLiteral("editor")), path));
+    openWithProgram(editorProgram(prefText(QStringLiteral("editor"))), path);
 }
 
 } // namespace qlk

@@ -6,7 +6,7 @@
 namespace qlk {
 
 // The shell of the most recent command run by runShell, runShellQuiet,
-// kpsewhichQuery or openInEditor. Callers read errorCode right after their
+// or kpsewhichQuery. Callers read errorCode right after their
 // call to tell an empty output from a failure.
 struct LastShell {
     QString command;       // as the caller wrote it
@@ -33,7 +33,8 @@ QString runShellQuiet(const QString& command);
 // Runs texbin's kpsewhich with `arguments` (already quoted by the caller);
 // returns the trimmed output whatever the exit status.
 QString kpsewhichQuery(const QString& arguments);
-// Opens `path` in the editor the "editor" preference names.
+// Opens `path` in the editor the "editor" preference names, without waiting;
+// a failure to open it is reported in a message (openWithProgram).
 void openInEditor(const QString& path);
 
 // The report runShell shows: the command, the error code and the output,

@@ -1,10 +1,14 @@
 #include "texenv/MapCommands.h"
 
+#include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "services/Runners.h"
 #include "texenv/ScanParse.h"
 #include "texenv/ScanSteps.h"
 #include "texenv/UpdmapCfg.h"
+
+#include <QFileInfo>
+#include <QSet>
 
 namespace qlk {
 
@@ -72,6 +76,64 @@ NoCaseDict<int> parsemaps(const QStringList& maplist, bool personal)
     return parseMapTypes(maplist, readupdmap(personal));
 }
 
+QString updmapUserProgram()
+{
+    QString line;
+    const std::pair<const char*, const QString*> trees[] = {
+        {"TEXMFHOME", &texmfHome}, {"TEXMFVAR", &texmfVar}, {"TEXMFCONFIG", &texmfConfig}};
+    for (const auto& [name, tree] : trees) {
+        if (!tree->isEmpty())
+            line += QLatin1String(name) + QLatin1Char('=') + shellQuote(*tree) + QLatin1Char(' ');
+    }
+    return line + texCommand(QStringLiteral("updmap-user"));
+}
+
+QStringList missingEnabledMaps(bool personal)
+{
+    NoCaseDict<int> states;
+    collectMapStates(distCfgText, states);
+    collectMapStates(localCfgText, states);
+    if (personal)
+        collectMapStates(homeCfgText, states);
+    QStringList enabled;
+    for (const QString& name : states.keys()) {
+        if (states.value(name) == 0 && safeMapName(name))
+            enabled << name;
+    }
+    if (enabled.isEmpty())
+        return {};
+    QStringList arguments{QStringLiteral("-format=map")};
+    for (const QString& name : enabled)
+        arguments << shellQuote(name);
+    // kpsewhich names every file it finds; its exit status counts the
+    // missing ones. When it cannot answer at all, no map is taken for missing.
+    if (!QFileInfo(texProgram(QStringLiteral("kpsewhich"))).isExecutable())
+        return {};
+    const QString answer = kpsewhichQuery(arguments.join(QLatin1Char(' ')));
+    if (lastShell.timedOut || lastShell.errorCode < 0 || lastShell.errorCode > enabled.size())
+        return {};
+    QSet<QString> found;
+    for (const QString& path : answer.split(lf, Qt::SkipEmptyParts))
+        found.insert(trimWhite(path).section(QLatin1Char('/'), -1).toLower());
+    QStringList missing;
+    for (const QString& name : enabled) {
+        if (!found.contains(name.toLower()))
+            missing << name;
+    }
+    return missing;
+}
+
+QString syncWithTreesCommand(const QString& updmap, bool personal)
+{
+    const QStringList missing = missingEnabledMaps(personal);
+    if (missing.isEmpty())
+        return QString();
+    QString line = updmap + kNoHash;
+    for (const QString& name : missing)
+        line += QStringLiteral(" --disable ") + shellQuote(name);
+    return line;
+}
+
 namespace {
 // One "--enable" run of `updmap` for each map whose name may enter a command line.
 void appendEnableRuns(QStringList& lines, const QString& updmap, const QString& kind, const QStringList& maps)
@@ -87,8 +149,10 @@ void appendEnableRuns(QStringList& lines, const QString& updmap, const QString& 
 QStringList systemEnableCommands(const QString& kind, bool skip, const QStringList& maps)
 {
     const QString updmapSys = kSudoH + texCommand(QStringLiteral("updmap-sys"));
-    QStringList lines{kSudo + texCommand(QStringLiteral("mktexlsr")),
-                      updmapSys + QStringLiteral(" ") + kNoHash + QStringLiteral(" --syncwithtrees")};
+    QStringList lines{kSudo + texCommand(QStringLiteral("mktexlsr"))};
+    const QString sync = syncWithTreesCommand(updmapSys, false);
+    if (!sync.isEmpty())
+        lines << sync;
     if (skip || maps.isEmpty())
         return lines;
     appendEnableRuns(lines, updmapSys, kind, maps);
@@ -98,8 +162,11 @@ QStringList systemEnableCommands(const QString& kind, bool skip, const QStringLi
 
 QStringList userEnableCommands(const QString& kind, bool skip, const QStringList& maps)
 {
-    const QString updmapUser = texCommand(QStringLiteral("updmap-user"));
-    QStringList lines{updmapUser + QStringLiteral(" --nohash --nomkmap --syncwithtrees")};
+    const QString updmapUser = updmapUserProgram();
+    QStringList lines;
+    const QString sync = syncWithTreesCommand(updmapUser, true);
+    if (!sync.isEmpty())
+        lines << sync;
     if (skip || maps.isEmpty())
         return lines;
     appendEnableRuns(lines, updmapUser, kind, maps);
@@ -112,14 +179,14 @@ QString mapUpdateCommand(int method, const QList<MapChange>& changes)
     QStringList commands;
     QString head;
     if (method == 1) {
-        commands << kSudo + texCommand(QStringLiteral("mktexlsr"))
-                 << kSudoH + texCommand(QStringLiteral("updmap-sys")) + QStringLiteral(" ") + kNoHash +
-                        QStringLiteral(" --syncwithtrees");
         head = kSudoH + texCommand(QStringLiteral("updmap-sys")) + QStringLiteral(" ");
+        commands << kSudo + texCommand(QStringLiteral("mktexlsr"));
     } else {
-        head = texCommand(QStringLiteral("updmap-user"));
-        commands << head + QStringLiteral(" ") + kNoHash + QStringLiteral(" --syncwithtrees");
+        head = updmapUserProgram();
     }
+    const QString sync = syncWithTreesCommand(head, method != 1);
+    if (!sync.isEmpty())
+        commands << sync;
     for (const MapChange& c : changes) {
         if (c.enabled) {
             commands << head + kNoHash + QStringLiteral(" --disable ") + shellQuote(c.name);
@@ -140,7 +207,7 @@ QStringList optionCommands(bool system, const QStringList& names, const QStringL
                            const QStringList& oldValues)
 {
     const QString program = system ? kSudoH + texCommand(QStringLiteral("updmap-sys"))
-                                   : texCommand(QStringLiteral("updmap-user"));
+                                   : updmapUserProgram();
     QStringList lines;
     for (int j = 0; j < names.size(); ++j) {
         if (values.value(j) == oldValues.value(j))

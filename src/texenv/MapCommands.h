@@ -28,6 +28,21 @@ NoCaseDict<int> parseMapTypes(const QStringList& maplist, const QString& cfgText
 // The same from the updmap.cfg files themselves (readupdmap).
 NoCaseDict<int> parsemaps(const QStringList& maplist, bool personal);
 
+// updmap-user, quoted, with TEXMFHOME, TEXMFVAR and TEXMFCONFIG set to the
+// trees the start-up scan found: run as root, updmap resets HOME to root's
+// home and would otherwise write there.
+QString updmapUserProgram(); // (a tree not yet known is left to updmap)
+
+// The maps that the loaded updmap.cfg texts enable (the distribution's and
+// the other system ones, and with `personal` the personal ones too) but
+// whose files kpsewhich no longer finds; names fit for a command line only.
+QStringList missingEnabledMaps(bool personal);
+// The step that brings updmap.cfg in line with the trees: `updmap` with one
+// "--disable" per missing map, or the empty text when none is missing.
+// Debian's updmap asks y/N before --syncwithtrees and, reading no answer,
+// changes nothing, so the missing maps are disabled by name instead.
+QString syncWithTreesCommand(const QString& updmap, bool personal);
+
 // The command lists of an installation's end. The system list: mktexlsr,
 // the synchronising updmap-sys run, and unless `skip` or no maps, one
 // enabling run per map and the plain run. The personal list: the same with

@@ -131,7 +131,9 @@ bool enableMapsSystem(const QString& kind, bool skip)
     if (!refused.isEmpty())
         addFailure(refused);
     const int status = runAsRoot(systemEnableCommands(kind, skip, tdsMaps).join(tab));
-    if (status != 0)
+    if (status == kNoRootRoute)
+        addFailure(QStringLiteral("The maps in the system trees were not enabled: no way to run commands as root."));
+    else if (status != 0)
         addFailure(QStringLiteral("Enabling the maps in the system trees failed: mktexlsr or updmap-sys "
                                   "ended with exit status %1.")
                        .arg(status));

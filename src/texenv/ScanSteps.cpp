@@ -49,7 +49,9 @@ void bailOut(const QString& text, bool show, bool log)
 
 void findAdminStatus()
 {
-    isAdmin = adminFromGroups(runShell(systemCommand(QStringLiteral("id")) + QStringLiteral(" -Gn")));
+    // Root is an administrator whatever its groups.
+    isAdmin = effectiveUid() == 0 ||
+              adminFromGroups(runShell(systemCommand(QStringLiteral("id")) + QStringLiteral(" -Gn")));
 }
 
 bool checkTexYear()

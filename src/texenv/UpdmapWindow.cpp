@@ -177,7 +177,7 @@ void UpdmapWindow::PushButton1_Action()
     const QString line = mapUpdateCommand(method, changes);
     if (method == 1) {
         const int status = runAsRoot(line);
-        if (status != 0)
+        if (status != 0 && status != kNoRootRoute) // that one has said why
             msgBox(QStringLiteral("Updating the maps failed: mktexlsr or updmap-sys ended with exit status %1.")
                        .arg(status));
     } else {

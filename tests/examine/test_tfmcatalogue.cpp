@@ -139,4 +139,18 @@ TEST(TfmCatalogue, TraceStopsAtAVirtualFontThatLeadsBackToItself)
     ASSERT_TRUE(tracer.trace(QStringLiteral("cmr10"), false));
     EXPECT_EQ(tracer.tfmbase, QStringList{"cmr10"});
     EXPECT_TRUE(tracer.vfbase.isEmpty());
+
+    // A font whose name begins with "-" is found and expanded as a name.
+    env.writeFile(QStringLiteral("work/-qlkdash.vpl"), vpl({"cmr10"}));
+    const ProcessResult r = runBash(QStringLiteral("cd ") + shellQuote(work) + QStringLiteral(" && vptovf ./-qlkdash.vpl ") +
+                                    shellQuote(vf + QStringLiteral("/-qlkdash.vf")) + QLatin1Char(' ') +
+                                    shellQuote(tfm + QStringLiteral("/-qlkdash.tfm")));
+    ASSERT_EQ(r.exitCode, 0) << r.errorOutput.toStdString();
+    TfmCatalogue dashed;
+    ASSERT_TRUE(dashed.open(nullptr));
+    dashed.build({QStringLiteral("-qlkdash.tfm\n-qlkdash.vf\ncmr10.tfm\n")}, nullptr);
+    TfmTracer dash(dashed, scratch);
+    ASSERT_TRUE(dash.trace(QStringLiteral("-qlkdash"), true));
+    EXPECT_EQ(dash.vfbase, QStringList{"cmr10"});
+    EXPECT_EQ(dash.tfmbase, QStringList{"cmr10"});
 }

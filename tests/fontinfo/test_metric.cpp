@@ -70,13 +70,14 @@ TEST(FontMetric, FixtureChainsScalesAndFailures)
     const QString vfDir = env.texmfHome() + QStringLiteral("/fonts/vf/qlk");
     QDir().mkpath(tfmDir);
     QDir().mkpath(vfDir);
-    for (const char* base : {"qlkbase", "qlkdouble", "qlkotf", "qlkenc", "qlknomap"})
+    for (const char* base : {"qlkbase", "qlkdouble", "qlkotf", "qlkenc", "qlknomap", "-qlkminus"})
         ASSERT_TRUE(QFile::copy(baseTfm, tfmDir + '/' + base + ".tfm"));
     env.writeFile(QStringLiteral("maps/pdftex/updmap/pdftex.map"),
                   "qlkbase NimbusRomNo9L-Regu \" TeXBase1Encoding ReEncodeFont \" <8r.enc <utmr8a.pfb\n"
                   "qlkdouble NimbusRomNo9L-Regu <<utmr8a.pfb\n"
                   "qlkotf Some-Font <somefont.otf\n"
-                  "qlkenc Some-Font <8r.enc\n");
+                  "qlkenc Some-Font <8r.enc\n"
+                  "-qlkminus NimbusRomNo9L-Regu \" TeXBase1Encoding ReEncodeFont \" <8r.enc <utmr8a.pfb\n");
     mapRoot = env.root() + QStringLiteral("/maps/");
 
     auto xChar = [](const char* selectFont) {
@@ -102,6 +103,8 @@ TEST(FontMetric, FixtureChainsScalesAndFailures)
         {"qlkloopa", mapFont(0, "qlkloopb", "") + xChar("")},
         {"qlkloopb", mapFont(0, "qlkloopa", "") + xChar("")},
         {"qlkvfonly", mapFont(0, "qlkbase", "") + xChar("")},
+        // Names that begin with "-" are names, not options of kpsewhich or vftovp.
+        {"-qlkdash", mapFont(0, "-qlkminus", "   (FONTAT R 1.1)\n") + xChar("")},
     };
     for (const auto& v : virtuals) {
         const QString src = env.writeFile(QStringLiteral("src/%1.vpl").arg(QString::fromUtf8(v.name)),
@@ -125,6 +128,8 @@ TEST(FontMetric, FixtureChainsScalesAndFailures)
         {"x", "qlkouter", 446, nullptr},  // 450 x 0.9 x 1.1 = 445.5
         {"x", "qlkdefault", 450, nullptr}, // no SELECTFONT: font 0, no FONTAT: 1.0
         {"x", "qlkdouble", 450, nullptr}, // "<<" before the outline file
+        {"x", "-qlkminus", 450, nullptr},
+        {"x", "-qlkdash", 495, nullptr},
         {"X", "qlkouter", std::nullopt, nullptr}, // qlkinner has no X
         {"x", "qlkotf", std::nullopt, nullptr},
         {"x", "qlkenc", std::nullopt, nullptr},

@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFile>
 #include <QMenu>
 
@@ -133,4 +135,25 @@ TEST_F(AppTest, WindowMenuFollowsTheOpenWindows)
     EXPECT_TRUE(app->_aWindow_Action(index));
     EXPECT_FALSE(b.isMinimized());
     EXPECT_EQ(int(QApplication::topLevelWidgets().size()), before);
+}
+
+// A window larger than the screen, or placed beyond it, is brought within
+// the screen's available area as it is shown.
+TEST_F(AppTest, WindowsAreShownWithinTheScreen)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget tall;
+    tall.setWindowTitle(QStringLiteral("Tall"));
+    tall.resize(300, available.height() + 400);
+    tall.move(available.left() + 100, available.top() + 200);
+    tall.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(available.contains(tall.frameGeometry())) << tall.frameGeometry().y() << " " << tall.height();
+    QWidget far;
+    far.resize(200, 100);
+    far.move(available.right() + 50, available.bottom() + 50);
+    far.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(available.contains(far.frameGeometry()));
+    EXPECT_EQ(far.size(), QSize(200, 100));
 }

@@ -1,5 +1,6 @@
 #include "InstallFixture.h"
 
+#include "mainwindow/ArchiveCheck.h"
 #include "mainwindow/TDSwindow.h"
 #include "mainwindow/TdsCheck.h"
 #include "mainwindow/Window1.h"
@@ -343,11 +344,9 @@ TEST(InstallTab, ArchivesLeadingOutsideAreRefused)
         w->PushButton8_Action();
         ASSERT_EQ(env.dialogs.messages.size(), 1);
         EXPECT_TRUE(env.dialogs.messages.first().contains("was not unpacked")) << env.dialogs.messages.first().toStdString();
-        // Nothing was written: the home folder holds only the new, empty scratch folder.
+        // Nothing was written, and the scratch folder went with the job.
         EXPECT_EQ(test::snapshot(env.home()), home);
-        const QStringList docs = QDir(env.home() + "/Documents").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        ASSERT_EQ(docs.size(), 1);
-        EXPECT_TRUE(QDir(env.home() + "/Documents/" + docs.first()).isEmpty());
+        EXPECT_TRUE(QDir(env.home() + "/Documents").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
         EXPECT_FALSE(w->PushButton7->isEnabled());
         EXPECT_TRUE(tdsFolder.isEmpty());
     }
@@ -630,5 +629,203 @@ TEST(InstallTab, FolderRoads)
         }
         EXPECT_EQ(test::snapshot(tdsFolder).keys(), c.tree);
         EXPECT_EQ(w->NotFontTDS, c.tree.isEmpty());
+    }
+}
+
+namespace {
+QStringList documentsEntries(const test::TestEnv& env)
+{
+    return QDir(env.home() + "/Documents").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// Puts `folder` first on the search path while it lives.
+struct PathFirst {
+    QByteArray old = qgetenv("PATH");
+    explicit PathFirst(const QString& folder, bool only = false)
+    {
+        qputenv("PATH", only ? folder.toLocal8Bit() : folder.toLocal8Bit() + ":" + old);
+    }
+    ~PathFirst() { qputenv("PATH", old); }
+};
+} // namespace
+
+// A link in a dropped folder could lead outside it or back up into it: the
+// job is refused before anything is copied, on both roads.
+TEST(InstallTab, DroppedFolderWithLinksIsRefusedBeforeAnyCopy)
+{
+    for (bool loose : {false, true}) {
+        SCOPED_TRACE(loose ? "loose files" : "one TDS folder");
+        test::TestEnv env;
+        test::pointTreesAt(env);
+        writeTds(env, "src");
+        const QString src = env.root() + "/src";
+        env.writeFile("outside/secret.pfb", "not yours");
+        ASSERT_TRUE(QFile::link(env.root() + "/outside", src + "/fonts/out"));
+        ASSERT_TRUE(QFile::link(src, src + "/fonts/type1/loop"));
+        Window1* w = freshTab();
+        w->TextField1[0]->setText("qlk");
+        w->TextField1[1]->setText("Qlk");
+        QStringList drop{src};
+        if (loose)
+            drop << env.writeFile("extra.afm", "metrics");
+        w->Listbox7_DropObject(drop);
+        const auto home = test::snapshot(env.home());
+        w->PushButton8_Action();
+        ASSERT_EQ(env.dialogs.messages.size(), 1) << env.dialogs.transcript.join("\n").toStdString();
+        const QString message = env.dialogs.messages.first();
+        EXPECT_TRUE(message.startsWith("The folder " + src + " holds links")) << message.toStdString();
+        EXPECT_TRUE(message.contains(src + "/fonts/out"));
+        EXPECT_TRUE(message.contains(src + "/fonts/type1/loop"));
+        EXPECT_EQ(test::snapshot(env.home()), home);
+        EXPECT_TRUE(documentsEntries(env).isEmpty());
+        EXPECT_FALSE(w->PushButton7->isEnabled());
+        EXPECT_TRUE(tdsFolder.isEmpty());
+    }
+}
+
+// An unpack that fails or runs into the time-out takes its scratch folder
+// with it and says which it was.
+TEST(InstallTab, FailedOrTimedOutUnpackLeavesNoScratchFolder)
+{
+    struct Case {
+        const char* what;
+        const char* unpack; // what the stand-in unzip does when asked to unpack
+        const char* message;
+    };
+    for (const Case& c : {Case{"fails", "mkdir -p fonts; echo x > fonts/a.pfb; exit 9", "Error unzipping: 9"},
+                          Case{"times out", "mkdir -p fonts; echo x > fonts/a.pfb; sleep 20",
+                               "Error unzipping: timed out"}}) {
+        SCOPED_TRACE(c.what);
+        test::TestEnv env;
+        test::pointTreesAt(env);
+        shellTimeoutMs = 1000;
+        // Lists one small entry as unzip does, then unpacks as the case says.
+        env.writeScript("bin/unzip", QString("case \"$1\" in\n"
+                                             "-Z1) echo fonts/a.pfb ;;\n"
+                                             "-Z) printf 'Archive: x\\nZip file size: 1\\n"
+                                             "-rw-r--r--  3.0 unx        2 tx stor 26-Dec-11 01:35 fonts/a.pfb\\n"
+                                             "1 file\\n' ;;\n"
+                                             "*) %1 ;;\n"
+                                             "esac\n")
+                                         .arg(c.unpack));
+        const QString archive = env.writeFile("w/pkg.zip", "stand-in");
+        PathFirst path(env.root() + "/bin");
+        Window1* w = freshTab();
+        w->Listbox7_DropObject({archive});
+        w->PushButton8_Action();
+        EXPECT_EQ(env.dialogs.messages, QStringList{c.message});
+        EXPECT_TRUE(documentsEntries(env).isEmpty()) << documentsEntries(env).join(" ").toStdString();
+        EXPECT_FALSE(w->PushButton7->isEnabled());
+    }
+}
+
+// The uncompressed sizes are added up before anything is unpacked: beyond
+// the limit, or beyond the free space, the archive is refused with the sizes.
+TEST(InstallTab, ArchivesTooLargeForTheLimitOrTheFreeSpaceAreRefused)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    env.writeFile("w/in/fonts/a.pfb", "outline");
+    const QString in = shellQuote(env.root() + "/w/in");
+    // A sparse 2 GiB file packs into a few bytes.
+    ASSERT_EQ(runBash("cd " + in + " && zip -qr ../small.zip fonts && truncate -s 2G fonts/big.pfb && "
+                      "tar -cSzf ../big.tgz fonts")
+                  .exitCode,
+              0);
+    Window1* w = freshTab();
+    w->Listbox7_DropObject({env.root() + "/w/big.tgz"});
+    w->PushButton8_Action();
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    EXPECT_EQ(env.dialogs.messages.first(), "The archive " + env.root() +
+                                                "/w/big.tgz was not unpacked. Unpacked it would take 2.1 GB, more "
+                                                "than the 1.1 GB a font package may take.");
+    EXPECT_TRUE(documentsEntries(env).isEmpty());
+
+    setFreeBytesForTesting([](const QString&) { return qint64(3); });
+    env.dialogs.messages.clear();
+    w = freshTab();
+    w->Listbox7_DropObject({env.root() + "/w/small.zip"});
+    w->PushButton8_Action();
+    setFreeBytesForTesting({});
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    EXPECT_TRUE(env.dialogs.messages.first().contains(" was not unpacked. Unpacked it would take 7 bytes, but only "
+                                                      "3 bytes are free in "))
+        << env.dialogs.messages.first().toStdString();
+    EXPECT_TRUE(documentsEntries(env).isEmpty());
+    EXPECT_FALSE(w->PushButton7->isEnabled());
+}
+
+// Install checks the room in the target before it unpacks there.
+TEST(InstallTab, InstallNeedsRoomInTheTarget)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    writeTds(env, "src");
+    const QString target = env.root() + "/check";
+    env.writeFile("check/fonts/other.txt", "untouched");
+    Window1* w = freshTab();
+    w->Listbox7_DropObject({env.root() + "/src"});
+    w->PushButton8_Action();
+    ASSERT_TRUE(w->PushButton7->isEnabled()) << env.dialogs.transcript.join("\n").toStdString();
+    const auto before = test::snapshot(target);
+    setFreeBytesForTesting([&](const QString& folder) { return folder == target ? qint64(10) : qint64(-1); });
+    w->RadioButton2[2]->setChecked(true);
+    env.dialogs.folders = {target};
+    env.dialogs.messages.clear();
+    EXPECT_FALSE(w->install());
+    setFreeBytesForTesting({});
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    EXPECT_TRUE(env.dialogs.messages.first().startsWith("Nothing was installed. Unpacked it would take "));
+    EXPECT_TRUE(env.dialogs.messages.first().endsWith(" bytes, but only 10 bytes are free in " + target + "."))
+        << env.dialogs.messages.first().toStdString();
+    EXPECT_EQ(w->TextField2->text(), "No files installed.");
+    EXPECT_EQ(test::snapshot(target), before);
+}
+
+// An archive whose name holds a line break is named as the problem.
+TEST(InstallTab, ArchiveNameWithALineBreakIsNamed)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    const QString archive = env.writeFile("w/two\nlines.zip", "x");
+    Window1* w = freshTab();
+    w->Listbox7_DropObject({archive});
+    w->PushButton8_Action();
+    EXPECT_EQ(env.dialogs.messages,
+              QStringList{"The name of " + archive +
+                          " holds a line break or another control character. Rename it and drop it again."});
+    EXPECT_TRUE(documentsEntries(env).isEmpty());
+}
+
+// Not root, and nothing on this machine can run a root command: the
+// message says so, instead of an unzip error code, and nothing runs.
+TEST(InstallTab, NoWayToRootIsSaidPlainly)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    test::RootRecorder root;
+    writeTds(env, "src");
+    Window1* w = freshTab();
+    w->Listbox7_DropObject({env.root() + "/src"});
+    w->PushButton8_Action();
+    ASSERT_TRUE(w->PushButton7->isEnabled());
+    const auto before = test::snapshot(env.texmfLocal());
+    w->RadioButton2[0]->setChecked(true);
+    for (int sudo : {1, 0}) {
+        SCOPED_TRACE(sudo);
+        setpref("sudo", qint32(sudo));
+        setEffectiveUidForTesting(1000);
+        env.dialogs.messages.clear();
+        {
+            QDir().mkpath(env.root() + "/emptybin");
+            PathFirst path(env.root() + "/emptybin", true);
+            EXPECT_FALSE(w->install());
+        }
+        ASSERT_FALSE(env.dialogs.messages.isEmpty());
+        EXPECT_TRUE(env.dialogs.messages.last().startsWith("Commands that need root cannot be run: "))
+            << env.dialogs.messages.last().toStdString();
+        EXPECT_TRUE(env.dialogs.messages.filter("Error unzipping").isEmpty());
+        EXPECT_TRUE(root.commands.isEmpty());
+        EXPECT_EQ(test::snapshot(env.texmfLocal()), before);
     }
 }

@@ -61,6 +61,13 @@ TEST(TdsLayout, PackageNamesAreTrimmedAndChecked)
         {packageNames("adobe/x", "Minion"), leaves},
         {packageNames("adobe", "../../etc"), leaves},
         {packageNames("..", "Minion"), leaves},
+        // "." would flatten the package into fonts/type1/ itself.
+        {packageNames(".", "Minion"), "The foundry and family names may not begin with \".\""},
+        {packageNames("adobe", ".hidden"), "The foundry and family names may not begin with \".\""},
+        {packageNames("adobe", "Min\nion"), "The foundry and family names may not contain line breaks, tabs or "
+                                            "other control characters"},
+        {packageNames("ado\tbe", "Minion"), "The foundry and family names may not contain line breaks, tabs or "
+                                            "other control characters"},
         // Quotes and shell characters are only text: the command lines quote them.
         {packageNames("o'brien", "$(x);y"), QString()},
     };
@@ -238,6 +245,8 @@ TEST(ArchiveCheck, ListsRealArchives)
         ASSERT_TRUE(listing.ok) << listing.error.toStdString();
         EXPECT_EQ(listing.entries.size(), c.entries);
         EXPECT_EQ(unsafeEntries(listing.entries).size(), c.unsafe);
+        if (QString(c.file).startsWith("good"))
+            EXPECT_EQ(unpackedSize(listing.entries), 1); // the one byte of "a b.pfb"
     }
     // Not an archive at all: unreadable, with the tool's exit status.
     const ArchiveListing junk = listArchive(env.writeFile("junk.zip", "not a zip"), ArchiveKind::Zip);
@@ -320,11 +329,13 @@ TEST(TdsInstall, CommandLines)
     test::TestEnv env;
     const QString tree = env.root() + "/Documents/tmp1234567";
     env.writeFile("Documents/tmp1234567/fonts/map/dvips/updmap/psfonts.map", "x");
+    env.writeFile("Documents/tmp1234567/fonts/map/dvipdfmx/updmap/kanjix.map", "x");
     env.writeFile("Documents/tmp1234567/fonts/map/dvips/a/a.map", "x");
     env.writeFile("Documents/tmp1234567/-x/odd name.txt", "x");
     for (const QString& line : updmapOutputRemovals(tree))
         runShellQuiet(line);
     EXPECT_FALSE(QFileInfo::exists(tree + "/fonts/map/dvips/updmap"));
+    EXPECT_FALSE(QFileInfo::exists(tree + "/fonts/map/dvipdfmx/updmap"));
     EXPECT_TRUE(QFileInfo::exists(tree + "/fonts/map/dvips/a/a.map"));
     EXPECT_TRUE(updmapOutputRemovals(env.root()).isEmpty());
 
@@ -339,7 +350,19 @@ TEST(TdsInstall, CommandLines)
     runShellQuiet(unzipTreeCommand(tree, target, false));
     ASSERT_EQ(lastShell.errorCode, 0) << lastShell.errorOutput.toStdString();
     EXPECT_EQ(test::snapshot(target).keys(), (QStringList{"-x/odd name.txt", "fonts/map/dvips/a/a.map"}));
-    EXPECT_TRUE(unzipTreeCommand(tree, target, true).contains(" && /usr/bin/sudo "));
+    EXPECT_TRUE(unzipTreeCommand(tree, target, true).startsWith("/usr/bin/sudo "));
+    EXPECT_FALSE(QFileInfo::exists(installStagingFolder(target)));
+
+    // An unzip that fails leaves the installed version whole and no staging folder.
+    const auto installed = test::snapshot(target);
+    QFile archive(treeArchive(tree));
+    ASSERT_TRUE(archive.open(QIODevice::ReadWrite));
+    archive.resize(archive.size() / 2);
+    archive.close();
+    runShellQuiet(unzipTreeCommand(tree, target, false));
+    EXPECT_NE(lastShell.errorCode, 0);
+    EXPECT_EQ(test::snapshot(target), installed);
+    EXPECT_FALSE(QFileInfo::exists(installStagingFolder(target)));
     // An unzip into a missing folder fails, and says so.
     runShellQuiet(unzipTreeCommand(tree, env.root() + "/missing", false));
     EXPECT_NE(lastShell.errorCode, 0);
@@ -376,6 +399,7 @@ TEST(ListActions, MenusAndFiles)
 
     // Removing the output maps keeps everything else of the tree.
     env.writeFile("home/.texlive2022/texmf-var/fonts/map/pdftex/updmap/pdftex.map", "x");
+    env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvipdfmx/updmap/kanjix.map", "x");
     const QString kept = env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/a/a.map", "x");
     runShell(removeUpdmapOutputCommand(texmfVar));
     EXPECT_EQ(lastShell.errorCode, 0);

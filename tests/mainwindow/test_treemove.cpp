@@ -28,6 +28,7 @@ void fillImpermanentTree(test::TestEnv& env)
     env.writeFile(var + "fonts/pk/ljfour/public/foo/foo.600pk", "pk bytes");
     env.writeFile(var + "fonts/map/dvips/updmap/psfonts.map", "output");
     env.writeFile(var + "fonts/map/pdftex/updmap/pdftex.map", "output");
+    env.writeFile(var + "fonts/map/dvipdfmx/updmap/kanjix.map", "output");
     env.writeFile(var + "tex/latex/foo/t1foo.fd", "fd");
     env.writeFile(var + "tex/latex/foo/foo.sty", "sty");
     env.writeFile(var + "tex/latex/top.fd", "not in a folder of its own");
@@ -57,7 +58,6 @@ TEST(TreeMove, EnableCommands)
     const QString updmapSys = "/usr/bin/sudo -H " + shellQuote(texProgram("updmap-sys"));
     const QStringList sys = moveEnableCommands({"a.map", "b b.map", "t.map"}, {false, false, true}, 1);
     EXPECT_EQ(sys, (QStringList{"/usr/bin/sudo " + shellQuote(texProgram("mktexlsr")),
-                                updmapSys + " --nohash --nomkmap --syncwithtrees",
                                 updmapSys + " --nohash --nomkmap --enable Map=a.map",
                                 updmapSys + " --nohash --nomkmap --enable 'Map=b b.map'", updmapSys}));
     const QString user = shellQuote(texProgram("updmap-user"));

@@ -1,5 +1,6 @@
 #include "maps/MapsFixture.h"
 #include "platform/Paths.h"
+#include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 #include "services/FileHelpers.h"
 #include "services/Runners.h"
@@ -38,23 +39,20 @@ TEST(MapCommands, InstallListsAreSpelledOut)
     setTexbinForTesting("/usr/texbin");
     EXPECT_EQ(systemEnableCommands("Map", false, {"a", "b.MAP", "c.map"}),
               (QStringList{"/usr/bin/sudo /usr/texbin/mktexlsr",
-                           "/usr/bin/sudo -H /usr/texbin/updmap-sys  --nohash --nomkmap --syncwithtrees",
                            "/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --enable Map=a.map",
                            "/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --enable Map=b.MAP",
                            "/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --enable Map=c.map",
                            "/usr/bin/sudo -H /usr/texbin/updmap-sys "}));
     EXPECT_EQ(userEnableCommands("MixedMap", false, {"a", "x.map.bak"}),
-              (QStringList{"/usr/texbin/updmap-user --nohash --nomkmap --syncwithtrees",
-                           "/usr/texbin/updmap-user --nohash --nomkmap --enable MixedMap=a.map",
+              (QStringList{"/usr/texbin/updmap-user --nohash --nomkmap --enable MixedMap=a.map",
                            "/usr/texbin/updmap-user --nohash --nomkmap --enable MixedMap=x.map.bak.map",
                            "/usr/texbin/updmap-user"}));
-    // Skipped, or nothing to enable: mktexlsr and the synchronisation only.
-    const QStringList systemHead{"/usr/bin/sudo /usr/texbin/mktexlsr",
-                                 "/usr/bin/sudo -H /usr/texbin/updmap-sys  --nohash --nomkmap --syncwithtrees"};
+    // Skipped, or nothing to enable: mktexlsr and the synchronisation only
+    // (which, with no map missing, has nothing to do).
+    const QStringList systemHead{"/usr/bin/sudo /usr/texbin/mktexlsr"};
     EXPECT_EQ(systemEnableCommands("Map", true, {"a"}), systemHead);
     EXPECT_EQ(systemEnableCommands("Map", false, {}), systemHead);
-    EXPECT_EQ(userEnableCommands("Map", true, {"a"}),
-              QStringList{"/usr/texbin/updmap-user --nohash --nomkmap --syncwithtrees"});
+    EXPECT_TRUE(userEnableCommands("Map", true, {"a"}).isEmpty());
     // A name the shell would read is never put into a line.
     EXPECT_EQ(systemEnableCommands("Map", false, {"ok", "a b", "x;rm -rf ~", "$(id).map"}).filter("--enable"),
               QStringList{"/usr/bin/sudo -H /usr/texbin/updmap-sys --nohash --nomkmap --enable Map=ok.map"});
@@ -71,7 +69,6 @@ TEST(MapCommands, MapWindowLineForBothMethods)
     // Method 1, one enabled row: mktexlsr, synchronisation, disable, plain run.
     EXPECT_EQ(mapUpdateCommand(1, {MapChange{"x.map", true, false, false}}),
               QStringLiteral("/usr/bin/sudo /usr/texbin/mktexlsr"
-                             "&&/usr/bin/sudo -H /usr/texbin/updmap-sys  --nohash --nomkmap --syncwithtrees"
                              "&&/usr/bin/sudo -H /usr/texbin/updmap-sys  --nohash --nomkmap --disable x.map"
                              "&&/usr/bin/sudo -H /usr/texbin/updmap-sys "));
     // Method 0, rows in order: no mktexlsr; a disabling names no type, an
@@ -79,8 +76,7 @@ TEST(MapCommands, MapWindowLineForBothMethods)
     EXPECT_EQ(mapUpdateCommand(0, {MapChange{"a.map", false, false, false}, MapChange{"b.map", false, true, false},
                                    MapChange{"c.map", true, false, false}, MapChange{"d.map", true, true, true},
                                    MapChange{"k.map", false, false, true}, MapChange{"m.map", false, true, true}}),
-              QStringLiteral("/usr/texbin/updmap-user  --nohash --nomkmap --syncwithtrees"
-                             "&&/usr/texbin/updmap-user --nohash --nomkmap --enable Map=a.map"
+              QStringLiteral("/usr/texbin/updmap-user --nohash --nomkmap --enable Map=a.map"
                              "&&/usr/texbin/updmap-user --nohash --nomkmap --enable MixedMap=b.map"
                              "&&/usr/texbin/updmap-user --nohash --nomkmap --disable c.map"
                              "&&/usr/texbin/updmap-user --nohash --nomkmap --disable d.map"
@@ -300,8 +296,7 @@ TEST(EnableMaps, PersonalListRunsAsTheUserAndStopsAtAFailure)
     setSummary(true, true, false, true, {"a.map", "b"});
     EXPECT_TRUE(enableMapsUser("MixedMap", false));
     EXPECT_TRUE(root.texts.isEmpty());
-    EXPECT_EQ(bin.calls(), (QStringList{"updmap-user [--nohash] [--nomkmap] [--syncwithtrees]",
-                                        "updmap-user [--nohash] [--nomkmap] [--enable] [MixedMap=a.map]",
+    EXPECT_EQ(bin.calls(), (QStringList{"updmap-user [--nohash] [--nomkmap] [--enable] [MixedMap=a.map]",
                                         "updmap-user [--nohash] [--nomkmap] [--enable] [MixedMap=b.map]",
                                         "updmap-user"}));
     EXPECT_EQ(lastShell.command, bin.folder + "/updmap-user");
@@ -311,7 +306,45 @@ TEST(EnableMaps, PersonalListRunsAsTheUserAndStopsAtAFailure)
     EXPECT_FALSE(enableMapsUser("Map", false));
     EXPECT_EQ(bin.calls().size(), 1);
     EXPECT_EQ(lastEnableFailure, "Enabling the maps in the personal trees failed at: " + bin.folder +
-                                     "/updmap-user --nohash --nomkmap --syncwithtrees");
+                                     "/updmap-user --nohash --nomkmap --enable Map=a.map");
     EXPECT_EQ(reports.size(), 1);
     EXPECT_TRUE(root.texts.isEmpty());
+}
+
+// Enabled maps whose files kpsewhich cannot find are disabled by name; a
+// disabled entry, a found map and (for the system trees) the personal
+// updmap.cfg are left alone. updmap-user gets the scanned trees.
+TEST(MapCommands, SynchronisingDisablesMissingMapsByName)
+{
+    test::TestEnv env;
+    texmfHome = "/h/texmf";
+    texmfVar = "/h/te x/var";
+    texmfConfig = "/h/config";
+    distCfgText = "Map lm.map\nMap qlkdistgone.map\n#! Map qlkoff.map\n";
+    localCfgText = "MixedMap qlklocalgone.map\n";
+    homeCfgText = "Map qlkhomegone.map\nKanjiMap lm.map\n";
+    EXPECT_EQ(missingEnabledMaps(false), (QStringList{"qlkdistgone.map", "qlklocalgone.map"}));
+    EXPECT_EQ(missingEnabledMaps(true), (QStringList{"qlkdistgone.map", "qlkhomegone.map", "qlklocalgone.map"}));
+    const QString user =
+        "TEXMFHOME=/h/texmf TEXMFVAR='/h/te x/var' TEXMFCONFIG=/h/config " + shellQuote(texProgram("updmap-user"));
+    const QString sys = "/usr/bin/sudo -H " + shellQuote(texProgram("updmap-sys"));
+    EXPECT_EQ(updmapUserProgram(), user);
+    EXPECT_EQ(userEnableCommands("Map", true, {}),
+              QStringList{user + " --nohash --nomkmap --disable qlkdistgone.map --disable qlkhomegone.map "
+                                 "--disable qlklocalgone.map"});
+    EXPECT_EQ(mapUpdateCommand(1, {}),
+              "/usr/bin/sudo " + shellQuote(texProgram("mktexlsr")) + "&&" + sys +
+                  "  --nohash --nomkmap --disable qlkdistgone.map --disable qlklocalgone.map&&" + sys + " ");
+    // Disabled by a later file: nothing to do for it.
+    homeCfgText = "#! Map qlkdistgone.map\n";
+    EXPECT_EQ(missingEnabledMaps(true), QStringList{"qlklocalgone.map"});
+    // A kpsewhich that cannot run finds nothing missing: nothing is disabled.
+    setTexbinForTesting(env.root() + "/nowhere");
+    EXPECT_TRUE(missingEnabledMaps(true).isEmpty());
+    distCfgText.clear();
+    localCfgText.clear();
+    homeCfgText.clear();
+    texmfHome.clear();
+    texmfVar.clear();
+    texmfConfig.clear();
 }

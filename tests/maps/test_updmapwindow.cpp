@@ -18,6 +18,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 
 #include <gtest/gtest.h>
@@ -178,7 +181,6 @@ TEST(UpdmapWindowTest, SystemMethodHandsOneLineToTheRootRoute)
         EXPECT_EQ(root.scripts.last(), QStringLiteral("sudoterm.sh"));
         EXPECT_EQ(root.texts,
                   QStringList{"/usr/bin/sudo " + bin + "/mktexlsr"
-                              "&&/usr/bin/sudo -H " + bin + "/updmap-sys  --nohash --nomkmap --syncwithtrees"
                               "&&/usr/bin/sudo -H " + bin + "/updmap-sys  --nohash --nomkmap --disable qlkon.map"
                               "&&/usr/bin/sudo -H " + bin + "/updmap-sys  --nohash --nomkmap --enable Map=qlkplain.map"
                               "&&/usr/bin/sudo -H " + bin + "/updmap-sys "});
@@ -219,8 +221,7 @@ TEST(UpdmapWindowTest, PersonalUpdateEnablesAMapForReal)
         if (!call.contains("--showoption"))
             runs << call;
     }
-    EXPECT_EQ(runs, (QStringList{"updmap-user [--nohash] [--nomkmap] [--syncwithtrees]",
-                                 "updmap-user [--nohash] [--nomkmap] [--enable] [Map=qlktest.map]", "updmap-user"}));
+    EXPECT_EQ(runs, (QStringList{"updmap-user [--nohash] [--nomkmap] [--enable] [Map=qlktest.map]", "updmap-user"}));
     EXPECT_TRUE(reports.isEmpty()) << reports.join("\n").toStdString();
 
     // After the rescan the map reads as enabled, and the pdftex.map in use
@@ -338,4 +339,41 @@ TEST(UpdmapWindowTest, MenuItemsReachTheMapTools)
     updmapchoicesWin::instance()->close();
     settle();
     delete app;
+}
+
+// Debian's updmap: a personal map whose file was removed is disabled by
+// name when the map window updates, and updmap-user writes into the trees
+// the scan found even when the environment (root's HOME, say) points
+// elsewhere by then.
+TEST(UpdmapWindowTest, PersonalUpdateDisablesAMissingMapInTheScannedTrees)
+{
+    test::TestEnv env(false);
+    test::writePersonalMap(env, "qlktest.map");
+    const QString gone = test::writePersonalMap(env, "qlkgone.map");
+    const QString cfg = env.texmfConfig() + "/web2c/updmap.cfg";
+    env.writeFile("home/.texlive2022/texmf-config/web2c/updmap.cfg", "Map qlkgone.map\n");
+    ASSERT_TRUE(QFile::exists(cfg));
+    QFile::remove(gone);
+    scan(env);
+    test::RootRoute root;
+    setpref("method", qint32(0));
+    const QString decoy = env.root() + "/decoy";
+    qputenv("TEXMFCONFIG", (decoy + "/config").toLocal8Bit());
+    qputenv("TEXMFVAR", (decoy + "/var").toLocal8Bit());
+    UpdmapWindow* w = UpdmapWindow::instance();
+    showWindow(w);
+    const int row = rowOf(w, "qlktest.map");
+    ASSERT_GE(row, 0);
+    w->setTicked(row, UpdmapWindow::ChangeColumn, true);
+    w->PushButton1->click();
+    settle();
+    const QString text = readTextFile(cfg);
+    EXPECT_TRUE(text.contains("#! Map qlkgone.map")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nMap qlktest.map")) << text.toStdString();
+    EXPECT_TRUE(readTextFile(env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map").contains("qlktestfont"));
+    // The rescan after the update makes the decoy's folders; updmap wrote no file there.
+    QStringList files;
+    for (QDirIterator it(decoy, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        files << it.next();
+    EXPECT_TRUE(files.isEmpty()) << files.join("\n").toStdString();
 }

@@ -4,7 +4,9 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QFile>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -27,12 +29,58 @@ TEST(FindFilesByName, CaseInsensitiveWildcardsSkippingHiddenFoldersAndMissingRoo
     EXPECT_TRUE(found.at(1).endsWith(QStringLiteral("a/sub/uplr8a.pfb")));
 }
 
-TEST(EditorCommandLine, DefaultEditorIsTheDesktopsAndPathsAreQuoted)
+TEST(EditorProgram, DefaultEditorIsTheDesktops)
 {
-    const QString line = editorCommandLine(QStringLiteral("TextEdit"), QStringLiteral("/tmp/a b;$(x)"));
-    EXPECT_TRUE(line.contains(QStringLiteral("xdg-open '/tmp/a b;$(x)'"))) << line.toStdString();
-    const ProcessResult r = runBash(editorCommandLine(QStringLiteral("no-such-editor-here"), QStringLiteral("/tmp/x")));
-    EXPECT_EQ(r.exitCode, 127);
+    EXPECT_EQ(editorProgram(QStringLiteral("TextEdit")), QStringLiteral("xdg-open"));
+    EXPECT_EQ(editorProgram(QStringLiteral(" textedit ")), QStringLiteral("xdg-open"));
+    EXPECT_EQ(editorProgram(QString()), QStringLiteral("xdg-open"));
+    EXPECT_EQ(editorProgram(QStringLiteral("kate")), QStringLiteral("kate"));
+}
+
+namespace {
+// Lets the background open finish and its message arrive.
+void waitForMessages(const test::TestEnv& env, int count)
+{
+    for (int i = 0; i < 500 && env.dialogs.messages.size() < count; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+}
+} // namespace
+
+// A failure to open a file is never silent: the message names the file and
+// what went wrong (xdg-open's status, a program that cannot start).
+TEST(OpenFiles, FailuresAreReportedWithTheFile)
+{
+    test::TestEnv env;
+    const QString file = env.writeFile(QStringLiteral("a b.pdf"), "x");
+    env.writeScript(QStringLiteral("bin/xdg-open"), QStringLiteral("exit 4"));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", (env.root() + QStringLiteral("/bin:")).toLocal8Bit() + path);
+    openWithDefault(file);
+    waitForMessages(env, 1);
+    qputenv("PATH", path);
+    EXPECT_EQ(env.dialogs.messages,
+              QStringList{"Could not open " + file + ": no program to open it was found, or it failed."});
+
+    env.dialogs.messages.clear();
+    openWithProgram(QStringLiteral("no-such-editor-here"), file);
+    waitForMessages(env, 1);
+    EXPECT_EQ(env.dialogs.messages, QStringList{"Could not open " + file +
+                                                ": the program \"no-such-editor-here\" could not be started."});
+
+    // A program that opens the file and ends well says nothing.
+    env.dialogs.messages.clear();
+    const QString seen = env.root() + QStringLiteral("/seen");
+    const QString ok = env.writeScript(QStringLiteral("bin/viewer"), QStringLiteral("printf '%s' \"$1\" > '%1'").arg(seen));
+    openWithProgram(ok, file);
+    for (int i = 0; i < 500 && QFile(seen).size() == 0; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    waitForMessages(env, 1);
+    EXPECT_EQ(test::readBytes(seen), file.toUtf8());
+    EXPECT_TRUE(env.dialogs.messages.isEmpty());
 }
 
 TEST(Paths, FoldersFollowTheHomeFolder)

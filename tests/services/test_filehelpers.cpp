@@ -154,6 +154,13 @@ TEST(HostileNames, PassThroughWalksLsRAndCommandsAsData)
     collectFiles(folder);
     EXPECT_EQ(collectedNames, QStringList{name});
 
+    // The listing alone writes nothing.
+    const QString listed = lsRListing(folder);
+    EXPECT_TRUE(listed.startsWith(QStringLiteral("% ls-R - - Created by Quillmark\n./:\n"))) << listed.toStdString();
+    EXPECT_TRUE(listed.contains(name));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/ls-R")));
+    EXPECT_TRUE(lsRListing(env.root() + QStringLiteral("/does not exist")).isEmpty());
+
     makeLsR(folder);
     const QString lsR = readTextFile(folder + QStringLiteral("/ls-R"));
     EXPECT_TRUE(lsR.startsWith(QStringLiteral("% ls-R - - Created by Quillmark\n./:\n"))) << lsR.toStdString();

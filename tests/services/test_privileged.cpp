@@ -5,6 +5,7 @@
 #include "services/Privileged.h"
 #include "support/TestEnv.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -93,4 +94,91 @@ TEST(RootScripts, RunDirectlyWhenAlreadyRoot)
         EXPECT_TRUE(QFile::exists(a)) << script.toStdString();
         EXPECT_FALSE(QFile::exists(b)) << script.toStdString();
     }
+}
+
+// sudo is dropped where a step begins, never inside a quoted path.
+TEST(StripSudo, OnlyAtTheStartOfAStep)
+{
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"/usr/bin/sudo -H /usr/texbin/updmap-sys", "/usr/texbin/updmap-sys"},
+        {"cd '/a b' && /usr/bin/sudo /bin/rm x", "cd '/a b' && /bin/rm x"},
+        {"/bin/true;  /usr/bin/sudo /bin/rm x|/usr/bin/sudo -H cat", "/bin/true;  /bin/rm x|cat"},
+        {"/usr/bin/sudo /bin/cp '/home/jo/usr/bin/sudo x' /tmp", "/bin/cp '/home/jo/usr/bin/sudo x' /tmp"},
+        {"/bin/rm -f \"a && /usr/bin/sudo b\"", "/bin/rm -f \"a && /usr/bin/sudo b\""},
+        {"/bin/rm -f 'a;/usr/bin/sudo b'\t/usr/bin/sudo /bin/true", "/bin/rm -f 'a;/usr/bin/sudo b'\t/bin/true"},
+        {"/bin/echo x/usr/bin/sudo y", "/bin/echo x/usr/bin/sudo y"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(stripSudo(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+}
+
+namespace {
+QString script(const test::TestEnv& env, const QString& name, const QString& body)
+{
+    return env.writeScript(name, body);
+}
+} // namespace
+
+// As root, both scripts leave a quoted path that holds "/usr/bin/sudo "
+// alone, and sudocmd.sh does not read a "*" in a command line as a pattern.
+TEST(RootScripts, PathsAndPatternsReachTheCommandUnchanged)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the scripts without a password";
+    test::TestEnv env;
+    setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
+    const QString dir = env.root();
+    QDir().mkpath(dir + QStringLiteral("/usr/bin"));
+    for (const QString& name : {QStringLiteral("sudocmd.sh"), QStringLiteral("sudoterm.sh")}) {
+        const QString target = dir + QStringLiteral("/usr/bin/sudo ") + name;
+        const ScriptResult r =
+            runBundleScript(name, {QStringLiteral("/usr/bin/sudo /usr/bin/touch '%1'").arg(target)});
+        EXPECT_EQ(r.exitCode, 0) << name.toStdString();
+        EXPECT_TRUE(QFile::exists(target)) << name.toStdString();
+    }
+    // Two programs that a pattern would match: unexpanded, the line runs
+    // the first with the second as its argument, as bash -c would.
+    script(env, QStringLiteral("steps/s1"), QStringLiteral("touch \"$(dirname \"$0\")/ran-s1\""));
+    script(env, QStringLiteral("steps/s2"), QStringLiteral("touch \"$(dirname \"$0\")/ran-s2\""));
+    const ScriptResult r = runBundleScript(QStringLiteral("sudocmd.sh"), {dir + QStringLiteral("/steps/s*")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(dir + QStringLiteral("/steps/ran-s1")));
+    EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/steps/ran-s2")));
+}
+
+// The terminal route as an ordinary user (a stand-in id and terminal): the
+// command's failure comes back, and the status file lives in a private
+// folder that is gone afterwards.
+TEST(RootScripts, TerminalRouteKeepsItsStatusPrivate)
+{
+    test::TestEnv env;
+    setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
+    const QString bin = env.root() + QStringLiteral("/bin");
+    script(env, QStringLiteral("bin/id"), QStringLiteral("echo 1000"));
+    // Called as "-e /bin/bash script": records the script's folder, then runs it.
+    script(env, QStringLiteral("bin/x-terminal-emulator"),
+           QStringLiteral("dirname \"$3\" > %1/seen; exec /bin/bash \"$3\" </dev/null")
+               .arg(env.root()));
+    const QString tmp = env.root() + QStringLiteral("/tmp");
+    QDir().mkpath(tmp);
+    const QByteArray oldPath = qgetenv("PATH");
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("PATH", bin.toLocal8Bit() + ":" + oldPath);
+    qputenv("TMPDIR", tmp.toLocal8Bit());
+    const ScriptResult ok = runBundleScript(QStringLiteral("sudoterm.sh"), {QStringLiteral("/bin/true")});
+    const ScriptResult failed =
+        runBundleScript(QStringLiteral("sudoterm.sh"), {QStringLiteral("/bin/true\t/bin/sh -c 'exit 3'")});
+    qputenv("PATH", oldPath);
+    if (oldTmp.isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTmp);
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(failed.exitCode, 3);
+    const QString seen = QString::fromLocal8Bit(test::readBytes(env.root() + QStringLiteral("/seen"))).trimmed();
+    EXPECT_TRUE(seen.startsWith(tmp + QStringLiteral("/qlkterm."))) << seen.toStdString();
+    EXPECT_TRUE(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }

@@ -55,6 +55,7 @@ TestEnv::~TestEnv()
     setBundleScriptRunner({});
     setTexbinForTesting(QString());
     setAppFolderForTesting(QString());
+    setEffectiveUidForTesting(-1);
     uiHooks() = UiHooks{};
     shellTimeoutMs = kShellTimeoutMs;
     for (auto it = saved_.constBegin(); it != saved_.constEnd(); ++it)

@@ -6,6 +6,7 @@
 #include "platform/UiHooks.h"
 #include "prefs/PrefsStore.h"
 #include "services/RunLog.h"
+#include "services/Runners.h"
 #include "support/TestEnv.h"
 #include "texenv/DeprecatedWin.h"
 #include "texenv/Init.h"
@@ -332,15 +333,34 @@ TEST(InitRealTexLive, UpdmapLocalCfgQuestionAndUserWithoutAdminRights)
     env.writeFile("texmf-local/web2c/updmap-local.cfg", "Map a.map\n");
     env.dialogs.answers = {true};
     freshWindow();
+    setEffectiveUidForTesting(1000); // not root
     init();
     if (isAdmin)
-        GTEST_SKIP() << "this account is an administrator";
+        GTEST_SKIP() << "this account is an administrator by its groups";
     // Yes without administrator rights changes nothing; the scan goes on.
     EXPECT_EQ(env.quits, 0);
     EXPECT_EQ(env.dialogs.questions.value(0),
               QStringLiteral("You have a file updmap-local.cfg whose contents must be moved into "
                              "web2c/updmap.cfg, and possibly edited. Do it?"));
     EXPECT_TRUE(QFile::exists(env.texmfLocal() + "/web2c/updmap-local.cfg"));
+}
+
+// Root is an administrator whatever its groups: "method" defaults to the
+// system trees. Another account goes by its groups.
+TEST(InitRealTexLive, RootIsAnAdministrator)
+{
+    for (int uid : {0, 1000}) {
+        SCOPED_TRACE(uid);
+        test::TestEnv env(false);
+        makeFontDB(env);
+        freshWindow();
+        setEffectiveUidForTesting(uid);
+        init();
+        EXPECT_EQ(env.quits, 0);
+        const bool byGroups = adminFromGroups(runShell("id -Gn"));
+        EXPECT_EQ(isAdmin, uid == 0 || byGroups);
+        EXPECT_EQ(prefInt("method"), isAdmin ? 1 : 0);
+    }
 }
 
 TEST(InitRealTexLive, PersonalTreeRepairsAndStrayLsR)

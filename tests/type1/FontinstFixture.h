@@ -44,7 +44,8 @@ struct UnpackRecorder {
             commands << text;
             if (status >= 0)
                 return ScriptResult{status, QString()};
-            if (!text.startsWith("cd "))
+            // The unpack (staged by bash -c) runs; the map commands are only recorded.
+            if (!text.startsWith("cd ") && !text.contains("unzip -o -qq"))
                 return ScriptResult{0, QString()};
             const ProcessResult r = runBash(stripSudo(text));
             return ScriptResult{r.exitCode, r.output};
