@@ -273,13 +273,6 @@ QStringList removeFolders(const RemovalPlan& plan)
     return failures;
 }
 
-QString personalUpdmap()
-{
-    return QStringLiteral("TEXMFHOME=") + shellQuote(texmfHome) + QStringLiteral(" TEXMFVAR=") +
-           shellQuote(texmfVar) + QStringLiteral(" TEXMFCONFIG=") + shellQuote(texmfConfig) + QLatin1Char(' ') +
-           shellQuote(texProgram(QStringLiteral("updmap-user")));
-}
-
 QStringList updateAfterRemoval(const RemovalPlan& plan)
 {
     QStringList failures;
@@ -311,17 +304,17 @@ QStringList updateAfterRemoval(const RemovalPlan& plan)
                 failures << QStringLiteral("updmap-sys could not rebuild the output maps");
         }
         if (personalMaps) {
-            runShellQuiet(personalUpdmap());
+            runShellQuiet(updmapUserProgram());
             if (lastShell.errorCode != 0)
                 failures << QStringLiteral("updmap-user could not rebuild your output maps");
         }
     } else if (personalMaps) {
         for (const QString& name : gone) {
-            runShellQuiet(personalUpdmap() + QStringLiteral(" --disable ") + shellQuote(name));
+            runShellQuiet(updmapUserProgram() + QStringLiteral(" --disable ") + shellQuote(name));
             if (lastShell.errorCode != 0)
                 failures << QStringLiteral("updmap-user could not disable ") + name;
         }
-        runShellQuiet(personalUpdmap());
+        runShellQuiet(updmapUserProgram());
         if (lastShell.errorCode != 0)
             failures << QStringLiteral("updmap-user could not rebuild your output maps: ") +
                             trimWhite(lastShell.errorOutput).section(lf, -3);

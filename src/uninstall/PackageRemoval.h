@@ -64,10 +64,6 @@ QStringList removeFolders(const RemovalPlan& plan);
 // line per step that failed.
 QStringList updateAfterRemoval(const RemovalPlan& plan);
 
-// The personal updmap run, with the trees the start-up scan found (as root,
-// updmap would otherwise take root's home).
-QString personalUpdmap();
-
 // The whole removal after the user confirmed it: the TDS step when
 // `saveToTds` (folder chooser and its checks), the deletions, the updates.
 // Returns the line for the message area; empty when the run stopped before

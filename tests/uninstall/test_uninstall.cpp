@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 #include "prefs/PrefsStore.h"
 #include "services/Runners.h"
+#include "texenv/MapCommands.h"
 #include "texenv/TexEnv.h"
 #include "uninstall/PackageLookups.h"
 #include "uninstall/PackageRemoval.h"
@@ -323,7 +324,7 @@ TEST(PackageRemoval, PersonalRemovalCopiesToTdsRemovesExactlyThePackageAndDisabl
     const QString mapDir = texmfHome + "/fonts/map/dvips/times";
     QFile::rename(mapDir + "/utm.map", mapDir + "/qlkutm.map");
     mapRoot = texmfVar + "/fonts/map/";
-    runShellQuiet(personalUpdmap() + " --nohash --nomkmap --enable Map=qlkutm.map");
+    runShellQuiet(updmapUserProgram() + " --nohash --nomkmap --enable Map=qlkutm.map");
     ASSERT_EQ(lastShell.errorCode, 0) << lastShell.errorOutput.toStdString();
     const QString cfg = texmfConfig + "/web2c/updmap.cfg";
     ASSERT_TRUE(QString::fromUtf8(readBytes(cfg)).startsWith("Map qlkutm.map"));
