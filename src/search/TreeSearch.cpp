@@ -6,7 +6,10 @@
 #include "services/Runners.h"
 #include "texenv/TexEnv.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
@@ -104,46 +107,66 @@ QString findInTrees(const QString& pattern)
     if (pattern.isEmpty())
         return QString();
     QString result;
+    const QRegularExpression byName(
+        QRegularExpression::wildcardToRegularExpression(pattern, QRegularExpression::UnanchoredWildcardConversion)
+            .prepend(QLatin1Char('^'))
+            .append(QLatin1Char('$')),
+        QRegularExpression::CaseInsensitiveOption);
+    QDeadlineTimer deadline(shellTimeoutMs);
 
-    // The personal trees and the system's generated files, walked with find.
-    // Only existing roots are named, and a folder find cannot read (exit 1)
-    // does not discard what it printed for the others.
+    // The personal trees and the system's generated files, as find would
+    // walk them: every entry, hidden ones and folders too, each root itself
+    // included, links listed but not entered. Missing or unreadable folders
+    // leave the others' answers intact.
     const QStringList findRoots = existingFolders(
         {texmfVar.isEmpty() ? QString() : QFileInfo(trimmedSlash(texmfVar)).path(), texmfHome,
          texmfSysVar});
-    if (!findRoots.isEmpty()) {
-        QString out = runShellQuiet(findProgram() + QLatin1Char(' ') + shellJoin(findRoots) +
-                                    QStringLiteral(" -iname ") + shellQuote(pattern));
-        if (lastShell.errorCode == 1 && !lastShell.timedOut)
-            out = trimWhite(lastShell.output);
-        result = out;
-        if (!result.isEmpty())
-            result += lf;
+    QStringList personal;
+    for (const QString& root : findRoots) {
+        if (byName.match(QFileInfo(root).fileName()).hasMatch())
+            personal << root;
+        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext() && !deadline.hasExpired()) {
+            const QString path = it.next();
+            if (byName.match(it.fileName()).hasMatch())
+                personal << path;
+        }
     }
-
-    // The system trees, by file name.
-    result += findFilesByName(existingFolders({texmfSysConfig, texmfLocal, texmfDist}), pattern)
-                  .join(lf);
-    if (!result.isEmpty() && !result.endsWith(lf))
+    result = personal.join(lf);
+    if (!result.isEmpty())
         result += lf;
 
-    // Every file of the system trees whose path holds each "*"-separated
-    // piece of the pattern, in any case.
+    // The system trees in one walk each (hidden folders skipped, files
+    // only): by file name (not TEXMFSYSVAR, which the walk above covered),
+    // and every file whose path holds each "*"-separated piece of the
+    // pattern, in any case.
     const QStringList pieces = pattern.split(QLatin1Char('*'), Qt::SkipEmptyParts);
-    QStringList byPieces;
-    const QStringList all = findFilesByName(
-        existingFolders({texmfSysConfig, texmfSysVar, texmfLocal, texmfDist}), QStringLiteral("*"));
-    for (const QString& path : all) {
-        bool hasAll = true;
-        for (const QString& piece : pieces) {
-            if (!path.contains(piece, Qt::CaseInsensitive)) {
-                hasAll = false;
-                break;
+    QStringList named, byPieces;
+    const QString sysVar = trimmedSlash(texmfSysVar);
+    for (const QString& root : existingFolders({texmfSysConfig, texmfSysVar, texmfLocal, texmfDist})) {
+        const bool nameRoot = root != sysVar;
+        QDirIterator it(root, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext() && !deadline.hasExpired()) {
+            const QString path = it.next();
+            if (!it.fileInfo().isFile())
+                continue;
+            if (nameRoot && byName.match(it.fileName()).hasMatch())
+                named << path;
+            bool hasAll = true;
+            for (const QString& piece : pieces) {
+                if (!path.contains(piece, Qt::CaseInsensitive)) {
+                    hasAll = false;
+                    break;
+                }
             }
+            if (hasAll)
+                byPieces << path;
         }
-        if (hasAll)
-            byPieces << path;
     }
+    result += named.join(lf);
+    if (!result.isEmpty() && !result.endsWith(lf))
+        result += lf;
     result += byPieces.join(lf);
     return result;
 }
