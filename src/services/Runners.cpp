@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
+#include "platform/Quote.h"
 #include "platform/UiHooks.h"
 #include "prefs/PrefsStore.h"
 
@@ -58,6 +59,39 @@ QString runShell(const QString& command)
     if (uiHooks().showCommandFailure)
         uiHooks().showCommandFailure(report);
     return QString();
+}
+
+namespace {
+QString directInto(const QString& program, const QStringList& args)
+{
+    QString command = shellQuote(program);
+    for (const QString& a : args)
+        command += QLatin1Char(' ') + shellQuote(a);
+    const ProcessResult r = runProgram(program, args, shellTimeoutMs);
+    lastShell = LastShell{command, r.exitCode, r.timedOut, r.output, r.errorOutput};
+    if (r.timedOut)
+        lastShell.errorOutput += QStringLiteral("\nThe command was stopped after %1 seconds.")
+                                     .arg(shellTimeoutMs / 1000.0);
+    return command;
+}
+} // namespace
+
+QString runDirect(const QString& program, const QStringList& args)
+{
+    const QString command = directInto(program, args);
+    if (lastShell.errorCode == 0)
+        return trimWhite(lastShell.output);
+    const QString report =
+        failureReport(command, lastShell.errorCode, lastShell.output, lastShell.errorOutput);
+    if (uiHooks().showCommandFailure)
+        uiHooks().showCommandFailure(report);
+    return QString();
+}
+
+QString runDirectQuiet(const QString& program, const QStringList& args)
+{
+    directInto(program, args);
+    return lastShell.errorCode == 0 ? trimWhite(lastShell.output) : QString();
 }
 
 QString runShellQuiet(const QString& command)

@@ -30,6 +30,11 @@ extern int shellTimeoutMs;
 QString runShell(const QString& command);
 // As runShell, but a failure returns the empty text without a report.
 QString runShellQuiet(const QString& command);
+// As runShell and runShellQuiet, for one program with its arguments,
+// started directly, without a shell (nothing is quoted; lastShell.command
+// shows the line as a shell would take it).
+QString runDirect(const QString& program, const QStringList& args);
+QString runDirectQuiet(const QString& program, const QStringList& args);
 // Runs texbin's kpsewhich with `arguments` (already quoted by the caller);
 // returns the trimmed output whatever the exit status.
 QString kpsewhichQuery(const QString& arguments);

@@ -155,7 +155,7 @@ bool scanUpdmapFiles()
     if (!mergeUpdmapLocal())
         return false;
     const QString answer =
-        runShell(texCommand(QStringLiteral("kpsewhich")) + QStringLiteral(" -all updmap.cfg"));
+        runDirect(texProgram(QStringLiteral("kpsewhich")), {QStringLiteral("-all"), QStringLiteral("updmap.cfg")});
     QStringList found;
     for (const QString& line : answer.split(lf)) {
         if (!trimWhite(line).isEmpty())
