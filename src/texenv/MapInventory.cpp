@@ -20,6 +20,8 @@ void getmaps()
 {
     guardBounds("getmaps", [] {
         const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
+        prefetchDirect({{kpsewhich, {QStringLiteral("pdftex.map")}},
+                        {kpsewhich, {QStringLiteral("-all"), QStringLiteral("pdftex.map")}}});
         const QString active = runDirectQuiet(kpsewhich, {QStringLiteral("pdftex.map")});
         if (!active.contains(QLatin1String("pdftex/"))) {
             bailOut(QStringLiteral("pdftex.map not found in your TeX trees. This should not happen. "
@@ -61,6 +63,7 @@ void getmaps()
             ++counter;
         }
     });
+    forgetPrefetched(); // what a fatal answer left unread
 }
 
 void distMaps()

@@ -57,6 +57,13 @@ void findAdminStatus()
 // kpsewhich and tex are run directly: no shell is needed to start them.
 bool checkTexYear()
 {
+    // The four queries of the year and the trees depend on nothing the scan
+    // does: they run side by side, and are taken in their order below.
+    const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
+    prefetchDirect({{kpsewhich, {QStringLiteral("-var-value=SELFAUTOPARENT")}},
+                    {kpsewhich, {QStringLiteral("-var-value=TEXMF")}},
+                    {kpsewhich, {QStringLiteral("-expand-var=") + treeQueryTemplate()}},
+                    {texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}}});
     selfAutoParent = runDirect(texProgram(QStringLiteral("kpsewhich")), {QStringLiteral("-var-value=SELFAUTOPARENT")});
     texYear = yearFromRoot(selfAutoParent);
     // Distributions that install TeX Live below / (Debian) name the year
@@ -65,6 +72,7 @@ bool checkTexYear()
         texYear = yearFromTexVersion(
             runDirectQuiet(texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}));
     if (yearValue(texYear) < 2013) {
+        forgetPrefetched();
         bailOut(QString::fromLatin1(kOldTexLiveMessage), true, false);
         return false;
     }
@@ -78,6 +86,7 @@ bool findTrees()
     texmfVarNames = treeVariableNames();
     const QMap<QString, QString> named =
         parseTreeAnswer(runDirect(kpsewhich, {QStringLiteral("-expand-var=") + treeQueryTemplate()}));
+    forgetPrefetched();
     texmfByName.clear();
     for (const QString& name : texmfVarNames)
         texmfByName.insert(name, named.value(name));
