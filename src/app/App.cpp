@@ -1,11 +1,17 @@
 #include "app/App.h"
 
+#include "afm2tfm/AdobeAFMWin.h"
+#include "afm2tfm/afm2tfmWin.h"
 #include "app/MenuBar1.h"
 #include "fontinfo/DVIwindow.h"
 #include "fontinfo/TFMWindow.h"
 #include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
 #include "mainwindow/Window1.h"
+#include "mathalpha/MathAlphabetWin.h"
+#include "mathtime/MathtimeWin.h"
+#include "opentype/autoinst/autoinstWindow.h"
+#include "opentype/otfinst/otfinstWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
@@ -23,6 +29,7 @@
 #include "texenv/UpdmapWindow.h"
 #include "texenv/updmapchoicesWin.h"
 #include "textview/TextWindow.h"
+#include "tracesty/TraceSty.h"
 #include "type1/FontInstWindow.h"
 #include "type1/GrabFSFont.h"
 #include "type1/Minion2.h"
@@ -56,10 +63,10 @@ struct Binding {
 const Binding kBindings[] = {
     {"ViewKnownfonts", &App::_ViewKnownfonts_Action, true},
     {"FileFontinst", &App::_FileFontinst_Action, true},
-    {"FileOtfinst", &App::_FileOtfinst_Action, false},
-    {"ViewTraceSty", &App::_ViewTraceSty_Action, false},
+    {"FileOtfinst", &App::_FileOtfinst_Action, true},
+    {"ViewTraceSty", &App::_ViewTraceSty_Action, true},
     {"ViewSearchmaps", &App::_ViewSearchmaps_Action, true},
-    {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, false},
+    {"ViewAdobeAFMs", &App::_ViewAdobeAFMs_Action, true},
     {"FileDeleteHiddenFolder", &App::_FileDeleteHiddenFolder_Action, true},
     {"FileDeleteTexmfvar", &App::_FileDeleteTexmfvar_Action, true},
     {"ViewSearchTeXTrees", &App::_ViewSearchTeXTrees_Action, true},
@@ -68,18 +75,18 @@ const Binding kBindings[] = {
     {"FileGrabFSFontFamily", &App::_FileGrabFSFontFamily_Action, true},
     {"FileFindAllDuplicates", &App::_FileFindAllDuplicates_Action, true},
     {"ViewTFM", &App::_ViewTFM_Action, true},
-    {"FileFontinstMath", &App::_FileFontinstMath_Action, false},
-    {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, false},
+    {"FileFontinstMath", &App::_FileFontinstMath_Action, true},
+    {"FileAddmathalphabet", &App::_FileAddmathalphabet_Action, true},
     {"FileInstallMinionPro", &App::_FileInstallMinionPro_Action, true},
     {"FileUninstallFontFamily", &App::_FileUninstallFontFamily_Action, true},
     {"InfoEnabledisablemaps", &App::_InfoEnabledisablemaps_Action, true},
     {"InfoExamineDVI", &App::_InfoExamineDVI_Action, true},
-    {"FileAfm2tfm", &App::_FileAfm2tfm_Action, false},
+    {"FileAfm2tfm", &App::_FileAfm2tfm_Action, true},
     {"FileConvertnamestoBerryform", &App::_FileConvertnamestoBerryform_Action, true},
     {"FileAbout", &App::_FileAbout_Action, true},
     {"InfoOtfInfo", &App::_InfoOtfInfo_Action, true},
     {"InfoOtherupdmapoptions", &App::_InfoOtherupdmapoptions_Action, true},
-    {"Fileautoinst", &App::_Fileautoinst_Action, false},
+    {"Fileautoinst", &App::_Fileautoinst_Action, true},
     {"FileInstallMinion2Pro", &App::_FileInstallMinion2Pro_Action, true},
 };
 } // namespace
@@ -245,14 +252,26 @@ bool App::_FileFontinst_Action()
     showWindow(FontInstWindow::instance());
     return true;
 }
-bool App::_FileOtfinst_Action() { return false; }
-bool App::_ViewTraceSty_Action() { return false; }
+bool App::_FileOtfinst_Action()
+{
+    showWindow(otfinstWindow::instance());
+    return true;
+}
+bool App::_ViewTraceSty_Action()
+{
+    showWindow(TraceSty::instance());
+    return true;
+}
 bool App::_ViewSearchmaps_Action()
 {
     dialogs().runModal(searchmapwindow::instance());
     return true;
 }
-bool App::_ViewAdobeAFMs_Action() { return false; }
+bool App::_ViewAdobeAFMs_Action()
+{
+    showWindow(AdobeAFMWin::instance());
+    return true;
+}
 bool App::_FileDeleteHiddenFolder_Action()
 {
     resetTexmfVar();
@@ -305,8 +324,16 @@ bool App::_ViewTFM_Action()
     showWindow(TFMWindow::instance());
     return true;
 }
-bool App::_FileFontinstMath_Action() { return false; }
-bool App::_FileAddmathalphabet_Action() { return false; }
+bool App::_FileFontinstMath_Action()
+{
+    MathtimeWin::openFromMenu();
+    return true;
+}
+bool App::_FileAddmathalphabet_Action()
+{
+    showWindow(MathAlphabetWin::instance());
+    return true;
+}
 bool App::_FileInstallMinionPro_Action()
 {
     installMinionPro();
@@ -327,7 +354,11 @@ bool App::_InfoExamineDVI_Action()
     showWindow(DVIwindow::instance());
     return true;
 }
-bool App::_FileAfm2tfm_Action() { return false; }
+bool App::_FileAfm2tfm_Action()
+{
+    showWindow(afm2tfmWin::instance());
+    return true;
+}
 bool App::_FileConvertnamestoBerryform_Action()
 {
     showWindow(ToBerryWin::instance());
@@ -343,7 +374,11 @@ bool App::_InfoOtherupdmapoptions_Action()
     showWindow(updmapchoicesWin::instance());
     return true;
 }
-bool App::_Fileautoinst_Action() { return false; }
+bool App::_Fileautoinst_Action()
+{
+    showWindow(autoinstWindow::instance());
+    return true;
+}
 bool App::_FileInstallMinion2Pro_Action()
 {
     showWindow(Minion2::instance());

@@ -13,11 +13,14 @@
 
 #include <ostream>
 
+#ifndef QLK_TEST_PRINTTO_QSTRING
+#define QLK_TEST_PRINTTO_QSTRING
 // Readable texts in failure reports.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
 }
+#endif
 
 namespace qlk::test {
 

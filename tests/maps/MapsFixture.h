@@ -11,11 +11,14 @@
 
 #include <ostream>
 
+#ifndef QLK_TEST_PRINTTO_QSTRING
+#define QLK_TEST_PRINTTO_QSTRING
 // Texts in test failure reports as text, not as code units.
 inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
 }
+#endif
 
 namespace qlk::test {
 

@@ -1,0 +1,117 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace qlk {
+
+class BerryNameInfo;
+
+// The pieces of the "Add individual fonts" road that need no window: what
+// a dropped folder holds, the command lines of the preparation and the
+// installation, and the map and .fd texts. Every name and path reaches a
+// command line through shellQuote.
+
+// The encoding buttons, in their order.
+enum Afm2tfmEncoding { EncDefault = 0, EncLY1 = 1, EncT1 = 2 };
+
+// What an encoding choice means for the files made.
+struct EncodingInfo {
+    QString fdLetters;   // "u", "ly1", "t1": the .fd file's first letters
+    QString family;      // "U", "LY1", "T1": the NFSS encoding
+    QString description; // the end of the .fd file's description line
+    QStringList afmSwitch; // the words afm2tfm gets for it
+};
+EncodingInfo encodingInfo(int encoding);
+
+// The metric name of a font: the AFM base name for the default encoding;
+// for LY1 and T1 a final "8a" becomes "8y"/"8t" (or the suffix is added).
+QString metricName(const QString& base, int encoding);
+// The raw font afm2tfm writes: with RAW ticked and the default encoding the
+// base less its last two characters + "7z", otherwise the base itself.
+QString rawFontName(const QString& base, int encoding, bool raw);
+// Whether the RAW box counts: only the default encoding makes a raw font.
+bool rawApplies(int encoding, bool raw);
+
+// The design size a "DESIGNSIZE (pt)" cell asks for: "" for none (empty,
+// "10" and "0"), "12." -> "12.0", "12" -> "12.0", "9.5" as it stands.
+// False when the cell is not a positive number.
+bool designSizeOf(const QString& cell, QString* designSize);
+
+// The "Options" cell split at blanks, one word each.
+QStringList optionWords(const QString& cell);
+
+// One font's afm2tfm run inside the work folder.
+QString afm2tfmCommand(const QString& workFolder, const QString& base, const QString& options, int encoding,
+                       bool raw);
+// The raw font's property list for a new design size: tftopl, the patch in
+// between is the caller's, then pltotfCommand.
+QString tftoplCommand(const QString& workFolder, const QString& raw);
+QString pltotfCommand(const QString& workFolder, const QString& plName);
+// Copies the compiled metric file into the TDS branch.
+QString copyTfmCommand(const QString& workFolder, const QString& tfm, const QString& supplier,
+                       const QString& family);
+
+// The lines of a property list with its (DESIGNSIZE ...) line replaced;
+// unchanged (false) when no line begins "(DESIGNSIZE".
+bool patchDesignSize(QStringList& lines, const QString& designSize);
+
+// A virtual property list made fit for pltotf: the groups only a virtual
+// font has (VTITLE, MAPFONT and every character's MAP) are left out, and
+// lines they leave empty go with them.
+QString stripVirtualGroups(const QString& vpl);
+
+// The skeleton of the work folder: the five TDS branches of supplier/family.
+QString skeletonCommand(const QString& workFolder, const QString& supplier, const QString& family);
+// The copy of one dropped file into the work folder, or the empty text when
+// the file needs none (a .pfb/.pfa without its AFM, or whose PFB is
+// installed already, or another kind of file). `afmlist` and `instpfb` are
+// the drop's lists, `fileName` and `path` the file's.
+QString copyFileCommand(const QString& workFolder, const QString& fileName, const QString& path,
+                        const QStringList& afmlist, const QList<bool>& instpfb, const QString& supplier,
+                        const QString& family);
+
+// The map file's name: the family with every blank removed + ".map".
+QString familyMapName(const QString& familyText);
+// The map file: a time-stamp line, then one line per font.
+QString mapFileText(const QString& stamp, const QStringList& maplines);
+
+// "m}{it" for a font: series from the weight letter ("r" and none give
+// "m"), shape "it" when the variants hold "i", else "n".
+QString weightShapePair(const BerryNameInfo& info);
+// Whether a pair occurs twice (letter case ignored).
+bool hasRepeatedPairs(const QStringList& pairs);
+
+// The .fd file's name and text. `maplines` give the TFM names (their first
+// words), `pairs` the series and shapes, both in font order.
+QString fdFileName(int encoding, const QString& prefix);
+QString fdFileText(const QString& stamp, int encoding, const QString& prefix, const QString& familyText,
+                   const QStringList& pairs, const QStringList& maplines);
+
+// The installation's command lines. `supplier` and `family` are the fields
+// trimmed; they name the folders below each branch.
+QString installFoldersCommand(const QString& workFolder, const QString& supplier, const QString& family);
+QString installMovesCommand(const QString& workFolder, const QString& supplier, const QString& family);
+// The copy of the work folder's TDS into `tree`: as root with `system`.
+QString installCopyCommand(const QString& workFolder, const QString& tree, bool system);
+QString mktexlsrRootCommand();
+
+// The TFM name the first \DeclareFontShape of an .fd file loads directly
+// (substitutions passed over); the empty text when none does or the file
+// cannot be read.
+QString parsefd(const QString& path);
+
+// What a dropped folder holds at its top: the .afm, .pfb and .pfa files (any
+// letter case) in name order.
+struct FontFolderContents {
+    QStringList fontfilename; // file names
+    QStringList fontfilepath; // their paths
+    QStringList afmlist;      // base names of the AFM files
+    QStringList pflist;       // base names of the PFB and PFA files
+};
+FontFolderContents fontFolderContents(const QString& folder);
+// The distinct Berry prefixes (first three letters, case ignored) of the
+// AFM names, each in the spelling it first had.
+QStringList berryPrefixes(const QStringList& afmlist);
+
+} // namespace qlk

@@ -1,0 +1,513 @@
+#include "opentype/autoinst/autoinstWindow.h"
+
+#include "fontinfo/ExamineList.h"
+#include "fontinfo/OtfInfo.h"
+#include "fontinfo/PackageTest.h"
+#include "opentype/autoinst/AutoinstRun.h"
+#include "opentype/common/OtfReaders.h"
+#include "opentype/common/OtfTemplate.h"
+#include "opentype/common/Postflight.h"
+#include "opentype/common/SupportFiles.h"
+#include "opentype/otfinst/OtfinstScript.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Quote.h"
+#include "prefs/PrefsStore.h"
+#include "services/FileHelpers.h"
+#include "services/Privileged.h"
+#include "services/RunLog.h"
+#include "services/Runners.h"
+#include "texenv/FinishInstall.h"
+#include "texenv/TexEnv.h"
+#include "ui/SingleWindow.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QShowEvent>
+
+namespace qlk {
+
+autoinstWindow* autoinstWindow::instance()
+{
+    return singleWindow<autoinstWindow>();
+}
+
+autoinstWindow::autoinstWindow()
+{
+    setWindowTitle(QStringLiteral("autoinst Window"));
+    setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(64, 64);
+    setMaximumSize(32000, 32000);
+    designSize = QSize(678, 525);
+    resize(designSize);
+
+    StaticText1 = new QLabel(
+        QStringLiteral("• This window provides an interface to the autoinst PERL script with which a family of otf or ttf "
+                       "fonts may be transformed into a family of TeX fonts, complete with vf, tfm, enc, map, fd and sty "
+                       "file. Autoinst is a more capable script than otfinst. This program modifies the script "
+                       "according to the entries made below. \n"
+                       "• The scale factor affects only the .sty file. The value -1 will match the XHeight to CMR, -2 to "
+                       "Times. \n"
+                       "• Create a folder containing only a family of otf or ttf files, drop the folder on the listbox "
+                       "below and fill out the required information. After editing, press \"Run autoinst\" to run the "
+                       "script in a Terminal window, \"Install\" moves the resulting files into your preferred texmf "
+                       "tree, and \"updmap\" finishes the job.\n"
+                       "• The default setup in the sty file is as the main (usually Roman) text font. Checking Sans "
+                       "serif or Typewriter changes this default."),
+        this);
+    StaticText1->setWordWrap(true);
+    StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(StaticText1, 4, 4, 670, 169, Left | Top | Right);
+
+    makeFontList(QRect(2, 178, 672, 177), QStringLiteral("Drop folder of otf fonts here"));
+    Listbox1->onDrop = [this](const QStringList& paths) { Listbox1_DropObject(paths); };
+
+    auto button = [this](const char* caption, int x, int y, int w, int h, int edges) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        place(b, x, y, w, h, edges);
+        b->setAutoDefault(false);
+        b->setEnabled(false);
+        return b;
+    };
+    auto label = [this](const QString& text, int x, int y, int w, int h) {
+        auto* l = new QLabel(text, this);
+        place(l, x, y, w, h, Left | Bottom);
+        return l;
+    };
+    auto field = [this](const QString& help, int x, int y, int w, int h) {
+        auto* f = new QLineEdit(this);
+        f->setToolTip(help);
+        place(f, x, y, w, h, Left | Bottom);
+        return f;
+    };
+
+    PushButton1 = button("Run autoinst", 567, 433, 94, 19, Right | Bottom);
+    PushButton2 = button("Install", 567, 467, 94, 19, Right | Bottom);
+    PushButton3 = button("updmap", 567, 499, 94, 19, Right | Bottom);
+    StaticText2 = label(QStringLiteral("Encoding(s):"), 3, 365, 83, 20);
+    const char* encodings[3] = {"OT1", "T1+TS1", "LY1"};
+    const QRect boxes[3] = {QRect(83, 366, 51, 20), QRect(135, 365, 74, 20), QRect(214, 365, 50, 20)};
+    for (int i = 0; i < 3; ++i) {
+        CheckBox1[i] = new QCheckBox(QString::fromLatin1(encodings[i]), this);
+        place(CheckBox1[i], boxes[i].x(), boxes[i].y(), boxes[i].width(), boxes[i].height(), Left | Bottom);
+    }
+    StaticText3 = label(QStringLiteral("Scale factor:"), 279, 365, 83, 20);
+    TextField1 = field(QStringLiteral("Will be applied if not blank and different from 1.0"), 359, 362, 48, 22);
+    StaticText4 = label(QStringLiteral("Typeface family name:"), 4, 446, 146, 20);
+    TextField2 = field(QString(), 153, 444, 256, 22);
+    StaticText7 = label(QStringLiteral("Vendor:"), 4, 472, 52, 20);
+    TextField5 = field(QStringLiteral("Leave blank to accept value from otf"), 57, 470, 111, 22);
+    StaticText8 = label(QStringLiteral("Log: "), 4, 499, 33, 20);
+    CheckBox2 = new QCheckBox(QStringLiteral("PostScript flavored"), this);
+    place(CheckBox2, 179, 471, 139, 20, Left | Bottom);
+    CheckBox2->setEnabled(false);
+    StaticText9 = label(QString(), 411, 363, 261, 20);
+    StaticText9->setStyleSheet(QStringLiteral("color: #B0006C;"));
+    StaticText10 = label(QString(), 41, 499, 366, 20);
+    PushButton6 = button("Test", 334, 470, 75, 20, Left | Bottom);
+    // The radio buttons keep their places inside the group box.
+    GroupBox1 = new QGroupBox(QStringLiteral("Usage"), this);
+    place(GroupBox1, 419, 418, 132, 101, Left | Bottom);
+    RadioButton1 = new QRadioButton(QStringLiteral("Roman text"), GroupBox1);
+    RadioButton1->setGeometry(11, 21, 100, 20);
+    RadioButton2 = new QRadioButton(QStringLiteral("Sans serif"), GroupBox1);
+    RadioButton2->setGeometry(11, 48, 100, 20);
+    RadioButton3 = new QRadioButton(QStringLiteral("Typewriter"), GroupBox1);
+    RadioButton3->setGeometry(11, 74, 100, 20);
+    PopupMenu1 = new QComboBox(this);
+    PopupMenu1->addItems({QStringLiteral("regular"), QStringLiteral("light"), QStringLiteral("medium")});
+    place(PopupMenu1, 109, 417, 88, 20, Left | Bottom);
+    PopupMenu2 = new QComboBox(this);
+    PopupMenu2->addItems({QStringLiteral("bold"), QStringLiteral("semibold"), QStringLiteral("demibold"),
+                          QStringLiteral("extrabold"), QStringLiteral("black"), QStringLiteral("extrablack"),
+                          QStringLiteral("heavy"), QStringLiteral("ultrabold"), QStringLiteral("ultrablack")});
+    place(PopupMenu2, 309, 417, 101, 20, Left | Bottom);
+    Label1 = label(QStringLiteral("Regular means:"), 4, 417, 98, 20);
+    Label2 = label(QStringLiteral("Bold means:"), 223, 417, 82, 20);
+    Label3 = label(QStringLiteral("Abbreviated prefix for encoding files:"), 4, 392, 237, 20);
+    Label3->setToolTip(QStringLiteral("If not blank, replace the prefix in encoding file names with this"));
+    TextField6 = field(QString(), 257, 390, 48, 22);
+    Label4 = label(QStringLiteral("Replace sty with:"), 317, 392, 113, 20);
+    TextField7 = field(QStringLiteral("If not blank, replace generated sty with this file"), 435, 391, 239, 22);
+
+    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Action(); });
+    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Action(); });
+    connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Action(); });
+    connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Action(); });
+
+    Event_Open();
+}
+
+void autoinstWindow::Event_Open()
+{
+    breakpts = otfinstMarkers();
+    docf = documentsFolder();
+}
+
+// As in the otfinst window: the first showing counts as the first activation.
+void autoinstWindow::showEvent(QShowEvent* event)
+{
+    OpenTypeWindow::showEvent(event);
+    Event_Activate();
+}
+
+void autoinstWindow::changeEvent(QEvent* event)
+{
+    OpenTypeWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Event_Activate();
+}
+
+void autoinstWindow::Event_Activate()
+{
+    if (activated)
+        return;
+    activated = true;
+    CheckBox1[1]->setChecked(true);
+}
+
+void autoinstWindow::closeEvent(QCloseEvent* event)
+{
+    Event_Close();
+    OpenTypeWindow::closeEvent(event);
+}
+
+// The log goes back to the application's own; only what Test copied into
+// TEXMFVAR is removed, not updmap-user's maps or other tools' files there.
+void autoinstWindow::Event_Close()
+{
+    if (logStream) {
+        closeLog();
+        openLog(homeFolder());
+    }
+    if (hasvar)
+        removeTestCopy(testCopy_);
+    testCopy_.clear();
+}
+
+void autoinstWindow::setStatus(const QString& text)
+{
+    StaticText9->setText(text);
+    StaticText9->repaint();
+}
+
+bool autoinstWindow::ImportPieces()
+{
+    if (hasFilesOfType(fontfolder, QStringLiteral("otf")) || hasFilesOfType(fontfolder, QStringLiteral("ttf")))
+        return true;
+    msgBox(QStringLiteral("There are no .otf or .ttf files in the folder you dropped."));
+    return false;
+}
+
+QString autoinstWindow::Computesf(int kind)
+{
+    return qlk::Computesf(fontfolder, fontfilename, kind);
+}
+
+void autoinstWindow::Listbox1_DropObject(const QStringList& paths)
+{
+    StaticText10->setText(QString());
+    raise();
+    activateWindow();
+    for (int i = 0; i < paths.size(); ++i) {
+        if (i > 0) {
+            msgBox(QStringLiteral("You are permitted to drop only a single folder"));
+            return;
+        }
+        fontfolder = QFileInfo(paths.at(i)).absoluteFilePath();
+        if (!QFileInfo(fontfolder).isDir()) {
+            msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
+            fontfolder.clear();
+        } else if (!ImportPieces()) {
+            fontfolder.clear();
+        }
+    }
+    if (fontfolder.isEmpty())
+        return;
+
+    openLog(fontfolder);
+    logLine(QStringLiteral("%%%%%% new program run %%%"));
+    StaticText10->setText(fontfolder + QStringLiteral("/logfile.txt"));
+    logLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    logLine(QStringLiteral("Dropped font folder ") + fontfolder);
+
+    fontfilename.clear();
+    logLine(QStringLiteral("%%Looking for .otf and .ttf files---"));
+    for (const QFileInfo& item : QDir(fontfolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        const QString name = item.fileName();
+        if (name.endsWith(QLatin1String(".otf"), Qt::CaseInsensitive) ||
+            name.endsWith(QLatin1String(".ttf"), Qt::CaseInsensitive)) {
+            fontfilename << name;
+            logLine(name);
+        }
+    }
+    setFontRows(fontfolder, fontfilename);
+    if (!fontfilename.isEmpty())
+        isotf = fontfilename.first().endsWith(QLatin1String(".otf"), Qt::CaseInsensitive);
+
+    if (!offerPfbRemoval(QStringLiteral("autoinst")))
+        return;
+    logLine(QStringLiteral("%% end of font list"));
+    if (fontfilename.isEmpty())
+        return;
+
+    const OtfNames names = readOtfNames(runShell(otfinfoCommand(fontfolder, QStringLiteral("--info"), fontfilename.first())));
+    if (names.hasFamily)
+        fontfamily = names.family;
+    if (names.hasVendorUrl)
+        vendor = parseurl(names.vendorUrl);
+    shortname = shortform(fontfamily);
+    if (vendor.isEmpty())
+        vendor = QStringLiteral("public");
+    TextField2->setText(fontfamily);
+    TextField5->setText(vendor);
+
+    isPS = otfHasCff(runShell(otfinfoCommand(fontfolder, QStringLiteral("-qt"), fontfilename.first())));
+    CheckBox2->setChecked(isPS);
+
+    PushButton1->setEnabled(true);
+    RadioButton1->setChecked(true);
+    setStatus(QStringLiteral("Ready to run autoinst"));
+}
+
+void autoinstWindow::wipetexmf()
+{
+    const QString texmf = fontfolder + QStringLiteral("/texmf");
+    for (const QFileInfo& entry : QDir(texmf).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (entry.isDir() && !entry.isSymLink())
+            QDir(entry.absoluteFilePath()).removeRecursively();
+        else
+            QFile::remove(entry.absoluteFilePath());
+    }
+}
+
+void autoinstWindow::PushButton1_Action()
+{
+    PushButton6->setEnabled(false);
+    if (fontfolder.isEmpty()) {
+        msgBox(QStringLiteral("There is no font folder: drop the folder of fonts on the list again."));
+        return;
+    }
+    vendor = TextField5->text().trimmed();
+    if (vendor.isEmpty()) {
+        msgBox(QStringLiteral("Empty vendor name. Bailing out."));
+        return;
+    }
+    vendor.remove(QLatin1Char(' '));
+    if (!isAutoinstName(vendor)) {
+        msgBox(QStringLiteral("The vendor name may hold only letters, digits, \"-\" and \"_\"."));
+        return;
+    }
+    logLine(QStringLiteral("Using vendor name: ") + vendor);
+    fontfamily = TextField2->text().trimmed();
+    if (fontfamily.isEmpty()) {
+        msgBox(QStringLiteral("Empty fontfamily name. Bailing out."));
+        return;
+    }
+    fontfamily.remove(QLatin1Char(' '));
+    TextField2->setText(fontfamily);
+    if (!isAutoinstName(fontfamily)) {
+        msgBox(QStringLiteral("The family name may hold only letters, digits, \"-\" and \"_\"."));
+        return;
+    }
+    logLine(QStringLiteral("Using family name: ") + fontfamily);
+    shortname = fontfamily;
+    AutoinstChoices choices;
+    choices.encodings =
+        otfinstEncodings(CheckBox1[0]->isChecked(), CheckBox1[1]->isChecked(), CheckBox1[2]->isChecked());
+    if (choices.encodings.isEmpty()) {
+        msgBox(QStringLiteral("You must select at least one encoding"));
+        return;
+    }
+    logLine(QStringLiteral("Using encodings=") + choices.encodings.join(QLatin1Char(',')));
+
+    // Everything the edits after the run need is checked first, so that no
+    // file is left half edited.
+    const QString replacement = TextField7->text().trimmed();
+    if (!replacement.isEmpty() && !QFileInfo(replacement).isFile()) {
+        msgBox(QStringLiteral("The replacement sty file ") + replacement + QStringLiteral(" does not exist."));
+        return;
+    }
+    const QString prefix = TextField6->text().trimmed();
+    if (!prefix.isEmpty() && !QRegularExpression(QStringLiteral("^[A-Za-z0-9]+$")).match(prefix).hasMatch()) {
+        msgBox(QStringLiteral("The prefix for encoding files may hold only letters and digits."));
+        return;
+    }
+    QString factor = scaleText(TextField1->text().trimmed());
+    if (factor == QLatin1String("-1") || factor == QLatin1String("-2")) {
+        factor = Computesf(factor.mid(1).toInt());
+        TextField1->setText(factor);
+    }
+    if (!QRegularExpression(QStringLiteral("^(\\d+\\.?\\d*|\\.\\d+)$")).match(factor).hasMatch() ||
+        factor.toDouble() <= 0.0) {
+        msgBox(QStringLiteral("The scale factor must be a positive decimal number, or -1 or -2."));
+        return;
+    }
+
+    PushButton1->setEnabled(true);
+    PushButton2->setEnabled(true);
+    PushButton3->setEnabled(true);
+    installed = false;
+    setStatus(QStringLiteral("Running autoinst"));
+    repaint();
+
+    wipetexmf();
+    choices.vendor = vendor;
+    choices.family = fontfamily;
+    choices.usage = RadioButton2->isChecked() ? 1 : RadioButton3->isChecked() ? 2 : 0;
+    choices.regularWeight = PopupMenu1->currentText();
+    choices.boldWeight = PopupMenu2->currentText();
+    choices.isotf = isotf;
+    logLine(QStringLiteral("Fonts and support files being written to ") + fontfolder + QStringLiteral("/texmf"));
+    const int status = sudoterm({QStringLiteral("cd ") + shellQuote(fontfolder) + QStringLiteral(" && ") +
+                                 autoinstCommandLine(choices)});
+    if (status != 0) {
+        QStringList logs = QDir(fontfolder).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
+        const QString text = QStringLiteral("autoinst failed (exit status ") + QString::number(status) +
+                             QStringLiteral(").") +
+                             (logs.isEmpty() ? QString()
+                                             : QStringLiteral(" See its log file ") + fontfolder + QLatin1Char('/') +
+                                                   logs.first());
+        logLine(text);
+        msgBox(text);
+        return;
+    }
+
+    const QString latex = fontfolder + QStringLiteral("/texmf/tex/latex/") + fontfamily;
+    const SupportFiles files = readSupportFolder(latex);
+    if (!files.folderHasItems) {
+        msgBox(QStringLiteral("Bailing out! No support files found in ") + QFileInfo(fontfolder).fileName() +
+               QStringLiteral("/texmf/tex/latex"));
+        return;
+    }
+    const QString verdict = judgeSupportFiles(files, shortname, QStringLiteral("font"));
+    if (!verdict.isEmpty()) {
+        msgBox(verdict);
+        return;
+    }
+
+    const QString sty = latex + QLatin1Char('/') + shortname + QStringLiteral(".sty");
+    QFile styFile(sty);
+    if (!styFile.open(QIODevice::ReadOnly)) {
+        msgBox(QStringLiteral("Cannot read ") + sty);
+        return;
+    }
+    QString text = QString::fromUtf8(styFile.readAll());
+    styFile.close();
+    if (choices.usage != 0)
+        text.replace(QStringLiteral("\\renewcommand*{\\familydefault}"), QStringLiteral("%\\renewcommand*{\\familydefault}"),
+                     Qt::CaseInsensitive);
+    if (factor != QLatin1String("1.0")) {
+        bool changed = false;
+        text = scaleStyText(text, fontfamily, factor, &changed);
+        if (!changed) {
+            const QString notice = QStringLiteral("The scale factor could not be put into ") + sty +
+                                   QStringLiteral(": it has no scale setting this program knows. The file is left as "
+                                                  "autoinst wrote it.");
+            logLine(notice);
+            msgBox(notice);
+        }
+    }
+    if (!styFile.open(QIODevice::WriteOnly | QIODevice::Truncate) || styFile.write(text.toUtf8()) < 0) {
+        msgBox(QStringLiteral("Cannot write ") + sty);
+        return;
+    }
+    styFile.close();
+
+    if (!replacement.isEmpty()) {
+        const ProcessResult r = runBash(QStringLiteral("/bin/cp -Rfp -- ") + shellQuote(replacement) +
+                                        QLatin1Char(' ') + shellQuote(latex + QLatin1Char('/')));
+        if (r.exitCode != 0) {
+            msgBox(QStringLiteral("Copying ") + replacement + QStringLiteral(" failed (exit status ") +
+                   QString::number(r.exitCode) + QStringLiteral(")."));
+            return;
+        }
+    }
+    if (!prefix.isEmpty()) {
+        const QString fonts = fontfolder + QStringLiteral("/texmf/fonts/");
+        const QString mapFolder = entryNoCase(fonts + QStringLiteral("map/dvips"), fontfamily);
+        const QString problem =
+            prefixEncodingFiles(entryNoCase(fonts + QStringLiteral("enc/dvips"), fontfamily),
+                                mapFolder + QLatin1Char('/') + fontfamily + QStringLiteral(".map"), prefix);
+        if (!problem.isEmpty()) {
+            msgBox(problem);
+            return;
+        }
+    }
+
+    PushButton2->setEnabled(true);
+    PushButton3->setEnabled(true);
+    PushButton6->setEnabled(true);
+    setStatus(QStringLiteral("Ready to run 'Test' or 'Install'"));
+    repaint();
+}
+
+void autoinstWindow::PushButton2_Action()
+{
+    install();
+}
+
+void autoinstWindow::install()
+{
+    installed = false;
+    AutoinstInstallJob job;
+    job.fontFolder = fontfolder;
+    job.family = fontfamily;
+    job.vendor = vendor;
+    job.isotf = isotf;
+    job.method = prefMethod();
+    job.status = [this](const QString& text) { setStatus(text); };
+    if (fontfolder.isEmpty()) {
+        msgBox(QStringLiteral("There is no font folder: drop the folder of fonts on the list again."));
+        return;
+    }
+    if (installAutoinstOutput(job))
+        PushButton3->setEnabled(true);
+}
+
+void autoinstWindow::PushButton3_Action()
+{
+    if (pathInTree(texmfVar, homeFolder()))
+        QDir(texmfVar + QStringLiteral("/fonts")).removeRecursively();
+    setStatus(QStringLiteral("Running 'updmap'"));
+    hasType1 = true;
+    hasMF = false;
+    hasTTF = false;
+    hasMaps = true;
+    tdsMaps = QStringList{shortname};
+    finishInstall(prefMethod() >= 1 ? 1 : 0);
+    setStatus(QStringLiteral("Finished 'updmap'"));
+    postflight();
+}
+
+void autoinstWindow::postflight()
+{
+    qlk::postflight(shortname, postflightTfmFolder(prefMethod(), vendor, shortname), true);
+    installed = true;
+}
+
+void autoinstWindow::PushButton6_Action()
+{
+    if (!askYesNo(QStringLiteral("Support files will be copied to TEXMFVAR. Go ahead?")))
+        return;
+    hasvar = true;
+    for (const QString& file : copyForTest(fontfolder + QStringLiteral("/texmf"))) {
+        if (!testCopy_.contains(file))
+            testCopy_ << file;
+    }
+    int enc = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (CheckBox1[i]->isChecked()) {
+            enc = i;
+            break;
+        }
+    }
+    lastTestFolder = testPackage(fontfamily, fontfamily, fontfamily, enc, true);
+}
+
+} // namespace qlk

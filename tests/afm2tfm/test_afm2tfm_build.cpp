@@ -1,0 +1,303 @@
+#include "afm2tfm/AfmDownload.h"
+#include "afm2tfm/Afm2tfmBuild.h"
+#include "fontinfo/BerryName.h"
+#include "platform/HttpGet.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Quote.h"
+#include "support/HttpTestServer.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using namespace qlk;
+
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+QString tex(const char* name)
+{
+    return shellQuote(texProgram(QString::fromLatin1(name)));
+}
+} // namespace
+
+TEST(Afm2tfmBuild, MetricAndRawNamesFollowTheEncoding)
+{
+    struct Case {
+        QString base;
+        int enc;
+        bool raw;
+        QString tfm, rawName;
+    } cases[] = {
+        {"uzcmi8a", EncDefault, false, "uzcmi8a", "uzcmi8a"},
+        {"uzcmi8a", EncDefault, true, "uzcmi8a", "uzcmi7z"},
+        {"uzcmi8a", EncLY1, true, "uzcmi8y", "uzcmi8a"},
+        {"uzcmi8a", EncT1, false, "uzcmi8t", "uzcmi8a"},
+        {"xyzr", EncT1, false, "xyzr8t", "xyzr"},
+        {"xyzr", EncLY1, false, "xyzr8y", "xyzr"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.base.toStdString() + " " + std::to_string(c.enc));
+        EXPECT_EQ(metricName(c.base, c.enc), c.tfm);
+        EXPECT_EQ(rawFontName(c.base, c.enc, c.raw), c.rawName);
+    }
+}
+
+TEST(Afm2tfmBuild, Afm2tfmCommandLines)
+{
+    const QString head = "cd /w/tmp1234567 && " + tex("afm2tfm") + " ";
+    struct Case {
+        QString options;
+        int enc;
+        bool raw;
+        QString tail;
+    } cases[] = {
+        {"", EncDefault, false, "uzcmi8a -v uzcmi8a"},
+        {"", EncLY1, false, "uzcmi8a -T texnansx.enc -v uzcmi8y"},
+        {"", EncT1, false, "uzcmi8a -T ec.enc -v uzcmi8t"},
+        {"  -s .167 ", EncDefault, false, "uzcmi8a -s .167 -v uzcmi8a"},
+        {"-s .167", EncT1, false, "uzcmi8a -s .167 -T ec.enc -v uzcmi8t"},
+        {"", EncDefault, true, "uzcmi8a -v uzcmi8a uzcmi7z"},
+        {"", EncLY1, true, "uzcmi8a -T texnansx.enc -v uzcmi8y"},
+        // Typed options are words, never shell code.
+        {"-e 1.2 $(touch x)", EncDefault, false, "uzcmi8a -e 1.2 '$(touch' 'x)' -v uzcmi8a"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tail.toStdString());
+        EXPECT_EQ(afm2tfmCommand("/w/tmp1234567", "uzcmi8a", c.options, c.enc, c.raw), head + c.tail);
+    }
+    EXPECT_EQ(afm2tfmCommand("/my docs/tmp1", "xyzr", "", EncT1, false),
+              "cd '/my docs/tmp1' && " + tex("afm2tfm") + " xyzr -T ec.enc -v xyzr8t");
+}
+
+TEST(Afm2tfmBuild, DesignSizeCells)
+{
+    struct Case {
+        QString cell;
+        bool ok;
+        QString ds;
+    } cases[] = {
+        {"", true, ""},        {"10", true, ""},       {" 0 ", true, ""},     {"12", true, "12.0"},
+        {"12.", true, "12.0"}, {"12.0", true, "12.0"}, {"9.5", true, "9.5"},  {".5", true, ".5"},
+        {"10.0", true, "10.0"}, {"abc", false, ""},    {"-3", false, ""},     {"12pt", false, ""},
+        {"0.0", false, ""},    {"1 2", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cell.toStdString());
+        QString ds = "stale";
+        EXPECT_EQ(designSizeOf(c.cell, &ds), c.ok);
+        EXPECT_EQ(ds, c.ds);
+    }
+}
+
+TEST(Afm2tfmBuild, DesignSizePatchReplacesTheFirstDesignSizeLineOnly)
+{
+    QStringList lines{"(FAMILY TeX-x)", "(DESIGNSIZE R 10.0)", "(COMMENT DESIGNSIZE (1 em) IS IN POINTS)"};
+    EXPECT_TRUE(patchDesignSize(lines, "12.0"));
+    EXPECT_EQ(lines, QStringList({"(FAMILY TeX-x)", "(DESIGNSIZE R 12.0)", "(COMMENT DESIGNSIZE (1 em) IS IN POINTS)"}));
+    QStringList none{"(FAMILY TeX-x)", "   (DESIGNSIZE R 10.0)"};
+    EXPECT_FALSE(patchDesignSize(none, "12.0"));
+    EXPECT_EQ(none.at(1), "   (DESIGNSIZE R 10.0)");
+}
+
+// afm2tfm's virtual property list, made fit for pltotf, gives exactly the
+// metric file vptovf makes of the original.
+TEST(Afm2tfmBuild, StrippedVirtualListCompilesToVptovfsMetrics)
+{
+    test::TestEnv env;
+    const QString afm = test::texFile("uzcmi8a.afm");
+    ASSERT_FALSE(afm.isEmpty());
+    const QString work = env.root() + "/work";
+    QDir().mkpath(work);
+    ASSERT_TRUE(QFile::copy(afm, work + "/uzcmi8a.afm"));
+    ProcessResult r = runBash(afm2tfmCommand(work, "uzcmi8a", "", EncDefault, false));
+    ASSERT_EQ(r.exitCode, 0) << r.errorOutput.toStdString();
+    EXPECT_TRUE(r.output.startsWith("uzcmi8a URWChanceryL-MediItal"));
+
+    const QString vpl = QString::fromLatin1(test::readBytes(work + "/uzcmi8a.vpl"));
+    ASSERT_TRUE(vpl.contains("(MAPFONT"));
+    const QString pl = stripVirtualGroups(vpl);
+    EXPECT_FALSE(pl.contains("(VTITLE"));
+    EXPECT_FALSE(pl.contains("(MAPFONT"));
+    EXPECT_FALSE(pl.contains("(MAP"));
+    EXPECT_TRUE(pl.contains("(DESIGNSIZE R 10.0)"));
+    EXPECT_TRUE(pl.contains("(LIGTABLE"));
+    QFile out(work + "/uzcmi8a.pl");
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(pl.toLatin1());
+    out.close();
+    r = runBash(pltotfCommand(work, "uzcmi8a.pl"));
+    EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
+    r = runBash("cd " + shellQuote(work) + " && " + tex("vptovf") + " uzcmi8a.vpl v.vf v.tfm");
+    ASSERT_EQ(r.exitCode, 0) << r.output.toStdString();
+    EXPECT_EQ(test::readBytes(work + "/uzcmi8a.tfm"), test::readBytes(work + "/v.tfm"));
+}
+
+TEST(Afm2tfmBuild, CopyCommandsByKind)
+{
+    const QStringList afmlist{"uzcmi8a", "xyzr8a"};
+    const QList<bool> instpfb{true, false};
+    const QString w = "/w";
+    const QString cp = shellQuote(systemProgram("cp"));
+    EXPECT_EQ(copyFileCommand(w, "uzcmi8a.afm", "/in/uzcmi8a.afm", afmlist, instpfb, "urw", "Old Style"),
+              cp + " /in/uzcmi8a.afm /w");
+    // The installed PFB is not copied, nor is one without its AFM.
+    EXPECT_EQ(copyFileCommand(w, "uzcmi8a.pfb", "/in/uzcmi8a.pfb", afmlist, instpfb, "urw", "Old Style"), "");
+    EXPECT_EQ(copyFileCommand(w, "abc.pfb", "/in/abc.pfb", afmlist, instpfb, "urw", "Old Style"), "");
+    EXPECT_EQ(copyFileCommand(w, "xyzr8a.pfb", "/in/xyzr8a.pfb", afmlist, instpfb, "urw", "Old Style"),
+              cp + " /in/xyzr8a.pfb '/w/TDS/fonts/type1/urw/Old Style'");
+    EXPECT_EQ(copyFileCommand(w, "xyzr8a.pfa", "/in/xyzr8a.pfa", afmlist, instpfb, "urw", "Old Style"),
+              cp + " /in/xyzr8a.pfa /w && " + tex("t1binary") +
+                  " /in/xyzr8a.pfa '/w/TDS/fonts/type1/urw/Old Style/xyzr8a.pfb'");
+    EXPECT_EQ(skeletonCommand(w, "urw", "Old Style"),
+              "cd /w && " + shellQuote(systemProgram("mkdir")) +
+                  " -p 'TDS/fonts/afm/urw/Old Style' 'TDS/fonts/map/dvips/urw/Old Style' "
+                  "'TDS/fonts/type1/urw/Old Style' 'TDS/fonts/tfm/urw/Old Style' 'TDS/tex/latex/urw/Old Style'");
+}
+
+TEST(Afm2tfmBuild, MapAndFdTexts)
+{
+    const QStringList maplines{"pzcmi8a ZapfChancery-MediumItalic <pzcmi8a.pfb"};
+    EXPECT_EQ(mapFileText("2026-01-02 03:04:05", maplines),
+              "% Created by Quillmark 2026-01-02 03:04:05\npzcmi8a ZapfChancery-MediumItalic <pzcmi8a.pfb\n");
+    EXPECT_EQ(familyMapName("Old Style"), "OldStyle.map");
+    EXPECT_EQ(fdFileText("2026-01-02 03:04:05", EncDefault, "pzc", "Old Style", {"m}{it"}, maplines),
+              "% Created by Quillmark [2026-01-02 03:04:05]\n"
+              "\\ProvidesFile{upzc.fd}\n"
+              "[ Old Style (Unknown encoding)]\n"
+              "\\DeclareFontFamily{U}{pzc}{}\n"
+              "\\DeclareFontShape{U}{pzc}{m}{it}{<-> pzcmi8a}{}\n"
+              "\\endinput\n");
+    const QString ly1 = fdFileText("s", EncLY1, "abc", "Abc", {"m}{n", "b}{n"}, {"abcr8a A <abcr8a.pfb", "abcb8a B"});
+    EXPECT_TRUE(ly1.contains("\\ProvidesFile{ly1abc.fd}\n[ Abc (LY1 encoding)]\n\\DeclareFontFamily{LY1}{abc}{}\n"));
+    EXPECT_TRUE(ly1.contains("{LY1}{abc}{m}{n}{<-> abcr8a}{}\n\\DeclareFontShape{LY1}{abc}{b}{n}{<-> abcb8a}{}\n"));
+    EXPECT_EQ(fdFileName(EncT1, "abc"), "t1abc.fd");
+    EXPECT_TRUE(fdFileText("s", EncT1, "abc", "Abc", {}, {}).contains("[ Abc (T1 encoding)]\n"));
+}
+
+TEST(Afm2tfmBuild, WeightShapePairs)
+{
+    struct Case {
+        const char* weight; // nullptr: key absent
+        const char* variants;
+        QString pair;
+    } cases[] = {
+        {"r", "", "m}{n"}, {"r", "i", "m}{it"}, {"r", "c", "m}{n"}, {"r", "o", "m}{n"},
+        {"b", "i", "b}{it"}, {nullptr, nullptr, "m}{n"}, {"m", "i", "m}{it"},
+    };
+    for (const Case& c : cases) {
+        BerryNameInfo info;
+        if (c.weight)
+            info.set("WeightCode", c.weight);
+        if (c.variants)
+            info.set("vlist", c.variants);
+        EXPECT_EQ(weightShapePair(info), c.pair);
+    }
+    EXPECT_FALSE(hasRepeatedPairs({"m}{n", "m}{it"}));
+    EXPECT_TRUE(hasRepeatedPairs({"m}{n", "b}{n", "M}{N"}));
+}
+
+TEST(Afm2tfmBuild, InstallCommandsQuoteTheFolders)
+{
+    const QString mkdir = shellQuote(systemProgram("mkdir"));
+    const QString mv = shellQuote(systemProgram("mv"));
+    const QString cp = shellQuote(systemProgram("cp"));
+    EXPECT_EQ(installFoldersCommand("/w", "adobe", "Foo"),
+              "cd /w && " + mkdir +
+                  " -p TDS/fonts/afm/adobe/Foo TDS/fonts/tfm/adobe/Foo TDS/fonts/map/dvips/adobe/Foo "
+                  "TDS/tex/latex/adobe/Foo");
+    EXPECT_EQ(installMovesCommand("/w", "adobe", "Old Style"),
+              "cd /w && " + mv + " -f -- *.afm 'TDS/fonts/afm/adobe/Old Style' && " + mv +
+                  " -f -- *.tfm 'TDS/fonts/tfm/adobe/Old Style' && " + mv +
+                  " -f -- *.map 'TDS/fonts/map/dvips/adobe/Old Style' && " + mv +
+                  " -f -- *.fd 'TDS/tex/latex/adobe/Old Style'");
+    EXPECT_EQ(installCopyCommand("/my w", "/usr/local/share/texmf", true),
+              "/usr/bin/sudo " + mkdir + " -p /usr/local/share/texmf && /usr/bin/sudo " + cp +
+                  " -rpf '/my w/TDS'/* /usr/local/share/texmf");
+    EXPECT_EQ(installCopyCommand("/w", "/h/my texmf", false),
+              mkdir + " -p '/h/my texmf' && " + cp + " -rpf /w/TDS/* '/h/my texmf'");
+}
+
+TEST(Afm2tfmBuild, ParsefdFindsTheFirstFontLoadedDirectly)
+{
+    test::TestEnv env;
+    const QString subFirst = env.writeFile("a.fd", "\\ProvidesFile{a.fd}\n\\DeclareFontFamily{T1}{abc}{}\n"
+                                                   "\\DeclareFontShape{T1}{abc}{m}{sl}{<-> ssub * abc/m/it}{}\n"
+                                                   "\\DeclareFontShape{T1}{abc}{m}{it}{<-> s * [0.9] abcri8t}{}\n"
+                                                   "\\DeclareFontShape{T1}{abc}{m}{n}{<-> abcr8t}{}\n\\endinput\n");
+    const QString allSub = env.writeFile("b.fd", "\\DeclareFontShape{T1}{abc}{m}{sl}{<-> ssub * abc/m/it}{}\n");
+    const QString none = env.writeFile("c.fd", "\\ProvidesFile{c.fd}\n\\endinput\n");
+    EXPECT_EQ(parsefd(subFirst), "abcri8t");
+    EXPECT_EQ(parsefd(allSub), "");
+    EXPECT_EQ(parsefd(none), "");
+    EXPECT_EQ(parsefd(env.root() + "/missing.fd"), "");
+    EXPECT_EQ(parsefd(env.root()), "");
+}
+
+TEST(Afm2tfmBuild, FolderContentsAndPrefixes)
+{
+    test::TestEnv env;
+    env.writeFile("f/ptmr8a.AFM", "x");
+    env.writeFile("f/ptmr8a.PFB", "x");
+    env.writeFile("f/ptmri8a.pfa", "x");
+    env.writeFile("f/readme.txt", "x");
+    env.writeFile("f/sub/ptmb8a.afm", "x");
+    const FontFolderContents c = fontFolderContents(env.root() + "/f");
+    EXPECT_EQ(c.fontfilename, QStringList({"ptmr8a.AFM", "ptmr8a.PFB", "ptmri8a.pfa"}));
+    EXPECT_EQ(c.fontfilepath.value(0), env.root() + "/f/ptmr8a.AFM");
+    EXPECT_EQ(c.afmlist, QStringList({"ptmr8a"}));
+    EXPECT_EQ(c.pflist, QStringList({"ptmr8a", "ptmri8a"}));
+
+    EXPECT_EQ(berryPrefixes({"ptmr8a", "phvr8a", "ptmb8a"}), QStringList({"ptm", "phv"}));
+    EXPECT_EQ(berryPrefixes({"PTMr8a", "ptmb8a"}), QStringList({"PTM"}));
+}
+
+TEST(AfmDownload, NamesAndAddresses)
+{
+    EXPECT_EQ(afmFileName("awb~~~~~"), "awb_____.afm");
+    EXPECT_EQ(afmFileName("a\\b~c\\"), "ab_c.afm");
+    EXPECT_EQ(afmFileName(""), ".afm");
+    struct Case {
+        QString id, folder;
+    } cases[] = {
+        {"0.3", "/base17/0.3/"}, {"1", "/001-050/1/"},     {"50", "/001-050/50/"},     {"51", "/051-100/51/"},
+        {"180", "/151-200/180/"}, {"899", "/851-900/899/"}, {"900", "/900-960/900/"}, {"1234", "/900-960/1234/"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(afmAddress("http://h/afm", c.id, "x.afm"), "http://h/afm" + c.folder + "x.afm");
+    EXPECT_TRUE(safeDownloadName("awb_____.afm"));
+    EXPECT_FALSE(safeDownloadName("../x.afm"));
+    EXPECT_FALSE(safeDownloadName("a/b.afm"));
+}
+
+TEST(HttpGet, OnlyASuccessfulAnswerWritesTheFile)
+{
+    test::TestEnv env;
+    test::HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    server.serve("/ok.afm", "StartFontMetrics 2.0\n");
+    server.answer("/gone.afm", 500, "oops");
+    const QString target = env.home() + "/x.afm";
+    QString why;
+    EXPECT_TRUE(httpGet(server.baseUrl() + "/ok.afm", target, 30000, &why)) << why.toStdString();
+    EXPECT_EQ(test::readBytes(target), QByteArray("StartFontMetrics 2.0\n"));
+
+    // A failure keeps the file that was there and leaves nothing beside it.
+    for (const QString& path : {QString("/missing.afm"), QString("/gone.afm")}) {
+        EXPECT_FALSE(httpGet(server.baseUrl() + path, target, 30000, &why));
+        EXPECT_FALSE(why.isEmpty());
+        EXPECT_EQ(test::readBytes(target), QByteArray("StartFontMetrics 2.0\n"));
+    }
+    EXPECT_FALSE(httpGet(server.baseUrl() + "/missing.afm", env.home() + "/new.afm", 30000, &why));
+    EXPECT_EQ(QDir(env.home()).entryList(QDir::Files | QDir::Hidden), QStringList({"x.afm"}));
+    EXPECT_FALSE(httpGet("", env.home() + "/y.afm", 30000, &why));
+}
