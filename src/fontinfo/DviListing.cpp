@@ -115,9 +115,10 @@ DviListing listDvi(const QByteArray& data, bool fontChangesOnly)
 {
     DviListing out;
     QList<DviRow>& rows = out.rows;
-    // About one row in sixteen bytes of a text DVI; far fewer with font
-    // changes only. More rows grow the list as usual.
-    rows.reserve(fontChangesOnly ? data.size() / 256 : data.size() / 16);
+    // A text DVI has about one row in five bytes (a row in a few hundred
+    // with font changes only): reserved at once, the list is not copied as
+    // it grows. More rows grow it as usual.
+    rows.reserve(fontChangesOnly ? data.size() / 256 : data.size() / 4);
     ByteReader in(data);
     QString gathered;
     QString lastLabel[256];
