@@ -93,6 +93,25 @@ QString plainRemark(QString r)
     return r.simplified();
 }
 
+// The fields of a line split at runs of white space (no pattern compiled
+// per line: the catalogues have tens of thousands of lines).
+QStringList whiteFields(const QString& line)
+{
+    QStringList fields;
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (i < n) {
+        while (i < n && line.at(i).isSpace())
+            ++i;
+        const qsizetype start = i;
+        while (i < n && !line.at(i).isSpace())
+            ++i;
+        if (i > start)
+            fields << line.mid(start, i - start);
+    }
+    return fields;
+}
+
 QList<MapLine> readMap(const QString& path)
 {
     QFile f(path);
@@ -116,7 +135,7 @@ QList<MapLine> readMap(const QString& path)
         const int pct = line.indexOf(QLatin1Char('%'));
         if (pct >= 0)
             line.truncate(pct);
-        ml.fields = line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        ml.fields = whiteFields(line);
         if (!ml.fields.isEmpty())
             lines << ml;
     }
@@ -130,7 +149,12 @@ public:
         if (sqlite3_open(path.toUtf8().constData(), &db_) != SQLITE_OK)
             fail(QStringLiteral("cannot create ") + path);
     }
-    ~Db() { sqlite3_close(db_); }
+    ~Db()
+    {
+        for (sqlite3_stmt* st : statements_)
+            sqlite3_finalize(st);
+        sqlite3_close(db_);
+    }
     void exec(const char* sql)
     {
         char* err = nullptr;
@@ -139,11 +163,18 @@ public:
     }
     // Inserts one row; an empty value is stored as NULL, so that no LIKE
     // pattern made from an empty name matches a row without that value.
+    // Each statement is prepared once and reused with new values.
     void insert(const char* sql, const QStringList& values)
     {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &st, nullptr) != SQLITE_OK)
-            fail(QString::fromUtf8(sqlite3_errmsg(db_)));
+        sqlite3_stmt* st = statements_.value(sql);
+        if (!st) {
+            if (sqlite3_prepare_v2(db_, sql, -1, &st, nullptr) != SQLITE_OK)
+                fail(QString::fromUtf8(sqlite3_errmsg(db_)));
+            statements_.insert(sql, st);
+        } else {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+        }
         for (int i = 0; i < values.size(); ++i) {
             if (values.at(i).isEmpty()) {
                 sqlite3_bind_null(st, i + 1);
@@ -154,24 +185,44 @@ public:
         }
         if (sqlite3_step(st) != SQLITE_DONE)
             fail(QString::fromUtf8(sqlite3_errmsg(db_)));
-        sqlite3_finalize(st);
     }
 
 private:
     sqlite3* db_ = nullptr;
+    QHash<const char*, sqlite3_stmt*> statements_;
 };
 
+// Digits, optionally a point and more digits.
 bool isNumber(const QString& s)
 {
-    static const QRegularExpression re(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
-    return re.match(s).hasMatch();
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    auto digits = [&] {
+        const qsizetype start = i;
+        while (i < n && s.at(i) >= QLatin1Char('0') && s.at(i) <= QLatin1Char('9'))
+            ++i;
+        return i > start;
+    };
+    if (!digits())
+        return false;
+    if (i == n)
+        return true;
+    if (s.at(i) != QLatin1Char('.'))
+        return false;
+    ++i;
+    return digits() && i == n;
 }
 
 // The supplier code column of the five-column catalogues: A, BT, MT, LL, ITC, ???.
 bool isVendorCode(const QString& s)
 {
-    static const QRegularExpression re(QStringLiteral("^[A-Z?]{1,3}$"));
-    return re.match(s).hasMatch();
+    if (s.isEmpty() || s.size() > 3)
+        return false;
+    for (QChar c : s) {
+        if (!((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || c == QLatin1Char('?')))
+            return false;
+    }
+    return true;
 }
 
 // A file name that is only a placeholder ("________").

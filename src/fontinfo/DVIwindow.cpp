@@ -1,6 +1,6 @@
 #include "fontinfo/DVIwindow.h"
 
-#include "fontinfo/ExamineList.h"
+#include "fontinfo/DviList.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "ui/SingleWindow.h"
@@ -24,7 +24,7 @@ DVIwindow::DVIwindow()
     setMaximumSize(32000, 32000);
     resize(600, 400);
 
-    Listbox1 = new ExamineList({QStringLiteral("Opcode"), QStringLiteral("Instruction"),
+    Listbox1 = new DviList({QStringLiteral("Opcode"), QStringLiteral("Instruction"),
                                 QStringLiteral("Followed by text:")},
                                {10, 15, 75}, this);
     Listbox1->setGeometry(8, 7, 584, 344);
@@ -102,10 +102,10 @@ void DVIwindow::PushButton1_Action()
 void DVIwindow::processdvi()
 {
     Listbox1->deleteAllRows();
-    const DviListing listing = listDviFile(dvif, CheckBox1->isChecked());
-    rows = listing.rows;
-    for (const DviRow& r : rows)
-        Listbox1->addRow({QString::number(r.opcode), r.label, escapeControls(r.text)});
+    DviListing listing = listDviFile(dvif, CheckBox1->isChecked());
+    rows = std::move(listing.rows);
+    // The list shows the rows through a model: no item per row.
+    Listbox1->setRows(&rows);
     if (!listing.error.isEmpty())
         msgBox(listing.error);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "fontinfo/DviList.h"
 #include "fontinfo/DviListing.h"
 
 #include <QCheckBox>
@@ -6,8 +7,6 @@
 #include <QWidget>
 
 namespace qlk {
-
-class ExamineList;
 
 // "Examine DVI": a DVI file dropped on the list is listed instruction by
 // instruction, in full or as font changes only, and the listing can be
@@ -23,7 +22,7 @@ public:
     bool activated = false; // set at the first activation
     QList<DviRow> rows;     // the listing shown, as read
 
-    ExamineList* Listbox1;
+    DviList* Listbox1;
     QCheckBox* CheckBox1;   // "Show only font changes"
     QPushButton* PushButton1; // "Save"
 

@@ -115,16 +115,22 @@ DviListing listDvi(const QByteArray& data, bool fontChangesOnly)
 {
     DviListing out;
     QList<DviRow>& rows = out.rows;
+    // A text DVI has about one row in five bytes (a row in a few hundred
+    // with font changes only): reserved at once, the list is not copied as
+    // it grows. More rows grow it as usual.
+    rows.reserve(fontChangesOnly ? data.size() / 256 : data.size() / 4);
     ByteReader in(data);
     QString gathered;
+    QString lastLabel[256];
     int current = -1;
     qint64 opStart = 0;
     int op = 0;
 
     auto flush = [&] {
-        if (current >= 0)
-            rows[current].text = gathered;
-        gathered.clear();
+        // An exact copy: the gathering buffer keeps its room for the next row.
+        if (current >= 0 && !gathered.isEmpty())
+            rows[current].text = QString(gathered.constData(), gathered.size());
+        gathered.resize(0);
     };
 
     try {
@@ -146,9 +152,15 @@ DviListing listDvi(const QByteArray& data, bool fontChangesOnly)
             QString label;
             // Labels that do not depend on parameters go in first, so that a
             // row cut short by the end of the file still says what it was.
+            // Rows of one opcode share its last label when it is the same
+            // text: a listing repeats a few dozen labels over and over.
             auto setLabel = [&](const QString& text) {
-                if (row)
-                    rows[current].label = text;
+                if (!row)
+                    return;
+                QString& last = lastLabel[op & 0xff];
+                if (last != text)
+                    last = text;
+                rows[current].label = last;
             };
 
             if (op < kSetRule) { // set1..set4: the whole character code
@@ -299,8 +311,15 @@ bool writeListing(const QString& target, const QString& listedFile, const QList<
     }
     // Written to a temporary file and renamed, so a failed save leaves an
     // earlier listing as it was.
+    // Written in pieces: the whole listing never stands in memory twice.
     QSaveFile f(target);
-    if (!f.open(QIODevice::WriteOnly) || f.write(listingText(rows).toUtf8()) < 0 || !f.commit()) {
+    bool ok = f.open(QIODevice::WriteOnly);
+    QString chunk;
+    for (qsizetype i = 0; ok && i < rows.size(); i += 4096) {
+        chunk = listingText(rows.mid(i, 4096));
+        ok = f.write(chunk.toUtf8()) >= 0;
+    }
+    if (!ok || !f.commit()) {
         if (error)
             *error = QStringLiteral("Could not write ") + target + QStringLiteral(": ") + f.errorString();
         return false;

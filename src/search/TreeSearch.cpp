@@ -6,9 +6,21 @@
 #include "services/Runners.h"
 #include "texenv/TexEnv.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QDir>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QTemporaryFile>
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <functional>
 
 namespace qlk {
 
@@ -95,6 +107,50 @@ QString fileSetBlock(QString out)
     return QString(cr) + out;
 }
 
+// Walks the tree below `root` depth first, in the order the folders list
+// their entries, calling `visit` with each entry's path and name, whether
+// it is a file (a link to one counts) and whether it is a folder. Links are
+// never entered. With `hidden` false, entries whose names begin with "."
+// are left out, folders with their contents. Stops at the deadline.
+void walkTree(const QByteArray& root, bool hidden, const QDeadlineTimer& deadline,
+              const std::function<void(const QByteArray&, const char*, bool, bool)>& visit)
+{
+    DIR* dir = ::opendir(root.constData());
+    if (!dir)
+        return;
+    QByteArray path = root;
+    if (!path.endsWith('/'))
+        path += '/';
+    const qsizetype base = path.size();
+    while (const dirent* e = ::readdir(dir)) {
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        if (!hidden && name[0] == '.')
+            continue;
+        if (deadline.hasExpired())
+            break;
+        path.truncate(base);
+        path += name;
+        unsigned char type = e->d_type;
+        bool isFile = type == DT_REG;
+        bool isDir = type == DT_DIR;
+        if (type == DT_LNK || type == DT_UNKNOWN) {
+            struct stat st;
+            if (type == DT_UNKNOWN && ::lstat(path.constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+                isFile = S_ISREG(st.st_mode);
+                isDir = S_ISDIR(st.st_mode);
+            } else if (::stat(path.constData(), &st) == 0) {
+                isFile = S_ISREG(st.st_mode); // a link: listed, never entered
+            }
+        }
+        visit(path, name, isFile, isDir);
+        if (isDir)
+            walkTree(path, hidden, deadline, visit);
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
 QString masterMapPath() { return mapRoot + QStringLiteral("pdftex/updmap/pdftex.map"); }
@@ -103,47 +159,61 @@ QString findInTrees(const QString& pattern)
 {
     if (pattern.isEmpty())
         return QString();
-    QString result;
+    const QByteArray glob = QFile::encodeName(pattern);
+    QList<QByteArray> pieces;
+    for (const QString& piece : pattern.split(QLatin1Char('*'), Qt::SkipEmptyParts))
+        pieces << QFile::encodeName(piece);
+    QDeadlineTimer deadline(shellTimeoutMs);
+    const auto nameMatches = [&](const char* name) {
+        return ::fnmatch(glob.constData(), name, FNM_CASEFOLD) == 0;
+    };
 
-    // The personal trees and the system's generated files, walked with find.
-    // Only existing roots are named, and a folder find cannot read (exit 1)
-    // does not discard what it printed for the others.
+    // The personal trees and the system's generated files, as find -iname
+    // walks them: every entry, hidden ones and folders too, each root
+    // itself included, links listed but not entered. Missing or unreadable
+    // folders leave the others' answers intact.
     const QStringList findRoots = existingFolders(
         {texmfVar.isEmpty() ? QString() : QFileInfo(trimmedSlash(texmfVar)).path(), texmfHome,
          texmfSysVar});
-    if (!findRoots.isEmpty()) {
-        QString out = runShellQuiet(findProgram() + QLatin1Char(' ') + shellJoin(findRoots) +
-                                    QStringLiteral(" -iname ") + shellQuote(pattern));
-        if (lastShell.errorCode == 1 && !lastShell.timedOut)
-            out = trimWhite(lastShell.output);
-        result = out;
-        if (!result.isEmpty())
-            result += lf;
+    QStringList personal;
+    for (const QString& root : findRoots) {
+        const QByteArray r = QFile::encodeName(root);
+        if (nameMatches(QFile::encodeName(QFileInfo(root).fileName()).constData()))
+            personal << root;
+        walkTree(r, true, deadline, [&](const QByteArray& path, const char* name, bool isFile, bool) {
+            (void)isFile;
+            if (nameMatches(name))
+                personal << QFile::decodeName(path);
+        });
     }
-
-    // The system trees, by file name.
-    result += findFilesByName(existingFolders({texmfSysConfig, texmfLocal, texmfDist}), pattern)
-                  .join(lf);
-    if (!result.isEmpty() && !result.endsWith(lf))
+    QString result = personal.join(lf);
+    if (!result.isEmpty())
         result += lf;
 
-    // Every file of the system trees whose path holds each "*"-separated
-    // piece of the pattern, in any case.
-    const QStringList pieces = pattern.split(QLatin1Char('*'), Qt::SkipEmptyParts);
-    QStringList byPieces;
-    const QStringList all = findFilesByName(
-        existingFolders({texmfSysConfig, texmfSysVar, texmfLocal, texmfDist}), QStringLiteral("*"));
-    for (const QString& path : all) {
-        bool hasAll = true;
-        for (const QString& piece : pieces) {
-            if (!path.contains(piece, Qt::CaseInsensitive)) {
-                hasAll = false;
-                break;
-            }
-        }
-        if (hasAll)
-            byPieces << path;
+    // The system trees in one walk each (hidden entries skipped, files
+    // only): by file name (not TEXMFSYSVAR, which the walk above covered),
+    // and every file whose path holds each "*"-separated piece of the
+    // pattern, in any case.
+    QStringList named, byPieces;
+    const QString sysVar = trimmedSlash(texmfSysVar);
+    for (const QString& root : existingFolders({texmfSysConfig, texmfSysVar, texmfLocal, texmfDist})) {
+        const bool nameRoot = root != sysVar;
+        walkTree(QFile::encodeName(root), false, deadline,
+                 [&](const QByteArray& path, const char* name, bool isFile, bool) {
+                     if (!isFile)
+                         return;
+                     if (nameRoot && nameMatches(name))
+                         named << QFile::decodeName(path);
+                     for (const QByteArray& piece : pieces) {
+                         if (!::strcasestr(path.constData(), piece.constData()))
+                             return;
+                     }
+                     byPieces << QFile::decodeName(path);
+                 });
     }
+    result += named.join(lf);
+    if (!result.isEmpty() && !result.endsWith(lf))
+        result += lf;
     result += byPieces.join(lf);
     return result;
 }

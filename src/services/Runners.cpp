@@ -2,6 +2,14 @@
 
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
+#include "platform/Quote.h"
+
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QProcess>
+
+#include <memory>
+#include <vector>
 #include "platform/UiHooks.h"
 #include "prefs/PrefsStore.h"
 
@@ -58,6 +66,95 @@ QString runShell(const QString& command)
     if (uiHooks().showCommandFailure)
         uiHooks().showCommandFailure(report);
     return QString();
+}
+
+namespace {
+QHash<QString, ProcessResult>& prefetched()
+{
+    static QHash<QString, ProcessResult> results;
+    return results;
+}
+
+QString directCommand(const QString& program, const QStringList& args)
+{
+    QString command = shellQuote(program);
+    for (const QString& a : args)
+        command += QLatin1Char(' ') + shellQuote(a);
+    return command;
+}
+
+QString directInto(const QString& program, const QStringList& args)
+{
+    const QString command = directCommand(program, args);
+    const auto ready = prefetched().constFind(command);
+    ProcessResult r;
+    if (ready != prefetched().constEnd()) {
+        r = ready.value();
+        prefetched().erase(ready);
+    } else {
+        r = runProgram(program, args, shellTimeoutMs);
+    }
+    lastShell = LastShell{command, r.exitCode, r.timedOut, r.output, r.errorOutput};
+    if (r.timedOut)
+        lastShell.errorOutput += QStringLiteral("\nThe command was stopped after %1 seconds.")
+                                     .arg(shellTimeoutMs / 1000.0);
+    return command;
+}
+} // namespace
+
+void prefetchDirect(const QList<DirectCall>& calls)
+{
+    std::vector<std::unique_ptr<QProcess>> running;
+    QStringList commands;
+    for (const DirectCall& c : calls) {
+        auto p = std::make_unique<QProcess>();
+        p->setStandardInputFile(QProcess::nullDevice());
+        p->start(c.program, c.args);
+        commands << directCommand(c.program, c.args);
+        running.push_back(std::move(p));
+    }
+    QDeadlineTimer deadline(shellTimeoutMs);
+    for (size_t i = 0; i < running.size(); ++i) {
+        QProcess& p = *running[i];
+        ProcessResult r;
+        if (!p.waitForStarted(int(qMax<qint64>(deadline.remainingTime(), 0)))) {
+            continue; // not kept: runDirect starts it again and reports as usual
+        }
+        if (!p.waitForFinished(int(qMax<qint64>(deadline.remainingTime(), 0)))) {
+            p.kill();
+            p.waitForFinished(1000);
+            continue;
+        }
+        if (p.exitStatus() != QProcess::NormalExit)
+            continue;
+        r.exitCode = p.exitCode();
+        r.output = QString::fromUtf8(p.readAllStandardOutput());
+        r.errorOutput = QString::fromUtf8(p.readAllStandardError());
+        prefetched().insert(commands.at(qsizetype(i)), r);
+    }
+}
+
+void forgetPrefetched()
+{
+    prefetched().clear();
+}
+
+QString runDirect(const QString& program, const QStringList& args)
+{
+    const QString command = directInto(program, args);
+    if (lastShell.errorCode == 0)
+        return trimWhite(lastShell.output);
+    const QString report =
+        failureReport(command, lastShell.errorCode, lastShell.output, lastShell.errorOutput);
+    if (uiHooks().showCommandFailure)
+        uiHooks().showCommandFailure(report);
+    return QString();
+}
+
+QString runDirectQuiet(const QString& program, const QStringList& args)
+{
+    directInto(program, args);
+    return lastShell.errorCode == 0 ? trimWhite(lastShell.output) : QString();
 }
 
 QString runShellQuiet(const QString& command)

@@ -2,6 +2,7 @@
 #include "platform/Process.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace qlk {
 
@@ -30,6 +31,21 @@ extern int shellTimeoutMs;
 QString runShell(const QString& command);
 // As runShell, but a failure returns the empty text without a report.
 QString runShellQuiet(const QString& command);
+// As runShell and runShellQuiet, for one program with its arguments,
+// started directly, without a shell (nothing is quoted; lastShell.command
+// shows the line as a shell would take it).
+QString runDirect(const QString& program, const QStringList& args);
+QString runDirectQuiet(const QString& program, const QStringList& args);
+// Starts these programs side by side and keeps their results; the next
+// runDirect or runDirectQuiet of the same program and arguments takes its
+// result from there (once) instead of running it again. What is not taken
+// goes at forgetPrefetched().
+struct DirectCall {
+    QString program;
+    QStringList args;
+};
+void prefetchDirect(const QList<DirectCall>& calls);
+void forgetPrefetched();
 // Runs texbin's kpsewhich with `arguments` (already quoted by the caller);
 // returns the trimmed output whatever the exit status.
 QString kpsewhichQuery(const QString& arguments);

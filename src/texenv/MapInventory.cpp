@@ -11,6 +11,7 @@
 #include "texenv/TexEnv.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 namespace qlk {
@@ -18,8 +19,10 @@ namespace qlk {
 void getmaps()
 {
     guardBounds("getmaps", [] {
-        const QString kpsewhich = texCommand(QStringLiteral("kpsewhich"));
-        const QString active = runShellQuiet(kpsewhich + QStringLiteral(" pdftex.map"));
+        const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
+        prefetchDirect({{kpsewhich, {QStringLiteral("pdftex.map")}},
+                        {kpsewhich, {QStringLiteral("-all"), QStringLiteral("pdftex.map")}}});
+        const QString active = runDirectQuiet(kpsewhich, {QStringLiteral("pdftex.map")});
         if (!active.contains(QLatin1String("pdftex/"))) {
             bailOut(QStringLiteral("pdftex.map not found in your TeX trees. This should not happen. "
                                    "Check that your TeX is functional."),
@@ -28,7 +31,7 @@ void getmaps()
         }
         mapRoot = pdftexMapRoot(active);
         const QDateTime activeDate = QFileInfo(active).lastModified();
-        otherPdftexMaps = runShell(kpsewhich + QStringLiteral(" -all pdftex.map")).split(lf);
+        otherPdftexMaps = runDirect(kpsewhich, {QStringLiteral("-all"), QStringLiteral("pdftex.map")}).split(lf);
         int found = -1;
         for (int i = 0; i < otherPdftexMaps.size(); ++i) {
             if (trimWhite(otherPdftexMaps.at(i)) == active) {
@@ -60,6 +63,7 @@ void getmaps()
             ++counter;
         }
     });
+    forgetPrefetched(); // what a fatal answer left unread
 }
 
 void distMaps()
@@ -87,17 +91,24 @@ QStringList findMapFiles(const QStringList& folders, bool skipUpdmap)
     }
     if (existing.isEmpty())
         return {};
-    runShellQuiet(systemCommand(QStringLiteral("find")) + QLatin1Char(' ') + shellJoin(existing) +
-                  QStringLiteral(" -name ") + shellQuote(QStringLiteral("*.map")));
-    // A subfolder find cannot enter makes it fail; what it did list still counts.
+    // Walked as find -name '*.map' would: every entry, hidden ones too,
+    // links listed but not entered; a folder that cannot be read is skipped.
     QStringList paths;
-    for (const QString& line : lastShell.output.split(lf)) {
-        const QString path = trimWhite(line);
-        if (path.isEmpty())
-            continue;
+    auto take = [&](const QString& path, const QString& name) {
+        if (!name.endsWith(QLatin1String(".map")))
+            return;
         if (skipUpdmap && path.contains(QLatin1String("/updmap/"), Qt::CaseInsensitive))
-            continue;
+            return;
         paths << path;
+    };
+    for (const QString& root : existing) {
+        take(root, QFileInfo(root).fileName());
+        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            take(path, it.fileName());
+        }
     }
     return paths;
 }
@@ -131,10 +142,12 @@ void scanFontMaps()
     impermanentMapFiles.clear();
     registerMaps(findMapFiles({texmfLocal + QStringLiteral("/fonts/map/dvips")}, false), localMapFiles);
     const QString personal = texmfHome + QStringLiteral("/fonts/map/dvips");
-    runShellQuiet(QStringLiteral("/bin/mkdir -p ") + shellQuote(personal));
+    QDir().mkpath(personal);
     registerMaps(findMapFiles({personal}, true), personalMapFiles);
     const QString impermanent = texmfVar + QStringLiteral("/fonts/map/dvips");
-    runShell(QStringLiteral("/bin/mkdir -p ") + shellQuote(impermanent));
+    // Made in the program; the shell's report of a failure is kept.
+    if (!QDir().mkpath(impermanent))
+        runShell(QStringLiteral("/bin/mkdir -p ") + shellQuote(impermanent));
     registerMaps(findMapFiles({impermanent}, true), impermanentMapFiles);
 }
 

@@ -90,8 +90,8 @@ bool checkImpermanentTree()
     const QFileInfo now(texmfVar);
     if (now.exists()) {
         if (now.isDir() && isWritable(texmfVar)) {
-            runShellQuiet(QStringLiteral("/bin/mkdir -p ") + shellQuote(texmfConfig + QStringLiteral("/web2c")) +
-                          QStringLiteral(" ") + shellQuote(texmfVar + QStringLiteral("/fonts")));
+            QDir().mkpath(texmfConfig + QStringLiteral("/web2c"));
+            QDir().mkpath(texmfVar + QStringLiteral("/fonts"));
         } else if (now.isDir()) {
             const QString folder = impermanentRepairFolder();
             logLine(QStringLiteral("Need to correct texmfvar permissions."));

@@ -54,17 +54,25 @@ void findAdminStatus()
               adminFromGroups(runShell(systemCommand(QStringLiteral("id")) + QStringLiteral(" -Gn")));
 }
 
+// kpsewhich and tex are run directly: no shell is needed to start them.
 bool checkTexYear()
 {
-    selfAutoParent = runShell(texCommand(QStringLiteral("kpsewhich")) +
-                              QStringLiteral(" -var-value=SELFAUTOPARENT"));
+    // The four queries of the year and the trees depend on nothing the scan
+    // does: they run side by side, and are taken in their order below.
+    const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
+    prefetchDirect({{kpsewhich, {QStringLiteral("-var-value=SELFAUTOPARENT")}},
+                    {kpsewhich, {QStringLiteral("-var-value=TEXMF")}},
+                    {kpsewhich, {QStringLiteral("-expand-var=") + treeQueryTemplate()}},
+                    {texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}}});
+    selfAutoParent = runDirect(texProgram(QStringLiteral("kpsewhich")), {QStringLiteral("-var-value=SELFAUTOPARENT")});
     texYear = yearFromRoot(selfAutoParent);
     // Distributions that install TeX Live below / (Debian) name the year
     // only in the version line.
     if (texYear.isEmpty())
         texYear = yearFromTexVersion(
-            runShellQuiet(texCommand(QStringLiteral("tex")) + QStringLiteral(" --version")));
+            runDirectQuiet(texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}));
     if (yearValue(texYear) < 2013) {
+        forgetPrefetched();
         bailOut(QString::fromLatin1(kOldTexLiveMessage), true, false);
         return false;
     }
@@ -73,12 +81,12 @@ bool checkTexYear()
 
 bool findTrees()
 {
-    const QString kpsewhich = texCommand(QStringLiteral("kpsewhich"));
-    texmfTrees = parseTexmfPath(runShell(kpsewhich + QStringLiteral(" -var-value=TEXMF")));
+    const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
+    texmfTrees = parseTexmfPath(runDirect(kpsewhich, {QStringLiteral("-var-value=TEXMF")}));
     texmfVarNames = treeVariableNames();
-    const QMap<QString, QString> named = parseTreeAnswer(
-        runShell(kpsewhich + QLatin1Char(' ') +
-                 shellQuote(QStringLiteral("-expand-var=") + treeQueryTemplate())));
+    const QMap<QString, QString> named =
+        parseTreeAnswer(runDirect(kpsewhich, {QStringLiteral("-expand-var=") + treeQueryTemplate()}));
+    forgetPrefetched();
     texmfByName.clear();
     for (const QString& name : texmfVarNames)
         texmfByName.insert(name, named.value(name));

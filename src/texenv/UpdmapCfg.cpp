@@ -155,7 +155,7 @@ bool scanUpdmapFiles()
     if (!mergeUpdmapLocal())
         return false;
     const QString answer =
-        runShell(texCommand(QStringLiteral("kpsewhich")) + QStringLiteral(" -all updmap.cfg"));
+        runDirect(texProgram(QStringLiteral("kpsewhich")), {QStringLiteral("-all"), QStringLiteral("updmap.cfg")});
     QStringList found;
     for (const QString& line : answer.split(lf)) {
         if (!trimWhite(line).isEmpty())
@@ -204,16 +204,21 @@ QStringList updmapOptionValues(const QString& combinedText, const QStringList& n
     }
     if (unset.isEmpty())
         return values;
-    QString command = texCommand(QStringLiteral("updmap-sys"));
-    for (const QString& name : unset)
-        command += QStringLiteral(" --showoption ") + shellQuote(name);
-    runShellQuiet(command);
-    // Names updmap does not know are warned about on standard error; the
-    // others are still answered.
-    const QMap<QString, QString> reported = parseShowOptions(lastShell.output);
+    // What updmap itself takes where no updmap.cfg sets an option (its
+    // --showoption answers "(default)"); kanjiEmbed and kanjiVariant are not
+    // options of TeX Live 2022's updmap and stay empty. Asking updmap-sys
+    // would run a Perl script that runs kpsewhich and sh again.
+    static const QMap<QString, QString> defaults{
+        {QStringLiteral("LW35"), QStringLiteral("URWkb")},
+        {QStringLiteral("dvipsPreferOutline"), QStringLiteral("true")},
+        {QStringLiteral("dvipsDownloadBase35"), QStringLiteral("true")},
+        {QStringLiteral("pdftexDownloadBase14"), QStringLiteral("true")},
+        {QStringLiteral("dvipdfmDownloadBase14"), QStringLiteral("true")},
+        {QStringLiteral("pxdviUse"), QStringLiteral("false")},
+    };
     for (int i = 0; i < names.size(); ++i) {
         if (values.at(i).isEmpty())
-            values[i] = reported.value(names.at(i));
+            values[i] = defaults.value(names.at(i));
     }
     return values;
 }

@@ -34,8 +34,8 @@ namespace qlk {
 // The eight updmap.cfg options the main window reads and checks, in order.
 const QStringList& updmapOptionNames();
 // The value of each option in `names`: the last line of `combinedText` that
-// sets it, or, where no updmap.cfg sets it, the value updmap-sys reports
-// (its built-in default), so that a default installation reads as such.
+// sets it, or, where no updmap.cfg sets it, updmap's built-in default, so
+// that a default installation reads as such.
 QStringList updmapOptionValues(const QString& combinedText, const QStringList& names);
 
 } // namespace qlk

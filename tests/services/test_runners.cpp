@@ -114,3 +114,27 @@ TEST_F(Runners, OpenInEditorWithUnknownEditorReportsTheFailure)
     EXPECT_EQ(QString::fromUtf8(f.readAll()), file);
     EXPECT_TRUE(env.dialogs.messages.isEmpty());
 }
+
+// A prefetched run answers the next call of the same program and arguments
+// once, report and all; other calls run as usual.
+TEST_F(Runners, PrefetchedAnswersAreTakenOnce)
+{
+    const QString count = env.root() + QStringLiteral("/count");
+    const QString ok = env.writeScript(QStringLiteral("bin/ok"), QStringLiteral("echo run >> '%1'; echo \"$1\"").arg(count));
+    const QString bad = env.writeScript(QStringLiteral("bin/bad"), QStringLiteral("echo oops >&2; exit 3"));
+    prefetchDirect({{ok, {QStringLiteral("a b")}}, {bad, {}}});
+    EXPECT_EQ(test::readBytes(count), QByteArray("run\n"));
+    EXPECT_EQ(runDirect(ok, {QStringLiteral("a b")}), QStringLiteral("a b"));
+    EXPECT_EQ(test::readBytes(count), QByteArray("run\n"));
+    EXPECT_EQ(runDirect(bad, {}), QString());
+    EXPECT_EQ(lastShell.errorCode, 3);
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).contains(QStringLiteral("oops")));
+    // Taken: the same call runs the program again.
+    EXPECT_EQ(runDirectQuiet(ok, {QStringLiteral("a b")}), QStringLiteral("a b"));
+    EXPECT_EQ(test::readBytes(count), QByteArray("run\nrun\n"));
+    prefetchDirect({{ok, {QStringLiteral("c")}}});
+    forgetPrefetched();
+    EXPECT_EQ(runDirect(ok, {QStringLiteral("c")}), QStringLiteral("c"));
+    EXPECT_EQ(test::readBytes(count), QByteArray("run\nrun\nrun\nrun\n"));
+}
