@@ -576,8 +576,9 @@ TEST_F(Afm2tfmWindowTest, InstallGoesWhereMethodAndDestinationSay)
         EXPECT_EQ(tdsMaps, QStringList({family}));
         const QString rootText = root.commands.join("\n");
         EXPECT_EQ(rootText.contains("cp -rpf"), c.method == 1) << rootText.toStdString();
-        if (c.method == 1)
+        if (c.method == 1) {
             EXPECT_TRUE(rootText.contains("mktexlsr")) << rootText.toStdString();
+        }
     }
     isAdmin = wasAdmin;
 }

@@ -71,8 +71,9 @@ TEST_F(AppTest, MenuBarHoldsTheFourMenusWithTheirItems)
         EXPECT_TRUE(bar->item(QString::fromLatin1(name))) << name;
     for (QAction* a : bar->FileMenu->actions() + bar->ViewMenu->actions()) {
         const QString name = a->objectName();
-        if (name != QLatin1String("FileQuit"))
+        if (name != QLatin1String("FileQuit")) {
             EXPECT_EQ(a->isEnabled(), app->hasHandler(name)) << name.toStdString();
+        }
     }
 }
 

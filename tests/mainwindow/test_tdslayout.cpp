@@ -245,8 +245,9 @@ TEST(ArchiveCheck, ListsRealArchives)
         ASSERT_TRUE(listing.ok) << listing.error.toStdString();
         EXPECT_EQ(listing.entries.size(), c.entries);
         EXPECT_EQ(unsafeEntries(listing.entries).size(), c.unsafe);
-        if (QString(c.file).startsWith("good"))
+        if (QString(c.file).startsWith("good")) {
             EXPECT_EQ(unpackedSize(listing.entries), 1); // the one byte of "a b.pfb"
+        }
     }
     // Not an archive at all: unreadable, with the tool's exit status.
     const ArchiveListing junk = listArchive(env.writeFile("junk.zip", "not a zip"), ArchiveKind::Zip);

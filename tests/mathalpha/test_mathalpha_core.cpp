@@ -48,8 +48,9 @@ TEST(MathAlphaNames, NameChecksAndCommandForms)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(checkName(c.name, "sty"), c.message) << c.name.toStdString();
-        if (c.message.isEmpty())
+        if (c.message.isEmpty()) {
             EXPECT_EQ(commandForm(c.name), c.command) << c.name.toStdString();
+        }
     }
     EXPECT_EQ(checkName("a'b", "font"),
               "Bailing out---the font name must contain only =, -, _, numbers, upper and lower case letters only: ' "

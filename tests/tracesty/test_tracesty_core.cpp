@@ -62,8 +62,9 @@ TEST(TraceChecks, PackageNamesAndRefusals)
         SCOPED_TRACE(c.commands.toStdString());
         QStringList names{"stale"};
         EXPECT_EQ(packageNames(c.commands, &names), c.message);
-        if (c.message.isEmpty())
+        if (c.message.isEmpty()) {
             EXPECT_EQ(names, c.names);
+        }
     }
     EXPECT_EQ(withoutComment("  \\usepackage{x}\\"), "\\usepackage{x}\\");
     EXPECT_EQ(withoutComment("  "), "  ");

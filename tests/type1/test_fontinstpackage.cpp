@@ -30,8 +30,9 @@ TEST(FontinstPackage, SpellPrefix)
     for (const Case& c : cases) {
         QString spelled;
         EXPECT_EQ(spellPrefix(c.prefix, &spelled), c.ok) << c.prefix.toStdString();
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(spelled, c.spelled);
+        }
     }
 }
 
