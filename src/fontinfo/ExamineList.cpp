@@ -13,21 +13,10 @@
 namespace qlk {
 
 namespace {
-// Paints each cell's row colour first and leaves text and selection to the list.
-class StripeDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        stripeRow(*painter, option.rect, index.row());
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
-
 // Columns that are not to be edited get no editor.
-class ReadOnlyDelegate : public StripeDelegate {
+class ReadOnlyDelegate : public StripedItemDelegate {
 public:
-    using StripeDelegate::StripeDelegate;
+    using StripedItemDelegate::StripedItemDelegate;
     QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override
     {
         return nullptr;
@@ -62,7 +51,7 @@ ExamineList::ExamineList(const QStringList& headings, const QList<int>& percentW
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setItemDelegate(new StripeDelegate(this));
+    setItemDelegate(new StripedItemDelegate(this));
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
     applyWidths();

@@ -30,18 +30,6 @@ QPointer<Window1>& mainWindow()
     return w;
 }
 
-// Paints every cell on its row's stripe before the text.
-class StripeDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override
-    {
-        stripeRow(*painter, option.rect, index.row());
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
-
 QLabel* label(const QString& text, QWidget* parent, bool bold = false, bool multiLine = false)
 {
     auto* l = new QLabel(text, parent);
@@ -82,7 +70,7 @@ Window1List::Window1List(const QList<int>& percentWidths, bool heading, QWidget*
     setSortingEnabled(false);
     header()->setSectionResizeMode(QHeaderView::Fixed);
     header()->setStretchLastSection(false);
-    setItemDelegate(new StripeDelegate(this));
+    setItemDelegate(new StripedItemDelegate(this));
 }
 
 void Window1List::addRow(const QString& text)

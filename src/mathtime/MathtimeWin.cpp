@@ -34,16 +34,6 @@ namespace qlk {
 
 namespace {
 
-class StripeDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        stripeRow(*painter, option.rect, index.row());
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
-
 const char* const kIntro =
     "With this window you may make virtual fonts based on the mtpro2 Lite fonts, replacing the math "
     "italic letters and numerals and the bold math letters from an installed text font family. Create "
@@ -120,7 +110,7 @@ void MathtimeWin::buildControls()
                                          QStringLiteral("subscript"), QStringLiteral("accent")});
     Listbox1->verticalHeader()->hide();
     Listbox1->setSortingEnabled(false);
-    Listbox1->setItemDelegate(new StripeDelegate(Listbox1));
+    Listbox1->setItemDelegate(new StripedItemDelegate(Listbox1));
     Listbox1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::SelectedClicked);
     const int widths[5] = {24, 19, 19, 19, 19};

@@ -19,16 +19,6 @@ namespace qlk {
 
 namespace {
 
-class StripeDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        stripeRow(*painter, option.rect, index.row());
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
-
 // The table, with a way to finish an edit in progress before it is read.
 class SubsTable : public QTableWidget {
 public:
@@ -70,7 +60,7 @@ OtherSubs::OtherSubs()
     Listbox1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     Listbox1->setSelectionMode(QAbstractItemView::SingleSelection);
     Listbox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Listbox1->setItemDelegate(new StripeDelegate(Listbox1));
+    Listbox1->setItemDelegate(new StripedItemDelegate(Listbox1));
     PushButton1 = new QPushButton(QStringLiteral("Cancel"), this);
     PushButton1->setGeometry(398, 372, 80, 20);
     PushButton2 = new QPushButton(QStringLiteral("Done"), this);

@@ -18,18 +18,6 @@
 
 namespace qlk {
 
-namespace {
-class StripeDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        stripeRow(*painter, option.rect, index.row());
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
-} // namespace
-
 CatalogfdWindow* CatalogfdWindow::instance() { return singleWindow<CatalogfdWindow>(); }
 
 CatalogfdWindow::CatalogfdWindow()
@@ -49,7 +37,7 @@ CatalogfdWindow::CatalogfdWindow()
     Listbox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Listbox1->header()->setSectionsMovable(false);
     Listbox1->header()->setSectionResizeMode(QHeaderView::Fixed);
-    Listbox1->setItemDelegate(new StripeDelegate(Listbox1));
+    Listbox1->setItemDelegate(new StripedItemDelegate(Listbox1));
     StaticText2 = new QLabel(QStringLiteral("Find:"), this);
     TextField1 = new QLineEdit(this);
     TextField1->installEventFilter(this);

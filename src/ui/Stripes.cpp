@@ -14,4 +14,10 @@ void stripeRow(QPainter& g, const QRect& cell, int row)
     g.fillRect(cell, stripeColor(row));
 }
 
+void StripedItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    stripeRow(*painter, option.rect, index.row());
+    QStyledItemDelegate::paint(painter, option, index);
+}
+
 } // namespace qlk

@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QStyledItemDelegate>
 
 class QPainter;
 class QRect;
@@ -10,5 +11,13 @@ namespace qlk {
 QColor stripeColor(int row);
 // Paints one cell's background in its row's colour.
 void stripeRow(QPainter& g, const QRect& cell, int row);
+
+// Paints each cell on its row's stripe first and leaves text and selection
+// to the view.
+class StripedItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
 
 } // namespace qlk
