@@ -19,6 +19,7 @@
 #include "services/Runners.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/TexEnv.h"
+#include "ui/FileDrop.h"
 #include "ui/SingleWindow.h"
 
 #include <QApplication>
@@ -140,29 +141,17 @@ int FontDropTable::addFileRow(const QString& name)
 
 void FontDropTable::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    offerFileDrag(event, onDrop);
 }
 
 void FontDropTable::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    offerFileDrag(event, onDrop);
 }
 
 void FontDropTable::dropEvent(QDropEvent* event)
 {
-    const QStringList paths = droppedPaths(event->mimeData());
-    if (!onDrop || paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    onDrop(paths);
+    takeFileDrop(event, onDrop);
 }
 
 void FontDropTable::resizeEvent(QResizeEvent* event)

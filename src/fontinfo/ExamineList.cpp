@@ -1,14 +1,13 @@
 #include "fontinfo/ExamineList.h"
 
+#include "ui/FileDrop.h"
 #include "ui/Stripes.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
-#include <QUrl>
 
 namespace qlk {
 
@@ -23,18 +22,6 @@ public:
     }
 };
 } // namespace
-
-QStringList droppedPaths(const QMimeData* mime)
-{
-    QStringList paths;
-    if (!mime)
-        return paths;
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    }
-    return paths;
-}
 
 ExamineList::ExamineList(const QStringList& headings, const QList<int>& percentWidths, QWidget* parent)
     : QTreeWidget(parent), percent_(percentWidths)
@@ -119,29 +106,17 @@ void ExamineList::applyWidths()
 
 void ExamineList::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    offerFileDrag(event, onDrop);
 }
 
 void ExamineList::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    offerFileDrag(event, onDrop);
 }
 
 void ExamineList::dropEvent(QDropEvent* event)
 {
-    const QStringList paths = droppedPaths(event->mimeData());
-    if (!onDrop || paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    onDrop(paths);
+    takeFileDrop(event, onDrop);
 }
 
 } // namespace qlk

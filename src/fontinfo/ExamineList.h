@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/FileDrop.h"
+
 #include <QStringList>
 #include <QTreeWidget>
 
@@ -42,8 +44,5 @@ private:
     QList<int> percent_;
     int editableColumn_ = -1;
 };
-
-// The local paths a drag carries (files and folders), in order.
-QStringList droppedPaths(const class QMimeData* mime);
 
 } // namespace qlk

@@ -22,6 +22,7 @@
 #include "texenv/FinishInstall.h"
 #include "texenv/TexEnv.h"
 #include "textview/TextWindow.h"
+#include "ui/FileDrop.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -31,21 +32,6 @@
 #include <QUrl>
 
 namespace qlk {
-
-namespace {
-// The local files and folders a drag offers.
-QStringList droppedPaths(const QMimeData* data)
-{
-    QStringList paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    }
-    return paths;
-}
-} // namespace
 
 void Window1::wireInstallTab()
 {

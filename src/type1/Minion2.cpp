@@ -1,6 +1,5 @@
 #include "type1/Minion2.h"
 
-#include "fontinfo/ExamineList.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
@@ -11,6 +10,7 @@
 #include "texenv/TexEnv.h"
 #include "type1/Downloads.h"
 #include "type1/Minion2Pro.h"
+#include "ui/FileDrop.h"
 #include "ui/Pictures.h"
 #include "ui/SingleWindow.h"
 
