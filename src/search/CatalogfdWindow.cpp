@@ -3,6 +3,7 @@
 #include "search/FdCatalogue.h"
 #include "services/FileHelpers.h"
 #include "services/Runners.h"
+#include "ui/KeyDown.h"
 #include "ui/SingleWindow.h"
 #include "ui/Stripes.h"
 
@@ -80,12 +81,8 @@ bool CatalogfdWindow::event(QEvent* event)
 
 bool CatalogfdWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TextField1 && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (TextField1_KeyDown(enter ? QString(QChar(13)) : key->text()))
-            return true;
-    }
+    if (forwardKeyDown(watched, event, TextField1, [this](const QString& key) { return TextField1_KeyDown(key); }))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 
@@ -101,7 +98,7 @@ void CatalogfdWindow::Event_Activate()
 
 bool CatalogfdWindow::TextField1_KeyDown(const QString& key)
 {
-    if (key.isEmpty() || key.at(0).unicode() != 13)
+    if (!isReturnKey(key))
         return false;
     getfds(trimWhite(TextField1->text()));
     return true;

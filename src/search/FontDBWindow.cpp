@@ -4,6 +4,7 @@
 #include "search/KnownFonts.h"
 #include "search/SourceWindow.h"
 #include "texenv/TexEnv.h"
+#include "ui/KeyDown.h"
 #include "ui/SingleWindow.h"
 
 #include <QFontDatabase>
@@ -57,18 +58,14 @@ FontDBWindow::FontDBWindow()
 
 bool FontDBWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TextField1 && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (TextField1_KeyDown(enter ? QString(QChar(13)) : key->text()))
-            return true;
-    }
+    if (forwardKeyDown(watched, event, TextField1, [this](const QString& key) { return TextField1_KeyDown(key); }))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 
 bool FontDBWindow::TextField1_KeyDown(const QString& key)
 {
-    if (key.isEmpty() || key.at(0).unicode() != 13)
+    if (!isReturnKey(key))
         return false;
     refresh();
     return true;

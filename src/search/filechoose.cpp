@@ -6,6 +6,7 @@
 #include "services/FileTypes.h"
 #include "services/Runners.h"
 #include "texenv/TexEnv.h"
+#include "ui/KeyDown.h"
 #include "ui/SingleWindow.h"
 
 #include <QFileInfo>
@@ -55,12 +56,8 @@ filechoose::filechoose()
 
 bool filechoose::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TextField1 && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (TextField1_KeyDown(enter ? QString(QChar(13)) : key->text()))
-            return true;
-    }
+    if (forwardKeyDown(watched, event, TextField1, [this](const QString& key) { return TextField1_KeyDown(key); }))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 
@@ -76,7 +73,7 @@ void filechoose::keyPressEvent(QKeyEvent* event)
 
 bool filechoose::TextField1_KeyDown(const QString& key)
 {
-    if (key.isEmpty() || key.at(0).unicode() != 13)
+    if (!isReturnKey(key))
         return false;
     go();
     return true;

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "services/Runners.h"
 #include "texenv/TexEnv.h"
+#include "ui/KeyDown.h"
 #include "ui/SingleWindow.h"
 #include "uninstall/PackageLookups.h"
 #include "uninstall/PackageRemoval.h"
@@ -120,12 +121,8 @@ bool UninstallFontWin::event(QEvent* event)
 
 bool UninstallFontWin::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TextField1 && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (TextField1_KeyDown(enter ? QString(QChar(13)) : key->text()))
-            return true;
-    }
+    if (forwardKeyDown(watched, event, TextField1, [this](const QString& key) { return TextField1_KeyDown(key); }))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 
@@ -139,7 +136,7 @@ void UninstallFontWin::Event_Activate()
 
 bool UninstallFontWin::TextField1_KeyDown(const QString& key)
 {
-    if (key.isEmpty() || key.at(0).unicode() != 13)
+    if (!isReturnKey(key))
         return false;
     go();
     return true;
