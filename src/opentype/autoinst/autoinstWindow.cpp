@@ -22,13 +22,11 @@
 #include "texenv/TexEnv.h"
 #include "ui/SingleWindow.h"
 
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QShowEvent>
 
 namespace qlk {
 
@@ -143,38 +141,12 @@ autoinstWindow::autoinstWindow()
     Event_Open();
 }
 
-void autoinstWindow::Event_Open()
-{
-    breakpts = otfinstMarkers();
-    docf = documentsFolder();
-}
-
-// As in the otfinst window: the first showing counts as the first activation.
-void autoinstWindow::showEvent(QShowEvent* event)
-{
-    OpenTypeWindow::showEvent(event);
-    Event_Activate();
-}
-
-void autoinstWindow::changeEvent(QEvent* event)
-{
-    OpenTypeWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        Event_Activate();
-}
-
 void autoinstWindow::Event_Activate()
 {
     if (activated)
         return;
     activated = true;
     CheckBox1[1]->setChecked(true);
-}
-
-void autoinstWindow::closeEvent(QCloseEvent* event)
-{
-    Event_Close();
-    OpenTypeWindow::closeEvent(event);
 }
 
 // The log goes back to the application's own; only what Test copied into
@@ -204,30 +176,10 @@ bool autoinstWindow::ImportPieces()
     return false;
 }
 
-QString autoinstWindow::Computesf(int kind)
-{
-    return qlk::Computesf(fontfolder, fontfilename, kind);
-}
-
 void autoinstWindow::Listbox1_DropObject(const QStringList& paths)
 {
     StaticText10->setText(QString());
-    raise();
-    activateWindow();
-    for (int i = 0; i < paths.size(); ++i) {
-        if (i > 0) {
-            msgBox(QStringLiteral("You are permitted to drop only a single folder"));
-            return;
-        }
-        fontfolder = QFileInfo(paths.at(i)).absoluteFilePath();
-        if (!QFileInfo(fontfolder).isDir()) {
-            msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
-            fontfolder.clear();
-        } else if (!ImportPieces()) {
-            fontfolder.clear();
-        }
-    }
-    if (fontfolder.isEmpty())
+    if (!takeDroppedFolder(paths))
         return;
 
     openLog(fontfolder);
@@ -236,17 +188,8 @@ void autoinstWindow::Listbox1_DropObject(const QStringList& paths)
     logLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     logLine(QStringLiteral("Dropped font folder ") + fontfolder);
 
-    fontfilename.clear();
     logLine(QStringLiteral("%%Looking for .otf and .ttf files---"));
-    for (const QFileInfo& item : QDir(fontfolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
-        const QString name = item.fileName();
-        if (name.endsWith(QLatin1String(".otf"), Qt::CaseInsensitive) ||
-            name.endsWith(QLatin1String(".ttf"), Qt::CaseInsensitive)) {
-            fontfilename << name;
-            logLine(name);
-        }
-    }
-    setFontRows(fontfolder, fontfilename);
+    listFontFiles({QStringLiteral(".otf"), QStringLiteral(".ttf")});
     if (!fontfilename.isEmpty())
         isotf = fontfilename.first().endsWith(QLatin1String(".otf"), Qt::CaseInsensitive);
 
@@ -256,12 +199,7 @@ void autoinstWindow::Listbox1_DropObject(const QStringList& paths)
     if (fontfilename.isEmpty())
         return;
 
-    const OtfNames names = readOtfNames(runShell(otfinfoCommand(fontfolder, QStringLiteral("--info"), fontfilename.first())));
-    if (names.hasFamily)
-        fontfamily = names.family;
-    if (names.hasVendorUrl)
-        vendor = parseurl(names.vendorUrl);
-    shortname = shortform(fontfamily);
+    readFamilyNames();
     if (vendor.isEmpty())
         vendor = QStringLiteral("public");
     TextField2->setText(fontfamily);

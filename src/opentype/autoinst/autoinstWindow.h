@@ -60,23 +60,13 @@ public:
     void PushButton2_Action();
     void PushButton3_Action();
     void PushButton6_Action();
-    void Event_Open();
-    void Event_Activate();
-    void Event_Close();
+    void Event_Activate() override;
+    void Event_Close() override;
 
-    bool ImportPieces();
-    QString Computesf(int kind);
+    bool ImportPieces() override;
     void install();
     void postflight();
     void wipetexmf();
-
-    // The folder of the last test document.
-    QString lastTestFolder;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setStatus(const QString& text);

@@ -3,6 +3,8 @@
 #include "fontinfo/ExamineList.h"
 #include "fontinfo/OtfInfo.h"
 #include "opentype/common/InstalledPfb.h"
+#include "opentype/common/OtfReaders.h"
+#include "opentype/common/OtfTemplate.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
@@ -11,12 +13,93 @@
 #include "texenv/TexEnv.h"
 #include "services/Runners.h"
 
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QShowEvent>
 
 namespace qlk {
 
 OpenTypeWindow::OpenTypeWindow(QWidget* parent) : QWidget(parent) {}
+
+void OpenTypeWindow::Event_Open()
+{
+    breakpts = otfinstMarkers();
+    docf = documentsFolder();
+}
+
+void OpenTypeWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    Event_Activate();
+}
+
+void OpenTypeWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Event_Activate();
+}
+
+void OpenTypeWindow::closeEvent(QCloseEvent* event)
+{
+    Event_Close();
+    QWidget::closeEvent(event);
+}
+
+QString OpenTypeWindow::Computesf(int kind)
+{
+    return qlk::Computesf(fontfolder, fontfilename, kind);
+}
+
+bool OpenTypeWindow::takeDroppedFolder(const QStringList& paths)
+{
+    // This window comes forward, not the main window, which would cover it.
+    raise();
+    activateWindow();
+    for (int i = 0; i < paths.size(); ++i) {
+        if (i > 0) {
+            msgBox(QStringLiteral("You are permitted to drop only a single folder"));
+            return false;
+        }
+        fontfolder = QFileInfo(paths.at(i)).absoluteFilePath();
+        if (!QFileInfo(fontfolder).isDir()) {
+            msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
+            fontfolder.clear();
+        } else if (!ImportPieces()) {
+            fontfolder.clear();
+        }
+    }
+    return !fontfolder.isEmpty();
+}
+
+void OpenTypeWindow::listFontFiles(const QStringList& endings)
+{
+    fontfilename.clear();
+    for (const QFileInfo& item : QDir(fontfolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        const QString name = item.fileName();
+        for (const QString& ending : endings) {
+            if (name.endsWith(ending, Qt::CaseInsensitive)) {
+                fontfilename << name;
+                logLine(name);
+                break;
+            }
+        }
+    }
+    setFontRows(fontfolder, fontfilename);
+}
+
+void OpenTypeWindow::readFamilyNames()
+{
+    const OtfNames names = readOtfNames(runShell(otfinfoCommand(fontfolder, QStringLiteral("--info"), fontfilename.first())));
+    if (names.hasFamily)
+        fontfamily = names.family;
+    if (names.hasVendorUrl)
+        vendor = parseurl(names.vendorUrl);
+    shortname = shortform(fontfamily);
+}
 
 void OpenTypeWindow::makeFontList(const QRect& geometry, const QString& helpTag)
 {

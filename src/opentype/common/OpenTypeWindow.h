@@ -41,13 +41,39 @@ public:
 
     ExamineList* Listbox1 = nullptr;
 
+    // The folder of the last test document.
+    QString lastTestFolder;
+
     bool Listbox1_CellClick(int row);
     bool Listbox1_ConstructContextualMenu(QMenu* base);
     // Shows otfinfo's --info (1) or --features (2) answer for row mrow.
     bool Listbox1_ContextualMenuAction(int tag);
 
+    void Event_Open();
+    // Once, at the window's first activation.
+    virtual void Event_Activate() = 0;
+    virtual void Event_Close() = 0;
+    // Whether the dropped fontfolder holds fonts the tool takes (after the
+    // message when not).
+    virtual bool ImportPieces() = 0;
+    QString Computesf(int kind);
+
 protected:
     explicit OpenTypeWindow(QWidget* parent = nullptr);
+    // Offscreen and without a window manager a window may never be
+    // activated; the first showing counts as the first activation.
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Takes the single folder of a drop as fontfolder, the window brought
+    // forward; false (after the message) when the drop is refused.
+    bool takeDroppedFolder(const QStringList& paths);
+    // The fonts of fontfolder with one of the given endings, by name, into
+    // fontfilename, the log and the list.
+    void listFontFiles(const QStringList& endings);
+    // The family and vendor otfinfo reads from the first font, and the
+    // shortform of the family.
+    void readFamilyNames();
     // The font list at its place in the layout, events bound.
     void makeFontList(const QRect& geometry, const QString& helpTag);
     // Offers to remove installed .pfb files that bear the fonts' names;

@@ -22,14 +22,12 @@
 #include "textview/TextWindow.h"
 #include "ui/SingleWindow.h"
 
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QShowEvent>
 
 namespace qlk {
 
@@ -136,27 +134,6 @@ otfinstWindow::otfinstWindow()
     Event_Open();
 }
 
-void otfinstWindow::Event_Open()
-{
-    breakpts = otfinstMarkers();
-    docf = documentsFolder();
-}
-
-// Offscreen and without a window manager a window may never be activated;
-// the first showing counts as the first activation.
-void otfinstWindow::showEvent(QShowEvent* event)
-{
-    OpenTypeWindow::showEvent(event);
-    Event_Activate();
-}
-
-void otfinstWindow::changeEvent(QEvent* event)
-{
-    OpenTypeWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        Event_Activate();
-}
-
 void otfinstWindow::Event_Activate()
 {
     if (activated)
@@ -168,12 +145,6 @@ void otfinstWindow::Event_Activate()
         msgBox(QStringLiteral("The file otfinst.py was not found in the same file as this application. Cannot continue."));
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
-}
-
-void otfinstWindow::closeEvent(QCloseEvent* event)
-{
-    Event_Close();
-    OpenTypeWindow::closeEvent(event);
 }
 
 // The log leaves the work folder with the window: what other tools write
@@ -221,31 +192,10 @@ bool otfinstWindow::parsepy()
     return true;
 }
 
-QString otfinstWindow::Computesf(int kind)
-{
-    return qlk::Computesf(fontfolder, fontfilename, kind);
-}
-
 void otfinstWindow::Listbox1_DropObject(const QStringList& paths)
 {
     StaticText10->setText(QString());
-    // This window comes forward, not the main window, which would cover it.
-    raise();
-    activateWindow();
-    for (int i = 0; i < paths.size(); ++i) {
-        if (i > 0) {
-            msgBox(QStringLiteral("You are permitted to drop only a single folder"));
-            return;
-        }
-        fontfolder = QFileInfo(paths.at(i)).absoluteFilePath();
-        if (!QFileInfo(fontfolder).isDir()) {
-            msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
-            fontfolder.clear();
-        } else if (!ImportPieces()) {
-            fontfolder.clear();
-        }
-    }
-    if (fontfolder.isEmpty())
+    if (!takeDroppedFolder(paths))
         return;
 
     openLog(docf);
@@ -254,17 +204,8 @@ void otfinstWindow::Listbox1_DropObject(const QStringList& paths)
     logLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     logLine(QStringLiteral("Dropped font folder ") + fontfolder);
 
-    fontfilename.clear();
     logLine(QStringLiteral("%%Looking for .otf files---"));
-    const QFileInfoList items =
-        QDir(fontfolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QFileInfo& item : items) {
-        if (item.fileName().endsWith(QLatin1String(".otf"), Qt::CaseInsensitive)) {
-            fontfilename << item.fileName();
-            logLine(item.fileName());
-        }
-    }
-    setFontRows(fontfolder, fontfilename);
+    listFontFiles({QStringLiteral(".otf")});
 
     if (!offerPfbRemoval(QStringLiteral("otfinst")))
         return;
@@ -275,12 +216,7 @@ void otfinstWindow::Listbox1_DropObject(const QStringList& paths)
     if (fontfilename.isEmpty())
         return;
 
-    const OtfNames names = readOtfNames(runShell(otfinfoCommand(fontfolder, QStringLiteral("--info"), fontfilename.first())));
-    if (names.hasFamily)
-        fontfamily = names.family;
-    if (names.hasVendorUrl)
-        vendor = parseurl(names.vendorUrl);
-    shortname = shortform(fontfamily);
+    readFamilyNames();
     TextField4->setText(QStringLiteral("/tex/latex/") + shortname + QStringLiteral("/"));
     TextField2->setText(fontfamily);
     TextField5->setText(vendor);

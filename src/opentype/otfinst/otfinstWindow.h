@@ -50,25 +50,15 @@ public:
     void PushButton4_Action();
     void PushButton5_Action();
     void PushButton6_Action();
-    void Event_Open();
-    void Event_Activate();
-    void Event_Close();
+    void Event_Activate() override;
+    void Event_Close() override;
 
-    bool ImportPieces();
+    bool ImportPieces() override;
     // Reads the template into pypieces and its tables; false (after the
     // message, the window closing) when its markers are wrong.
     bool parsepy();
-    QString Computesf(int kind);
     void install();
     void postflight();
-
-    // The folder of the last test document.
-    QString lastTestFolder;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setStatus(const QString& text);
