@@ -65,13 +65,6 @@ autoinstWindow::autoinstWindow()
     makeFontList(QRect(2, 178, 672, 177), QStringLiteral("Drop folder of otf fonts here"));
     Listbox1->onDrop = [this](const QStringList& paths) { Listbox1_DropObject(paths); };
 
-    auto button = [this](const char* caption, int x, int y, int w, int h, int edges) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
-        place(b, x, y, w, h, edges);
-        b->setAutoDefault(false);
-        b->setEnabled(false);
-        return b;
-    };
     auto label = [this](const QString& text, int x, int y, int w, int h) {
         auto* l = new QLabel(text, this);
         place(l, x, y, w, h, Left | Bottom);
@@ -84,9 +77,9 @@ autoinstWindow::autoinstWindow()
         return f;
     };
 
-    PushButton1 = button("Run autoinst", 567, 433, 94, 19, Right | Bottom);
-    PushButton2 = button("Install", 567, 467, 94, 19, Right | Bottom);
-    PushButton3 = button("updmap", 567, 499, 94, 19, Right | Bottom);
+    PushButton1 = addButton("Run autoinst", 567, 433, 94, 19, Right | Bottom);
+    PushButton2 = addButton("Install", 567, 467, 94, 19, Right | Bottom);
+    PushButton3 = addButton("updmap", 567, 499, 94, 19, Right | Bottom);
     StaticText2 = label(QStringLiteral("Encoding(s):"), 3, 365, 83, 20);
     const char* encodings[3] = {"OT1", "T1+TS1", "LY1"};
     const QRect boxes[3] = {QRect(83, 366, 51, 20), QRect(135, 365, 74, 20), QRect(214, 365, 50, 20)};
@@ -107,7 +100,7 @@ autoinstWindow::autoinstWindow()
     StaticText9 = label(QString(), 411, 363, 261, 20);
     StaticText9->setStyleSheet(QStringLiteral("color: #B0006C;"));
     StaticText10 = label(QString(), 41, 499, 366, 20);
-    PushButton6 = button("Test", 334, 470, 75, 20, Left | Bottom);
+    PushButton6 = addButton("Test", 334, 470, 75, 20, Left | Bottom);
     // The radio buttons keep their places inside the group box.
     GroupBox1 = new QGroupBox(QStringLiteral("Usage"), this);
     place(GroupBox1, 419, 418, 132, 101, Left | Bottom);

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
 
@@ -158,6 +159,15 @@ void OpenTypeWindow::place(QWidget* w, int x, int y, int width, int height, int 
 {
     w->setGeometry(x, y, width, height);
     anchored_ << Anchored{w, QRect(x, y, width, height), edges};
+}
+
+QPushButton* OpenTypeWindow::addButton(const char* caption, int x, int y, int width, int height, int edges)
+{
+    auto* b = new QPushButton(QString::fromUtf8(caption), this);
+    place(b, x, y, width, height, edges);
+    b->setAutoDefault(false);
+    b->setEnabled(false);
+    return b;
 }
 
 void OpenTypeWindow::resizeEvent(QResizeEvent* event)

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QMenu;
+class QPushButton;
 
 namespace qlk {
 
@@ -86,6 +87,8 @@ protected:
     enum Edge { Left = 1, Top = 2, Right = 4, Bottom = 8 };
     // Places a control and keeps its distance to the given edges.
     void place(QWidget* w, int x, int y, int width, int height, int edges);
+    // A placed push button, disabled until its step can be taken.
+    QPushButton* addButton(const char* caption, int x, int y, int width, int height, int edges);
     void resizeEvent(QResizeEvent* event) override;
     // The size the layout is given in.
     QSize designSize;

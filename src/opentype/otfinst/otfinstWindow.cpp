@@ -73,13 +73,6 @@ otfinstWindow::otfinstWindow()
     makeFontList(QRect(2, 178, 670, 127), QStringLiteral("Drop folder of otf fonts above"));
     Listbox1->onDrop = [this](const QStringList& paths) { Listbox1_DropObject(paths); };
 
-    auto button = [this](const char* caption, int x, int y, int w, int h, int edges) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
-        place(b, x, y, w, h, edges);
-        b->setAutoDefault(false);
-        b->setEnabled(false);
-        return b;
-    };
     auto label = [this](const QString& text, int x, int y, int w, int h, int edges) {
         auto* l = new QLabel(text, this);
         place(l, x, y, w, h, edges);
@@ -92,9 +85,9 @@ otfinstWindow::otfinstWindow()
         return f;
     };
 
-    PushButton1 = button("Run otfinst", 565, 364, 94, 19, Right | Bottom);
-    PushButton2 = button("Install", 565, 391, 94, 19, Right | Bottom);
-    PushButton3 = button("updmap", 565, 419, 94, 19, Right | Bottom);
+    PushButton1 = addButton("Run otfinst", 565, 364, 94, 19, Right | Bottom);
+    PushButton2 = addButton("Install", 565, 391, 94, 19, Right | Bottom);
+    PushButton3 = addButton("updmap", 565, 419, 94, 19, Right | Bottom);
     StaticText2 = label(QStringLiteral("Encoding(s):"), 3, 313, 83, 20, Left | Top);
     const char* encodings[3] = {"OT1", "T1+TS1", "LY1"};
     const QRect boxes[3] = {QRect(83, 314, 51, 20), QRect(135, 313, 74, 20), QRect(214, 313, 50, 20)};
@@ -113,16 +106,16 @@ otfinstWindow::otfinstWindow()
     StaticText7 = label(QStringLiteral("Vendor:"), 4, 392, 52, 20, Left | Bottom);
     TextField5 = field(QStringLiteral("Leave blank to accept value from otf"), 57, 390, 111, 22, Left | Bottom);
     StaticText8 = label(QStringLiteral("Log: "), 4, 419, 33, 20, Left | Bottom);
-    PushButton4 = button("Prepare", 565, 337, 94, 19, Right | Bottom);
+    PushButton4 = addButton("Prepare", 565, 337, 94, 19, Right | Bottom);
     CheckBox2 = new QCheckBox(QStringLiteral("PostScript flavored"), this);
     place(CheckBox2, 179, 391, 146, 20, Right | Bottom);
     CheckBox2->setEnabled(false);
     StaticText9 = label(QString(), 411, 311, 261, 20, Left | Top);
     StaticText9->setStyleSheet(QStringLiteral("color: #B0006C;"));
     StaticText10 = label(QString(), 41, 419, 456, 20, Left | Bottom);
-    PushButton5 = button("Other options", 429, 390, 116, 20, Left | Top);
+    PushButton5 = addButton("Other options", 429, 390, 116, 20, Left | Top);
     PushButton5->setVisible(false);
-    PushButton6 = button("Test", 337, 390, 80, 20, Left | Bottom);
+    PushButton6 = addButton("Test", 337, 390, 80, 20, Left | Bottom);
 
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Action(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Action(); });
