@@ -79,7 +79,6 @@ void FixtureDb::exec(const QString& sql, const QStringList& values)
 
 TexGlobalsGuard::TexGlobalsGuard()
 {
-    saved_ = {texmfHome, texmfVar, texmfLocal, texmfDist, texmfSysVar, texmfSysConfig, texmfConfig, mapRoot};
     if (const char* t = ::getenv("TMPDIR")) {
         hadTmpdir_ = true;
         tmpdir_ = t;
@@ -88,14 +87,6 @@ TexGlobalsGuard::TexGlobalsGuard()
 
 TexGlobalsGuard::~TexGlobalsGuard()
 {
-    texmfHome = saved_.at(0);
-    texmfVar = saved_.at(1);
-    texmfLocal = saved_.at(2);
-    texmfDist = saved_.at(3);
-    texmfSysVar = saved_.at(4);
-    texmfSysConfig = saved_.at(5);
-    texmfConfig = saved_.at(6);
-    mapRoot = saved_.at(7);
     if (hadTmpdir_)
         ::setenv("TMPDIR", tmpdir_.constData(), 1);
     else

@@ -1,4 +1,6 @@
 #pragma once
+#include "support/TexGlobals.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -37,7 +39,7 @@ public:
     ~TexGlobalsGuard();
 
 private:
-    QStringList saved_;
+    SavedTexGlobals saved_;
     QByteArray tmpdir_;
     bool hadTmpdir_ = false;
 };

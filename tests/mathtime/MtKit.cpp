@@ -58,7 +58,6 @@ bool copyTree(const QString& from, const QString& to)
 
 MtTrees::MtTrees(const TestEnv& env)
 {
-    saved_ = {texmfHome, texmfVar, texmfLocal, texmfDist, texmfSysVar, texmfSysConfig, texmfConfig, mapRoot};
     texmfHome = env.texmfHome();
     texmfVar = env.texmfVar();
     texmfConfig = env.texmfConfig();
@@ -67,18 +66,6 @@ MtTrees::MtTrees(const TestEnv& env)
     texmfSysVar = env.root() + QStringLiteral("/no-sysvar");
     texmfSysConfig = env.root() + QStringLiteral("/no-sysconfig");
     mapRoot = env.texmfVar() + QStringLiteral("/fonts/map/");
-}
-
-MtTrees::~MtTrees()
-{
-    texmfHome = saved_.at(0);
-    texmfVar = saved_.at(1);
-    texmfLocal = saved_.at(2);
-    texmfDist = saved_.at(3);
-    texmfSysVar = saved_.at(4);
-    texmfSysConfig = saved_.at(5);
-    texmfConfig = saved_.at(6);
-    mapRoot = saved_.at(7);
 }
 
 QString builtAppFolder()

@@ -1,5 +1,6 @@
 #pragma once
 #include "support/TestEnv.h"
+#include "support/TexGlobals.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,10 +12,9 @@ namespace qlk::test {
 class MtTrees {
 public:
     explicit MtTrees(const TestEnv& env);
-    ~MtTrees();
 
 private:
-    QStringList saved_;
+    SavedTexGlobals saved_;
 };
 
 // The commercial mtpro2 kit stood in for by Computer Modern, installed into

@@ -1,5 +1,6 @@
 #pragma once
 #include "support/TestEnv.h"
+#include "support/TexGlobals.h"
 #include "texenv/TexEnv.h"
 
 #include <QDir>
@@ -13,9 +14,6 @@ namespace qlk::test {
 class SearchTrees {
 public:
     explicit SearchTrees(const TestEnv& env, const QString& dist = QString())
-        : saved_{homePath,  texYear,     texmfVar,   texmfHome, texmfConfig, texmfSysVar,
-                 texmfSysConfig, texmfLocal, texmfDist, mapRoot},
-          savedOthers_(otherPdftexMaps), savedTrees_(texmfTrees), savedByName_(texmfByName)
     {
         homePath = env.home();
         texYear = QStringLiteral("2022");
@@ -34,24 +32,9 @@ public:
                        {"TEXMFDIST", texmfDist}};
         texmfTrees = texmfByName.values();
     }
-    ~SearchTrees()
-    {
-        QString* globals[] = {&homePath,  &texYear,        &texmfVar,   &texmfHome, &texmfConfig,
-                              &texmfSysVar, &texmfSysConfig, &texmfLocal, &texmfDist, &mapRoot};
-        for (int i = 0; i < 10; ++i)
-            *globals[i] = saved_[i];
-        otherPdftexMaps = savedOthers_;
-        texmfTrees = savedTrees_;
-        texmfByName = savedByName_;
-    }
-    SearchTrees(const SearchTrees&) = delete;
-    SearchTrees& operator=(const SearchTrees&) = delete;
 
 private:
-    QString saved_[10];
-    QStringList savedOthers_;
-    QStringList savedTrees_;
-    QMap<QString, QString> savedByName_;
+    SavedTexGlobals saved_;
 };
 
 // Writes `contents` to an absolute `path`, making its folders.
