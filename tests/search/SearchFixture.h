@@ -4,6 +4,8 @@
 #include "texenv/TexEnv.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace qlk::test {
@@ -36,6 +38,20 @@ public:
 private:
     SavedTexGlobals saved_;
 };
+
+// The machine's own value of a TeX variable, whatever the test's
+// environment points elsewhere.
+inline QString machineVar(const char* name)
+{
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"TEXMFSYSVAR", "TEXMFSYSCONFIG", "TEXMFLOCAL", "TEXMFHOME", "TEXMFVAR", "TEXMFCONFIG"})
+        e.remove(QLatin1String(v));
+    p.setProcessEnvironment(e);
+    p.start(QStringLiteral("/usr/bin/kpsewhich"), {QStringLiteral("-var-value=") + QLatin1String(name)});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
 
 // Writes `contents` to an absolute `path`, making its folders.
 inline QString writeAt(const QString& path, const QByteArray& contents)

@@ -17,19 +17,12 @@
 #include <gtest/gtest.h>
 
 using namespace qlk;
+using test::machineVar;
 using test::SearchTrees;
 using test::TestEnv;
 using test::writeAt;
 
 namespace {
-
-QString realVar(const char* name)
-{
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/kpsewhich"), {QStringLiteral("-var-value=") + QLatin1String(name)});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 
 void setDate(const QString& path, const QString& date)
 {
@@ -84,7 +77,7 @@ TEST(KnownFonts, MatchesBeforeTheFirstAtOnly)
 TEST(KnownFonts, SearchesTheRealMonotypeMapOverTheDefaultSources)
 {
     TestEnv env;
-    SearchTrees trees(env, realVar("TEXMFDIST"));
+    SearchTrees trees(env, machineVar("TEXMFDIST"));
     const QStringList defaults{"{TEXMFDIST}/fonts/map/fontname/adobe.map",
                                "{texmfdist}/fonts/map/fontname/monotype.map",
                                "{TEXMFDIST}/fonts/map/fontname/apple.map"};
@@ -232,8 +225,8 @@ TEST(FdCatalogue, FilterIsBoundDataWithLikeWildcards)
 TEST(FdCatalogue, ScansTheTreesInOrderWithDebiansDistributionTree)
 {
     TestEnv env;
-    SearchTrees trees(env, realVar("TEXMFDIST"));
-    const QString debian = realVar("TEXMFDEBIAN");
+    SearchTrees trees(env, machineVar("TEXMFDIST"));
+    const QString debian = machineVar("TEXMFDEBIAN");
     texmfTrees << debian;
     const QByteArray t1ptm = test::readBytes(test::texFile("t1ptm.fd"));
     const QString home = writeAt(env.texmfHome() + "/tex/latex/mine/t1ptm.fd", t1ptm);
@@ -269,7 +262,7 @@ TEST(Duplicates, ParsesDebiansLsRAndListsTreesLikeLsR)
     EXPECT_EQ(parsed[2].entries, QStringList());
 
     // The real distribution ls-R gives folders with their entries.
-    const QString dist = realVar("TEXMFDIST");
+    const QString dist = machineVar("TEXMFDIST");
     const QList<LsRFolder> real = parseLsR(QString::fromUtf8(test::readBytes(dist + "/ls-R")));
     bool found = false;
     for (const LsRFolder& f : real)

@@ -32,24 +32,12 @@
 
 using namespace qlk;
 using test::chooseMenuItem;
+using test::machineVar;
 using test::SearchTrees;
 using test::TestEnv;
 using test::writeAt;
 
 namespace {
-
-QString realVar(const char* name)
-{
-    // The machine's own value, whatever the test's environment says.
-    QProcess p;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    for (const char* v : {"TEXMFSYSVAR", "TEXMFSYSCONFIG", "TEXMFLOCAL", "TEXMFHOME", "TEXMFVAR", "TEXMFCONFIG"})
-        e.remove(QLatin1String(v));
-    p.setProcessEnvironment(e);
-    p.start(QStringLiteral("/usr/bin/kpsewhich"), {QStringLiteral("-var-value=") + QLatin1String(name)});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 
 void pressReturn(QWidget* field)
 {
@@ -84,7 +72,7 @@ QStringList column(QTreeWidget* list, int c)
 
 TEST_F(CatalogueWindows, KnownFontsSearchesOnReturnAndAfterTheSourcesDialog)
 {
-    SearchTrees trees(env, realVar("TEXMFDIST"));
+    SearchTrees trees(env, machineVar("TEXMFDIST"));
     sourceMapFiles = defaultSourceMaps();
     ASSERT_TRUE(chooseMenuItem("ViewKnownfonts"));
     FontDBWindow* win = FontDBWindow::instance();
@@ -136,8 +124,8 @@ TEST_F(CatalogueWindows, KnownFontsSearchesOnReturnAndAfterTheSourcesDialog)
 
 TEST_F(CatalogueWindows, CatalogueFdFilesReportsThenListsAndScansOnce)
 {
-    SearchTrees trees(env, realVar("TEXMFDIST"));
-    const QString debian = realVar("TEXMFDEBIAN");
+    SearchTrees trees(env, machineVar("TEXMFDIST"));
+    const QString debian = machineVar("TEXMFDEBIAN");
     texmfTrees << debian;
     const QString home =
         writeAt(env.texmfHome() + "/tex/latex/mine/t1ptm.fd", test::readBytes(test::texFile("t1ptm.fd")));
@@ -223,8 +211,8 @@ TEST_F(CatalogueWindows, CatalogueFdFilesReportsThenListsAndScansOnce)
 
 TEST_F(CatalogueWindows, GetXHeightMeasuresByNameAndByPath)
 {
-    SearchTrees trees(env, realVar("TEXMFDIST"));
-    mapRoot = QFileInfo(realVar("TEXMFSYSVAR") + "/fonts/map/").absoluteFilePath();
+    SearchTrees trees(env, machineVar("TEXMFDIST"));
+    mapRoot = QFileInfo(machineVar("TEXMFSYSVAR") + "/fonts/map/").absoluteFilePath();
     ASSERT_TRUE(QFileInfo::exists(mapRoot + "pdftex/updmap/pdftex.map"));
     ASSERT_TRUE(chooseMenuItem("InfoGetxheight"));
     filechoose* win = filechoose::instance();
@@ -269,7 +257,7 @@ TEST_F(CatalogueWindows, GetXHeightMeasuresByNameAndByPath)
 
 TEST_F(CatalogueWindows, FindAllDuplicatesReportsTheThreeCopiesAndShowsTheReport)
 {
-    SearchTrees trees(env, realVar("TEXMFDIST"));
+    SearchTrees trees(env, machineVar("TEXMFDIST"));
     const QByteArray t1ptm = test::readBytes(test::texFile("t1ptm.fd"));
     const QString var = writeAt(env.texmfVar() + "/tex/latex/psnfss/t1ptm.fd", t1ptm);
     const QString home = writeAt(env.texmfHome() + "/tex/latex/mine/t1ptm.fd", t1ptm);

@@ -18,20 +18,6 @@ inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.jo
 
 namespace qlk::test {
 
-// The machine's own value of a TeX variable, whatever the test's
-// environment points elsewhere.
-inline QString machineVar(const char* name)
-{
-    QProcess p;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    for (const char* v : {"TEXMFSYSVAR", "TEXMFSYSCONFIG", "TEXMFLOCAL", "TEXMFHOME", "TEXMFVAR", "TEXMFCONFIG"})
-        e.remove(QLatin1String(v));
-    p.setProcessEnvironment(e);
-    p.start(QStringLiteral("/usr/bin/kpsewhich"), {QStringLiteral("-var-value=") + QLatin1String(name)});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
 // Copies a folder of the distribution (relative path) into a test tree.
 inline void copyFromDist(const QString& relative, const QString& tree, const QString& targetRelative = QString())
 {
