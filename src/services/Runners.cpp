@@ -56,9 +56,11 @@ QString failureReport(const QString& command, int errorCode, const QString& outp
     return report;
 }
 
-QString runShell(const QString& command)
+namespace {
+// The trimmed answer of the command lastShell holds; on failure an empty one,
+// the failure shown to the user.
+QString answerOrReport(const QString& command)
 {
-    runInto(command, QLatin1String(kPathPrefix) + command);
     if (lastShell.errorCode == 0)
         return trimWhite(lastShell.output);
     const QString report =
@@ -66,6 +68,13 @@ QString runShell(const QString& command)
     if (uiHooks().showCommandFailure)
         uiHooks().showCommandFailure(report);
     return QString();
+}
+} // namespace
+
+QString runShell(const QString& command)
+{
+    runInto(command, QLatin1String(kPathPrefix) + command);
+    return answerOrReport(command);
 }
 
 namespace {
@@ -142,13 +151,7 @@ void forgetPrefetched()
 QString runDirect(const QString& program, const QStringList& args)
 {
     const QString command = directInto(program, args);
-    if (lastShell.errorCode == 0)
-        return trimWhite(lastShell.output);
-    const QString report =
-        failureReport(command, lastShell.errorCode, lastShell.output, lastShell.errorOutput);
-    if (uiHooks().showCommandFailure)
-        uiHooks().showCommandFailure(report);
-    return QString();
+    return answerOrReport(command);
 }
 
 QString runDirectQuiet(const QString& program, const QStringList& args)
