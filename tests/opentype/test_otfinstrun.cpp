@@ -12,7 +12,6 @@
 #include "texenv/FinishInstall.h"
 #include "texenv/TexEnv.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
@@ -94,15 +93,6 @@ protected:
         env.writeFile("home/texmf/tex/latex/abc/abc.sty", "sty");
         env.writeFile("home/texmf/tex/latex/abc/t1abcx.fd", "fd");
     }
-    QStringList filesBelow(const QString& root) const
-    {
-        QStringList out;
-        QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            out << QDir(root).relativeFilePath(it.next());
-        out.sort();
-        return out;
-    }
     HandOvers terminal;
     QStringList opened;
     QPointer<otfinstWindow> w;
@@ -179,7 +169,7 @@ TEST_F(OtfinstRunTest, TypedVendorRenamesOtftotfmsFolders)
     }
     EXPECT_TRUE(QFileInfo::exists(fonts + "map/dvips/gyre/gyre.map"));
     const QString scratch = documentsFolder() + "/" + QDir(documentsFolder()).entryList({"tmp*"}, QDir::Dirs).value(0);
-    EXPECT_EQ(filesBelow(scratch),
+    EXPECT_EQ(filesUnder(scratch),
               (QStringList{"abc.zip", "fonts/enc/dvips/gyre/abc/a_xyz.enc", "fonts/map/dvips/gyre/abc.map",
                            "fonts/tfm/gyre/abc/t1-abc-regular-lf.tfm", "fonts/type1/gyre/abc/Abc-Regular.pfb",
                            "fonts/vf/gyre/abc/t1-abc-regular-lf.vf", "tex/latex/abc/abc.sty",
@@ -354,7 +344,7 @@ TEST_F(OtfinstRunTest, PagellaRoadEndsInAnEmbeddedFont)
         "folder \n" + documentsFolder() + "/tmp"));
     const QString scratch = env.dialogs.messages.first().section('\n', 1);
     EXPECT_EQ(QFileInfo(scratch).fileName().size(), 10);
-    const QStringList tree = filesBelow(scratch);
+    const QStringList tree = filesUnder(scratch);
     for (const char* f : {"texgyrepagella.zip", "tex/latex/texgyrepagella/texgyrepagella.sty",
                           "tex/latex/texgyrepagella/t1qplx.fd", "fonts/map/dvips/lcdftools/texgyrepagella.map",
                           "fonts/tfm/lcdftools/texgyrepagella/t1-texgyrepagella-regular-lf.tfm",
@@ -370,7 +360,7 @@ TEST_F(OtfinstRunTest, PagellaRoadEndsInAnEmbeddedFont)
     EXPECT_EQ(tdsMaps, QStringList{"texgyrepagella"});
     EXPECT_TRUE(readBytes(texmfConfig + "/web2c/updmap.cfg").contains("Map texgyrepagella.map"));
     // Only updmap-user's maps are left in TEXMFVAR.
-    const QStringList left = filesBelow(texmfVar + "/fonts");
+    const QStringList left = filesUnder(texmfVar + "/fonts");
     EXPECT_FALSE(left.isEmpty());
     for (const QString& f : left)
         EXPECT_TRUE(f.startsWith("map/") && f.contains("/updmap/")) << f.toStdString();

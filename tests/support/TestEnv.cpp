@@ -11,6 +11,7 @@
 #include "services/Runners.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -117,6 +118,16 @@ QByteArray readBytes(const QString& path)
 QString texFile(const QString& name)
 {
     return runProgram(QStringLiteral("/usr/bin/kpsewhich"), {name}).output.trimmed();
+}
+
+QStringList filesUnder(const QString& root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(root).relativeFilePath(it.next());
+    out.sort();
+    return out;
 }
 
 } // namespace qlk::test

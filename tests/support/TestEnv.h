@@ -52,4 +52,7 @@ QByteArray readBytes(const QString& path);
 // A file of Debian's TeX Live found through kpsewhich (empty when missing).
 QString texFile(const QString& name);
 
+// The files below `root` (hidden ones left out), relative to it, sorted.
+QStringList filesUnder(const QString& root);
+
 } // namespace qlk::test

@@ -7,7 +7,6 @@
 #include "textview/TextWindow.h"
 #include "type1/FontinstProcess.h"
 
-#include <QDirIterator>
 
 using namespace qlk;
 using namespace qlk::test;
@@ -39,16 +38,6 @@ public:
                               "tex/latex/adobe/Minion/Minion.sty"})
             env.writeFile(QDir(env.root()).relativeFilePath(work + "/TDS/" + QLatin1String(f)), f);
         return work;
-    }
-
-    static QStringList filesBelow(const QString& root)
-    {
-        QStringList out;
-        QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            out << QDir(root).relativeFilePath(it.next());
-        out.sort();
-        return out;
     }
 };
 
@@ -88,7 +77,7 @@ TEST_F(FontinstMakeTest, StandInFamilyMadeInstalledAndTypeset)
     EXPECT_TRUE(w->PushButton2->isEnabled());
     EXPECT_TRUE(w->TextField2->text().endsWith("...prep done...fontinst utilities done..."));
     const QString T = W + "/TDS";
-    const QStringList tree = filesBelow(T);
+    const QStringList tree = filesUnder(T);
     for (const char* f : {"fonts/afm/adobe/Minion/pmnr8a.afm", "fonts/type1/adobe/Minion/pmnbi8a.pfb",
                           "fonts/type1/adobe/Minion/pmnri8a.pfb", "fonts/tfm/adobe/Minion/pmnr8r.tfm", "fonts/tfm/adobe/Minion/pmnr8t.tfm",
                           "fonts/vf/adobe/Minion/pmnr8t.vf", "fonts/map/dvips/adobe/Minion/Minion.map",
