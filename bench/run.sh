@@ -79,6 +79,18 @@ echo "dvi        file $(stat -c %s "$work/dvi/doc.dvi") bytes, listing $listing 
      "$((rss / 1024)) MiB, $(((rss - base) / 1024)) MiB over a one-page file" \
      "($(python3 -c "print(f'{($rss - $base) * 1024 / $listing:.1f}')")x the listing, goal <= 4)"
 
+# A crafted DVI of a million one-byte instructions (push, pop, ...): a row
+# for every byte, the most rows a file of its size can give.
+python3 - "$work/dvi/million.dvi" <<'PY'
+import struct, sys
+data = bytes([247, 2]) + struct.pack('>III', 25400000, 473628672, 1000) + bytes([0])
+data += bytes([141, 142]) * 500000 + bytes([249])
+open(sys.argv[1], 'wb').write(data)
+PY
+rss=$(/usr/bin/time -f %M "$build/bench/bench_dvi" "$work/dvi/million.dvi" 2>&1 >/dev/null | tail -n1)
+echo "dvi        crafted file $(stat -c %s "$work/dvi/million.dvi") bytes of one-byte instructions," \
+     "largest memory $((rss / 1024)) MiB (goal: a few hundred MB at most)"
+
 # 3. TeXFonts.db against one kpsewhich, cat of the same maps and sqlite3 .import.
 maps="supplier typeface variant special adobe urw bitstrea monotype itc linotype linotype-cd apple dtc softkey softkey-1250 softkey-1555 yandy"
 cat >"$work/fontdb.sh" <<SH

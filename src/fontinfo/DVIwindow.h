@@ -20,7 +20,7 @@ public:
 
     QString dvif;           // the DVI file being examined; empty when none
     bool activated = false; // set at the first activation
-    QList<DviRow> rows;     // the listing shown, as read
+    DviRows rows;           // the listing shown, as read
 
     DviList* Listbox1;
     QCheckBox* CheckBox1;   // "Show only font changes"

@@ -28,7 +28,7 @@ DviRowsModel::DviRowsModel(const QStringList& headings, QObject* parent)
 {
 }
 
-void DviRowsModel::setRows(const QList<DviRow>* rows)
+void DviRowsModel::setRows(const DviRows* rows)
 {
     beginResetModel();
     rows_ = rows;
@@ -49,11 +49,10 @@ QString DviRowsModel::cell(int row, int column) const
 {
     if (!rows_ || row < 0 || row >= rows_->size())
         return QString();
-    const DviRow& r = rows_->at(row);
     switch (column) {
-    case 0: return QString::number(r.opcode);
-    case 1: return r.label;
-    case 2: return escapeControls(r.text);
+    case 0: return QString::number(rows_->opcode(row));
+    case 1: return rows_->label(row);
+    case 2: return escapeControls(rows_->text(row));
     default: return QString();
     }
 }

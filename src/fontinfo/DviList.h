@@ -20,7 +20,7 @@ public:
     explicit DviRowsModel(const QStringList& headings, QObject* parent = nullptr);
 
     // Shows `rows` (kept by the caller while shown), or none.
-    void setRows(const QList<DviRow>* rows);
+    void setRows(const DviRows* rows);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -31,7 +31,7 @@ public:
 
 private:
     QStringList headings_;
-    const QList<DviRow>* rows_ = nullptr;
+    const DviRows* rows_ = nullptr;
 };
 
 // The list of the DVI window: striped rows in the order read, columns whose
@@ -43,7 +43,7 @@ public:
 
     std::function<void(const QStringList& paths)> onDrop;
 
-    void setRows(const QList<DviRow>* rows) { model_->setRows(rows); }
+    void setRows(const DviRows* rows) { model_->setRows(rows); }
     void deleteAllRows() { model_->setRows(nullptr); }
     int rowCount() const { return model_->rowCount(); }
     QString cell(int row, int column) const { return model_->cell(row, column); }

@@ -4,6 +4,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <functional>
+#include <limits>
+
 namespace qlk {
 
 namespace {
@@ -81,14 +85,130 @@ private:
     qint64 pos_ = 0;
 };
 
-// A character of the listing: the code point of the character code; codes
-// that are no character (beyond Unicode, surrogates) show as U+FFFD.
-QString charText(quint32 code)
+// The UTF-8 form of a character code; codes that are no character (beyond
+// Unicode, surrogates) show as U+FFFD.
+void appendUtf8(QByteArray& out, quint32 code)
 {
     if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return QString(QChar(0xFFFD));
-    const char32_t c = code;
-    return QString::fromUcs4(&c, 1);
+        code = 0xFFFD;
+    if (code < 0x80) {
+        out += char(code);
+    } else if (code < 0x800) {
+        out += char(0xC0 | (code >> 6));
+        out += char(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += char(0xE0 | (code >> 12));
+        out += char(0x80 | ((code >> 6) & 0x3F));
+        out += char(0x80 | (code & 0x3F));
+    } else {
+        out += char(0xF0 | (code >> 18));
+        out += char(0x80 | ((code >> 12) & 0x3F));
+        out += char(0x80 | ((code >> 6) & 0x3F));
+        out += char(0x80 | (code & 0x3F));
+    }
+}
+
+// The label of an opcode as far as it does not depend on a parameter.
+QByteArray fixedLabel(int op)
+{
+    if (op == kSetRule)
+        return "set_rule";
+    if (op == kPutRule)
+        return "put_rule";
+    if (op == kBop)
+        return "bop";
+    if (op == kEop)
+        return "eop";
+    if (op == kPush)
+        return "push";
+    if (op == kPop)
+        return "pop";
+    if (op >= kRight1 && op < kW0)
+        return "mvrt";
+    if (op >= kW0 && op < kX0)
+        return "w" + QByteArray::number(op - kW0);
+    if (op >= kX0 && op < kDown1)
+        return "x" + QByteArray::number(op - kX0);
+    if (op >= kDown1 && op < kY0)
+        return "dn" + QByteArray::number(op - kDown1 + 1);
+    if (op >= kY0 && op < kZ0)
+        return "y" + QByteArray::number(op - kY0);
+    if (op >= kZ0 && op < kFntNum0)
+        return "z" + QByteArray::number(op - kZ0);
+    if (op >= kFntNum0 && op < kFnt1)
+        return "usefnt(" + QByteArray::number(op - kFntNum0) + ")";
+    if (op >= kFnt1 && op < kXxx1)
+        return "usefnt" + QByteArray::number(op - kFnt1 + 1);
+    if (op >= kXxx1 && op < kFntDef1)
+        return "xxx" + QByteArray::number(op - kXxx1 + 1);
+    if (op >= kFntDef1 && op < kPre)
+        return "fdef" + QByteArray::number(op - kFntDef1 + 1);
+    if (op == kPre)
+        return "pre";
+    if (op == kPost)
+        return "post";
+    if (op == kPostPost)
+        return "post_post";
+    return QByteArray(); // characters, nop and the undefined 250-255
+}
+
+// The labels of all opcodes, made once.
+const QByteArray& fixedLabelOf(int op)
+{
+    static const std::vector<QByteArray> labels = [] {
+        std::vector<QByteArray> all;
+        for (int op = 0; op < 256; ++op)
+            all.push_back(fixedLabel(op));
+        return all;
+    }();
+    return labels[size_t(op & 0xff)];
+}
+
+// A row's label: the fixed one, with the font number in parentheses where
+// it was read.
+QByteArray rowLabel(int op, bool hasNumber, qint32 number)
+{
+    if (!hasNumber)
+        return fixedLabelOf(op);
+    return fixedLabelOf(op) + '(' + QByteArray::number(number) + ')';
+}
+
+// Text for one line of a saved listing, from and to UTF-8: control
+// characters in TeX's ^^ notation (see escapeControls); U+0080..U+009F are
+// the bytes C2 80..C2 9F.
+void appendEscaped(QByteArray& out, const char* p, qsizetype n)
+{
+    static const char hex[] = "0123456789abcdef";
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const quint8 b = quint8(p[i]);
+        const bool c1 = b == 0xC2 && i + 1 < n && quint8(p[i + 1]) >= 0x80 && quint8(p[i + 1]) < 0xA0;
+        if (b >= 32 && b != 127 && !c1)
+            continue;
+        out.append(p + run, i - run);
+        out += "^^";
+        if (b < 32) {
+            out += char(b + 64);
+        } else if (b == 127) {
+            out += '?';
+        } else {
+            const quint8 u = quint8(p[++i]); // C2 xx is U+00xx
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        }
+        run = i + 1;
+    }
+    out.append(p + run, n - run);
+}
+
+void appendLine(QByteArray& out, int opcode, const QByteArray& label, const char* text, qsizetype textLength)
+{
+    out += QByteArray::number(opcode);
+    out += '\t';
+    appendEscaped(out, label.constData(), label.size());
+    out += '\t';
+    appendEscaped(out, text, textLength);
+    out += '\n';
 }
 
 bool listedWhenFontChangesOnly(int op)
@@ -114,24 +234,14 @@ qint64 scaleFigure(qint32 s, qint32 d)
 DviListing listDvi(const QByteArray& data, bool fontChangesOnly)
 {
     DviListing out;
-    QList<DviRow>& rows = out.rows;
+    DviRows& rows = out.rows;
     // A text DVI has about one row in five bytes (a row in a few hundred
-    // with font changes only): reserved at once, the list is not copied as
-    // it grows. More rows grow it as usual.
-    rows.reserve(fontChangesOnly ? data.size() / 256 : data.size() / 4);
+    // with font changes only) and about a byte of text per byte: reserved
+    // at once, nothing is copied as it grows. More rows grow it as usual.
+    rows.reserve(fontChangesOnly ? data.size() / 256 : data.size() / 4, data.size());
     ByteReader in(data);
-    QString gathered;
-    QString lastLabel[256];
-    int current = -1;
     qint64 opStart = 0;
     int op = 0;
-
-    auto flush = [&] {
-        // An exact copy: the gathering buffer keeps its room for the next row.
-        if (current >= 0 && !gathered.isEmpty())
-            rows[current].text = QString(gathered.constData(), gathered.size());
-        gathered.resize(0);
-    };
 
     try {
         while (!in.atEnd()) {
@@ -140,80 +250,54 @@ DviListing listDvi(const QByteArray& data, bool fontChangesOnly)
             if (op == kNop)
                 continue;
             if (op < kSet1) {
-                gathered += charText(quint32(op));
+                rows.appendChar(quint32(op));
                 continue;
             }
+            // The row goes in before the parameters are read, so that a row
+            // cut short by the end of the file still says what it was.
             const bool row = !fontChangesOnly || listedWhenFontChangesOnly(op);
-            if (row) {
-                flush();
-                rows.append(DviRow{op, QString(), QString()});
-                current = int(rows.size()) - 1;
+            if (row && !rows.append(op)) {
+                out.error = QStringLiteral("The DVI file is too large to list: the listing stops at byte %1.")
+                                .arg(opStart);
+                return out;
             }
-            QString label;
-            // Labels that do not depend on parameters go in first, so that a
-            // row cut short by the end of the file still says what it was.
-            // Rows of one opcode share its last label when it is the same
-            // text: a listing repeats a few dozen labels over and over.
-            auto setLabel = [&](const QString& text) {
-                if (!row)
-                    return;
-                QString& last = lastLabel[op & 0xff];
-                if (last != text)
-                    last = text;
-                rows[current].label = last;
-            };
 
             if (op < kSetRule) { // set1..set4: the whole character code
-                gathered += charText(in.number(op - kSet1 + 1));
+                rows.appendChar(in.number(op - kSet1 + 1));
             } else if (op == kSetRule || op == kPutRule) {
-                setLabel(op == kSetRule ? QStringLiteral("set_rule") : QStringLiteral("put_rule"));
                 in.word();
                 in.word();
             } else if (op < kPutRule) { // put1..put4
-                gathered += charText(in.number(op - kPut1 + 1));
+                rows.appendChar(in.number(op - kPut1 + 1));
             } else if (op == kBop) {
-                setLabel(QStringLiteral("bop"));
                 in.skip(11 * 4);
-            } else if (op == kEop) {
-                setLabel(QStringLiteral("eop"));
-            } else if (op == kPush) {
-                setLabel(QStringLiteral("push"));
-            } else if (op == kPop) {
-                setLabel(QStringLiteral("pop"));
+            } else if (op == kEop || op == kPush || op == kPop) {
             } else if (op < kW0) {
-                setLabel(QStringLiteral("mvrt"));
                 in.skip(op - kRight1 + 1);
             } else if (op < kX0) {
-                setLabel(QStringLiteral("w%1").arg(op - kW0));
                 in.skip(op - kW0);
             } else if (op < kDown1) {
-                setLabel(QStringLiteral("x%1").arg(op - kX0));
                 in.skip(op - kX0);
             } else if (op < kY0) {
-                setLabel(QStringLiteral("dn%1").arg(op - kDown1 + 1));
                 in.skip(op - kDown1 + 1);
             } else if (op < kZ0) {
-                setLabel(QStringLiteral("y%1").arg(op - kY0));
                 in.skip(op - kY0);
             } else if (op < kFntNum0) {
-                setLabel(QStringLiteral("z%1").arg(op - kZ0));
                 in.skip(op - kZ0);
             } else if (op < kFnt1) {
-                setLabel(QStringLiteral("usefnt(%1)").arg(op - kFntNum0));
             } else if (op < kXxx1) {
                 const int n = op - kFnt1 + 1;
-                setLabel(QStringLiteral("usefnt%1").arg(n));
-                const qint64 k = fontNumber(in.number(n), n);
-                setLabel(QStringLiteral("usefnt%1(%2)").arg(n).arg(k));
+                const qint32 k = qint32(fontNumber(in.number(n), n));
+                if (row)
+                    rows.setNumber(k);
             } else if (op < kFntDef1) {
                 const int n = op - kXxx1 + 1;
-                setLabel(QStringLiteral("xxx%1").arg(n));
                 in.skip(qint64(in.number(n))); // the special's bytes are not shown
             } else if (op < kPre) {
                 const int n = op - kFntDef1 + 1;
-                setLabel(QStringLiteral("fdef%1").arg(n));
-                const qint64 k = fontNumber(in.number(n), n);
-                setLabel(QStringLiteral("fdef%1(%2)").arg(n).arg(k));
+                const qint32 k = qint32(fontNumber(in.number(n), n));
+                if (row)
+                    rows.setNumber(k);
                 in.word(); // checksum
                 const qint32 s = in.word();
                 const qint32 d = in.word();
@@ -221,10 +305,9 @@ DviListing listDvi(const QByteArray& data, bool fontChangesOnly)
                 const int l = int(in.u8());
                 in.skip(a); // the area
                 for (int i = 0; i < l; ++i)
-                    gathered += charText(in.u8());
-                gathered += QLatin1Char('*') + QString::number(scaleFigure(s, d));
+                    rows.appendChar(in.u8());
+                rows.appendLatin1('*' + QByteArray::number(scaleFigure(s, d)));
             } else if (op == kPre) {
-                setLabel(QStringLiteral("pre"));
                 in.u8();   // identification
                 in.word(); // numerator
                 in.word(); // denominator
@@ -232,12 +315,10 @@ DviListing listDvi(const QByteArray& data, bool fontChangesOnly)
                 const int k = int(in.u8());
                 // The comment is text, not instructions.
                 for (int i = 0; i < k; ++i)
-                    gathered += charText(in.u8());
+                    rows.appendChar(in.u8());
             } else if (op == kPost) {
-                setLabel(QStringLiteral("post"));
                 in.skip(7 * 4);
             } else if (op == kPostPost) {
-                setLabel(QStringLiteral("post_post"));
                 break; // what follows is padding
             }
             // 250-255 are not defined by the format: a row, no parameters.
@@ -249,8 +330,6 @@ DviListing listDvi(const QByteArray& data, bool fontChangesOnly)
                         .arg(opStart)
                         .arg(cut.offset);
     }
-    // Text read after the last row still belongs to it.
-    flush();
     return out;
 }
 
@@ -263,6 +342,80 @@ DviListing listDviFile(const QString& path, bool fontChangesOnly)
         return out;
     }
     return listDvi(f.readAll(), fontChangesOnly);
+}
+
+void DviRows::reserve(qsizetype rows, qsizetype textBytes)
+{
+    rows_.reserve(size_t(rows));
+    text_.reserve(textBytes);
+}
+
+bool DviRows::append(int opcode)
+{
+    // A row points into the texts with 32 bits.
+    if (text_.size() > qsizetype(std::numeric_limits<quint32>::max()))
+        return false;
+    rows_.push_back(Row{quint32(text_.size()), 0, quint8(opcode), false});
+    return true;
+}
+
+void DviRows::setNumber(qint32 number)
+{
+    rows_.back().number = number;
+    rows_.back().hasNumber = true;
+}
+
+void DviRows::appendChar(quint32 code)
+{
+    // Text read before the first row belongs to none.
+    if (!rows_.empty())
+        appendUtf8(text_, code);
+}
+
+void DviRows::appendLatin1(const QByteArray& text)
+{
+    if (!rows_.empty())
+        text_ += text;
+}
+
+const char* DviRows::textData(qsizetype i, qsizetype* length) const
+{
+    const qsizetype start = rows_[size_t(i)].textStart;
+    const qsizetype end = size_t(i) + 1 < rows_.size() ? qsizetype(rows_[size_t(i) + 1].textStart) : text_.size();
+    *length = end - start;
+    return text_.constData() + start;
+}
+
+QString DviRows::label(qsizetype i) const
+{
+    const Row& r = rows_[size_t(i)];
+    return QString::fromLatin1(rowLabel(r.opcode, r.hasNumber, r.number));
+}
+
+QString DviRows::text(qsizetype i) const
+{
+    qsizetype n = 0;
+    const char* p = textData(i, &n);
+    return QString::fromUtf8(p, n);
+}
+
+DviRows::operator QList<DviRow>() const
+{
+    QList<DviRow> out;
+    out.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        out.append(at(i));
+    return out;
+}
+
+void DviRows::appendLines(QByteArray& out, qsizetype from, qsizetype to) const
+{
+    for (qsizetype i = from; i < to; ++i) {
+        const Row& r = rows_[size_t(i)];
+        qsizetype n = 0;
+        const char* p = textData(i, &n);
+        appendLine(out, r.opcode, r.hasNumber ? rowLabel(r.opcode, true, r.number) : fixedLabelOf(r.opcode), p, n);
+    }
 }
 
 QString escapeControls(const QString& text)
@@ -283,24 +436,20 @@ QString escapeControls(const QString& text)
     return out;
 }
 
-QString listingText(const QList<DviRow>& rows)
+namespace {
+
+void appendRowLines(QByteArray& out, const QList<DviRow>& rows, qsizetype from, qsizetype to)
 {
-    QString out;
-    for (const DviRow& r : rows)
-        out += QString::number(r.opcode) + QLatin1Char('\t') + escapeControls(r.label) +
-               QLatin1Char('\t') + escapeControls(r.text) + QLatin1Char('\n');
-    return out;
+    for (qsizetype i = from; i < to; ++i) {
+        const DviRow& r = rows.at(i);
+        const QByteArray text = r.text.toUtf8();
+        appendLine(out, r.opcode, r.label.toUtf8(), text.constData(), text.size());
+    }
 }
 
-QString savedListingName(const QString& dviName)
-{
-    if (dviName.endsWith(QLatin1String(".dvi"), Qt::CaseInsensitive))
-        return dviName.left(dviName.size() - 4) + QStringLiteral(".sav");
-    return dviName + QStringLiteral(".sav");
-}
-
-bool writeListing(const QString& target, const QString& listedFile, const QList<DviRow>& rows,
-                  QString* error)
+// Writes `count` rows' lines, made by `lines(out, from, to)`, to `target`.
+bool writeLines(const QString& target, const QString& listedFile, qsizetype count,
+                const std::function<void(QByteArray&, qsizetype, qsizetype)>& lines, QString* error)
 {
     const QFileInfo t(target);
     const QFileInfo l(listedFile);
@@ -314,10 +463,11 @@ bool writeListing(const QString& target, const QString& listedFile, const QList<
     // Written in pieces: the whole listing never stands in memory twice.
     QSaveFile f(target);
     bool ok = f.open(QIODevice::WriteOnly);
-    QString chunk;
-    for (qsizetype i = 0; ok && i < rows.size(); i += 4096) {
-        chunk = listingText(rows.mid(i, 4096));
-        ok = f.write(chunk.toUtf8()) >= 0;
+    QByteArray chunk;
+    for (qsizetype i = 0; ok && i < count; i += 4096) {
+        chunk.resize(0); // keeps its room for the next piece
+        lines(chunk, i, std::min(count, i + 4096));
+        ok = f.write(chunk) >= 0;
     }
     if (!ok || !f.commit()) {
         if (error)
@@ -325,6 +475,37 @@ bool writeListing(const QString& target, const QString& listedFile, const QList<
         return false;
     }
     return true;
+}
+
+} // namespace
+
+QString listingText(const QList<DviRow>& rows)
+{
+    QByteArray out;
+    appendRowLines(out, rows, 0, rows.size());
+    return QString::fromUtf8(out);
+}
+
+QString savedListingName(const QString& dviName)
+{
+    if (dviName.endsWith(QLatin1String(".dvi"), Qt::CaseInsensitive))
+        return dviName.left(dviName.size() - 4) + QStringLiteral(".sav");
+    return dviName + QStringLiteral(".sav");
+}
+
+bool writeListing(const QString& target, const QString& listedFile, const QList<DviRow>& rows,
+                  QString* error)
+{
+    return writeLines(
+        target, listedFile, rows.size(),
+        [&](QByteArray& out, qsizetype from, qsizetype to) { appendRowLines(out, rows, from, to); }, error);
+}
+
+bool writeListing(const QString& target, const QString& listedFile, const DviRows& rows, QString* error)
+{
+    return writeLines(
+        target, listedFile, rows.size(),
+        [&](QByteArray& out, qsizetype from, qsizetype to) { rows.appendLines(out, from, to); }, error);
 }
 
 } // namespace qlk

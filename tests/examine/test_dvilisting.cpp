@@ -277,6 +277,51 @@ TEST(DviListing, SavedLinesEscapeControlCharacters)
     EXPECT_EQ(listingText({}), QString());
 }
 
+TEST(DviListing, SavedListingOfReadRowsEscapesTheTextAsRead)
+{
+    // Control characters, C1 codes beside characters whose UTF-8 form looks
+    // like them (U+00A0, U+00C2), and rows without text between rows with it.
+    const QByteArray dvi = DviBytes()
+                               .pre("c\x85\xa0\xc2\x85\x9f")
+                               .bop()
+                               .bytes({1, 9, 127, 128, 0x85})
+                               .op(141)
+                               .op(238)
+                               .word(-5)
+                               .text("x")
+                               .op(142)
+                               .op(249)
+                               .data();
+    const DviListing l = listDvi(dvi, false);
+    ASSERT_TRUE(l.error.isEmpty()) << l.error.toStdString();
+    ASSERT_EQ(l.rows.size(), 7);
+    EXPECT_EQ(l.rows.at(0).text, QStringLiteral("c") + QChar(0x85) + QChar(0xa0) + QChar(0xc2) + QChar(0x85) +
+                                     QChar(0x9f));
+    EXPECT_EQ(l.rows.at(1).text, QStringLiteral("\x01\t\x7f"));
+    EXPECT_EQ(l.rows.at(4).label, QStringLiteral("usefnt4(-5)"));
+    EXPECT_TRUE(l.rows.at(3).text.isEmpty());
+
+    test::TestEnv env;
+    const QString sav = env.root() + QStringLiteral("/x.sav");
+    QString error;
+    ASSERT_TRUE(writeListing(sav, QString(), l.rows, &error)) << error.toStdString();
+    QFile f(sav);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray saved = f.readAll();
+    EXPECT_EQ(saved.toStdString(), "247\tpre\tc^^85\xc2\xa0\xc3\x82^^85^^9f\n"
+                                   "139\tbop\t^^A^^I^^?\n"
+                                   "128\t\t^^85\n"
+                                   "141\tpush\t\n"
+                                   "238\tusefnt4(-5)\tx\n"
+                                   "142\tpop\t\n"
+                                   "249\tpost_post\t\n");
+    // The same as the rows listed one by one.
+    QList<DviRow> rows;
+    for (const DviRow& r : l.rows)
+        rows.append(r);
+    EXPECT_EQ(listingText(rows).toUtf8(), saved);
+}
+
 TEST(DviListing, SavedListingNameAndNeverOverwritingTheListedFile)
 {
     const QList<QPair<QString, QString>> names{
