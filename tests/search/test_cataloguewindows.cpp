@@ -14,6 +14,7 @@
 #include "texenv/PrefDefaults.h"
 #include "support/MenuFixture.h"
 #include "support/TestEnv.h"
+#include "support/WidgetInput.h"
 #include "textview/TextWindow.h"
 
 #include <QApplication>
@@ -33,19 +34,13 @@
 using namespace qlk;
 using test::chooseMenuItem;
 using test::machineVar;
+using test::deleteClosedWindows;
+using test::pressReturn;
 using test::SearchTrees;
 using test::TestEnv;
 using test::writeAt;
 
 namespace {
-
-void pressReturn(QWidget* field)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-    QApplication::sendEvent(field, &press);
-}
-
-void deleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 class CatalogueWindows : public ::testing::Test {
 protected:

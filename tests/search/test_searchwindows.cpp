@@ -7,6 +7,7 @@
 #include "search/kpsewhichwin.h"
 #include "search/searchmapwindow.h"
 #include "support/TestEnv.h"
+#include "support/WidgetInput.h"
 #include "textview/TextWindow.h"
 
 #include <QAction>
@@ -22,19 +23,13 @@
 #include <gtest/gtest.h>
 
 using namespace qlk;
+using test::deleteClosedWindows;
+using test::pressReturn;
 using test::SearchTrees;
 using test::TestEnv;
 using test::writeAt;
 
 namespace {
-
-void pressReturn(QWidget* field)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-    QApplication::sendEvent(field, &press);
-}
-
-void deleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 QString realDist()
 {

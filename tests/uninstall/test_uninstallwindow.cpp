@@ -2,6 +2,7 @@
 
 #include "prefs/PrefsStore.h"
 #include "support/MenuFixture.h"
+#include "support/WidgetInput.h"
 #include "texenv/TexEnv.h"
 #include "uninstall/UninstallFontWin.h"
 
@@ -20,12 +21,6 @@ using namespace qlk;
 using namespace qlk::test;
 
 namespace {
-
-void pressReturn(QWidget* field)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-    QApplication::sendEvent(field, &press);
-}
 
 struct CloseWindows {
     ~CloseWindows()
