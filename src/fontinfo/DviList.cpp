@@ -1,27 +1,13 @@
 #include "fontinfo/DviList.h"
 
-#include "fontinfo/ExamineList.h"
+#include "ui/FileDrop.h"
 #include "ui/Stripes.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
-#include <QPainter>
-#include <QStyledItemDelegate>
 
 namespace qlk {
-
-namespace {
-class StripeDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        stripeRow(*painter, option.rect, index.row());
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
-} // namespace
 
 DviRowsModel::DviRowsModel(const QStringList& headings, QObject* parent)
     : QAbstractTableModel(parent), headings_(headings)
@@ -86,7 +72,7 @@ DviList::DviList(const QStringList& headings, const QList<int>& percentWidths, Q
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setItemDelegate(new StripeDelegate(this));
+    setItemDelegate(new StripedItemDelegate(this));
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
     applyWidths();
@@ -107,29 +93,17 @@ void DviList::applyWidths()
 
 void DviList::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    offerFileDrag(event, onDrop);
 }
 
 void DviList::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (onDrop && !droppedPaths(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    offerFileDrag(event, onDrop);
 }
 
 void DviList::dropEvent(QDropEvent* event)
 {
-    const QStringList paths = droppedPaths(event->mimeData());
-    if (!onDrop || paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    onDrop(paths);
+    takeFileDrop(event, onDrop);
 }
 
 } // namespace qlk
