@@ -44,7 +44,7 @@ TEST(AutoinstRun, ScaleGoesIntoEitherStyForm)
     const QString scaled = scaleStyText(tl2022, "Libra", "0.9", &changed);
     EXPECT_TRUE(changed);
     EXPECT_TRUE(scaled.contains("\\newcommand*{\\Libra@scale}{0.9}\n"));
-    // The options keep their #1: the Part's rewrite is not applied to them.
+    // The options keep their #1: only the default scale setting is rewritten.
     EXPECT_TRUE(scaled.contains("{\\renewcommand*{\\Libra@scale}{#1}}"));
 
     const QString older = "x\\RequirePackage{xkeyval}\n\\DeclareOptionX{scaled}{\\renewcommand*{\\Libra@scale}{##1}}\n"
