@@ -214,15 +214,16 @@ bool installAutoinstOutput(const AutoinstInstallJob& job)
     return true;
 }
 
-QStringList copyForTest(const QString& texmfFolder)
+bool copyForTest(const QString& texmfFolder, QStringList& files)
 {
-    QStringList files;
+    files.clear();
     QDirIterator it(texmfFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
         files << QDir(texmfFolder).relativeFilePath(it.next());
     if (!QDir().mkpath(texmfVar)) {
         msgBox(QStringLiteral("Cannot create folder ") + texmfVar);
-        return {};
+        files.clear();
+        return false;
     }
     const ProcessResult r = runBash(QStringLiteral("cd ") + shellQuote(texmfFolder) +
                                     QStringLiteral(" && /bin/cp -rfp -- * ") + shellQuote(texmfVar));
@@ -230,8 +231,9 @@ QStringList copyForTest(const QString& texmfFolder)
         msgBox(QStringLiteral("Copying the support files to ") + texmfVar + QStringLiteral(" failed (exit status ") +
                QString::number(r.exitCode) + QStringLiteral(")."));
         // What did arrive is still ours to remove.
+        return false;
     }
-    return files;
+    return true;
 }
 
 void removeTestCopy(const QStringList& files)

@@ -55,9 +55,10 @@ struct AutoinstInstallJob {
 };
 bool installAutoinstOutput(const AutoinstInstallJob& job);
 
-// Copies the texmf tree into TEXMFVAR for a test; returns the files it put
-// there (relative to TEXMFVAR), empty after a failure (with its message).
-QStringList copyForTest(const QString& texmfFolder);
+// Copies the texmf tree into TEXMFVAR for a test; `files` gets the files it
+// puts there (relative to TEXMFVAR), also after a failed copy, so that what
+// did arrive can be removed. False after a failure (with its message).
+bool copyForTest(const QString& texmfFolder, QStringList& files);
 // Removes those files again, and the folders they leave empty below
 // TEXMFVAR's fonts and tex.
 void removeTestCopy(const QStringList& files);
