@@ -96,15 +96,6 @@ QString prefixEncodingFiles(const QString& encFolder, const QString& mapFile, co
     return QString();
 }
 
-QString entryNoCase(const QString& folder, const QString& name)
-{
-    for (const QString& entry : QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return folder + QLatin1Char('/') + entry;
-    }
-    return QString();
-}
-
 namespace {
 
 bool failed(const QString& what)

@@ -1,4 +1,6 @@
 #pragma once
+#include "opentype/common/SupportFiles.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -39,10 +41,6 @@ QString scaleStyText(const QString& text, const QString& family, const QString& 
 // references follow. Nothing is renamed unless every new name is free and
 // the map can be read; the empty text on success, else what went wrong.
 QString prefixEncodingFiles(const QString& encFolder, const QString& mapFile, const QString& prefix);
-
-// The entry of `folder` named `name` without regard to letter case (autoinst
-// keeps the capitals of --typeface), or the empty text.
-QString entryNoCase(const QString& folder, const QString& name);
 
 // One Install of autoinst's texmf tree.
 struct AutoinstInstallJob {
