@@ -5,6 +5,7 @@
 #include "texenv/TexEnv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ TEST(AutoinstRun, ScaleGoesIntoEitherStyForm)
     const QString scaled = scaleStyText(tl2022, "Libra", "0.9", &changed);
     EXPECT_TRUE(changed);
     EXPECT_TRUE(scaled.contains("\\newcommand*{\\Libra@scale}{0.9}\n"));
-    // The options keep their #1: the Part's rewrite is not applied to them.
+    // The options keep their #1: only the default scale setting is rewritten.
     EXPECT_TRUE(scaled.contains("{\\renewcommand*{\\Libra@scale}{#1}}"));
 
     const QString older = "x\\RequirePackage{xkeyval}\n\\DeclareOptionX{scaled}{\\renewcommand*{\\Libra@scale}{##1}}\n"
@@ -84,7 +85,8 @@ TEST(AutoinstRun, TestCopyIsRemovedAloneAtTheEnd)
     env.writeFile("texmf/fonts/tfm/public/Libra/a.tfm", "a");
     env.writeFile("texmf/tex/latex/Libra/Libra.sty", "s");
     const QString other = env.writeFile("home/.texlive2022/texmf-var/fonts/tfm/public/Other/b.tfm", "b");
-    const QStringList copied = copyForTest(env.root() + "/texmf");
+    QStringList copied;
+    EXPECT_TRUE(copyForTest(env.root() + "/texmf", copied));
     EXPECT_EQ(copied.size(), 2);
     EXPECT_TRUE(QFileInfo::exists(texmfVar + "/fonts/tfm/public/Libra/a.tfm"));
     removeTestCopy(copied);
@@ -92,4 +94,28 @@ TEST(AutoinstRun, TestCopyIsRemovedAloneAtTheEnd)
     EXPECT_FALSE(QFileInfo::exists(texmfVar + "/tex/latex"));
     EXPECT_TRUE(QFileInfo::exists(other));
     EXPECT_TRUE(QFileInfo(texmfVar + "/tex").isDir());
+}
+
+TEST(AutoinstRun, FailedTestCopyIsReportedAndStillRemovable)
+{
+    test::TestEnv env;
+    texmfVar = env.texmfVar();
+    env.writeFile("texmf/fonts/tfm/public/Libra/a.tfm", "a");
+    env.writeFile("texmf/tex/latex/Libra/Libra.sty", "s");
+    // A plain file where the fonts folder would go: cp cannot put the
+    // folder there, but copies the rest.
+    ASSERT_TRUE(QDir().mkpath(texmfVar));
+    QFile blocker(texmfVar + "/fonts");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QStringList copied;
+    EXPECT_FALSE(copyForTest(env.root() + "/texmf", copied));
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    EXPECT_TRUE(env.dialogs.messages.first().startsWith("Copying the support files to " + texmfVar + " failed"))
+        << env.dialogs.messages.first().toStdString();
+    EXPECT_EQ(copied.size(), 2);
+    EXPECT_TRUE(QFileInfo::exists(texmfVar + "/tex/latex/Libra/Libra.sty"));
+    removeTestCopy(copied);
+    EXPECT_FALSE(QFileInfo::exists(texmfVar + "/tex/latex/Libra"));
+    EXPECT_TRUE(QFileInfo(texmfVar + "/fonts").isFile());
 }

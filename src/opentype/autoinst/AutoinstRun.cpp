@@ -96,15 +96,6 @@ QString prefixEncodingFiles(const QString& encFolder, const QString& mapFile, co
     return QString();
 }
 
-QString entryNoCase(const QString& folder, const QString& name)
-{
-    for (const QString& entry : QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return folder + QLatin1Char('/') + entry;
-    }
-    return QString();
-}
-
 namespace {
 
 bool failed(const QString& what)
@@ -214,15 +205,16 @@ bool installAutoinstOutput(const AutoinstInstallJob& job)
     return true;
 }
 
-QStringList copyForTest(const QString& texmfFolder)
+bool copyForTest(const QString& texmfFolder, QStringList& files)
 {
-    QStringList files;
+    files.clear();
     QDirIterator it(texmfFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
         files << QDir(texmfFolder).relativeFilePath(it.next());
     if (!QDir().mkpath(texmfVar)) {
         msgBox(QStringLiteral("Cannot create folder ") + texmfVar);
-        return {};
+        files.clear();
+        return false;
     }
     const ProcessResult r = runBash(QStringLiteral("cd ") + shellQuote(texmfFolder) +
                                     QStringLiteral(" && /bin/cp -rfp -- * ") + shellQuote(texmfVar));
@@ -230,8 +222,9 @@ QStringList copyForTest(const QString& texmfFolder)
         msgBox(QStringLiteral("Copying the support files to ") + texmfVar + QStringLiteral(" failed (exit status ") +
                QString::number(r.exitCode) + QStringLiteral(")."));
         // What did arrive is still ours to remove.
+        return false;
     }
-    return files;
+    return true;
 }
 
 void removeTestCopy(const QStringList& files)

@@ -1,4 +1,6 @@
 #pragma once
+#include "opentype/common/SupportFiles.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -40,10 +42,6 @@ QString scaleStyText(const QString& text, const QString& family, const QString& 
 // the map can be read; the empty text on success, else what went wrong.
 QString prefixEncodingFiles(const QString& encFolder, const QString& mapFile, const QString& prefix);
 
-// The entry of `folder` named `name` without regard to letter case (autoinst
-// keeps the capitals of --typeface), or the empty text.
-QString entryNoCase(const QString& folder, const QString& name);
-
 // One Install of autoinst's texmf tree.
 struct AutoinstInstallJob {
     QString fontFolder;
@@ -55,9 +53,10 @@ struct AutoinstInstallJob {
 };
 bool installAutoinstOutput(const AutoinstInstallJob& job);
 
-// Copies the texmf tree into TEXMFVAR for a test; returns the files it put
-// there (relative to TEXMFVAR), empty after a failure (with its message).
-QStringList copyForTest(const QString& texmfFolder);
+// Copies the texmf tree into TEXMFVAR for a test; `files` gets the files it
+// puts there (relative to TEXMFVAR), also after a failed copy, so that what
+// did arrive can be removed. False after a failure (with its message).
+bool copyForTest(const QString& texmfFolder, QStringList& files);
 // Removes those files again, and the folders they leave empty below
 // TEXMFVAR's fonts and tex.
 void removeTestCopy(const QStringList& files);

@@ -427,10 +427,14 @@ void autoinstWindow::PushButton6_Action()
     if (!askYesNo(QStringLiteral("Support files will be copied to TEXMFVAR. Go ahead?")))
         return;
     hasvar = true;
-    for (const QString& file : copyForTest(fontfolder + QStringLiteral("/texmf"))) {
+    QStringList files;
+    const bool copied = copyForTest(fontfolder + QStringLiteral("/texmf"), files);
+    for (const QString& file : files) {
         if (!testCopy_.contains(file))
             testCopy_ << file;
     }
+    if (!copied)
+        return;
     int enc = 0;
     for (int i = 0; i < 3; ++i) {
         if (CheckBox1[i]->isChecked()) {

@@ -43,4 +43,13 @@ QString judgeSupportFiles(const SupportFiles& files, const QString& shortname, c
     return QString();
 }
 
+QString entryNoCase(const QString& folder, const QString& name)
+{
+    for (const QString& entry : QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return folder + QLatin1Char('/') + entry;
+    }
+    return QString();
+}
+
 } // namespace qlk

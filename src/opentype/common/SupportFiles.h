@@ -27,4 +27,8 @@ SupportFiles readSupportFolder(const QString& folder);
 // "font"). An empty folder is the caller's message.
 QString judgeSupportFiles(const SupportFiles& files, const QString& shortname, const QString& fontKind);
 
+// The entry of `folder` named `name` without regard to letter case (autoinst
+// keeps the capitals of --typeface), or the empty text.
+QString entryNoCase(const QString& folder, const QString& name);
+
 } // namespace qlk

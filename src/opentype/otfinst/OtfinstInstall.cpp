@@ -33,16 +33,6 @@ void splitPackageFolder(const QString& field, QString& parent, QString& leaf)
 
 namespace {
 
-// Folder entries of `folder` named `name`, letter case ignored.
-QString childNamed(const QString& folder, const QString& name)
-{
-    for (const QString& entry : QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return folder + QLatin1Char('/') + entry;
-    }
-    return QString();
-}
-
 bool failed(const QString& what)
 {
     logLine(what);
@@ -67,8 +57,9 @@ bool settleVendor(OtfinstInstallJob& job)
     const QString dvips = fonts + QStringLiteral("/map/dvips");
     if (!QFileInfo(dvips).isDir())
         return failed(QStringLiteral("Bailing out---cannot locate ") + dvips);
-    if (!job.vendorField.isEmpty() && !childNamed(dvips, job.vendorField).isEmpty()) {
-        job.vendor = QFileInfo(childNamed(dvips, job.vendorField)).fileName();
+    const QString named = job.vendorField.isEmpty() ? QString() : entryNoCase(dvips, job.vendorField);
+    if (!named.isEmpty()) {
+        job.vendor = QFileInfo(named).fileName();
         return true;
     }
     QStringList maps;
@@ -216,7 +207,7 @@ bool installOtfinstOutput(OtfinstInstallJob& job)
         const QString type = QLatin1String(kind);
         if (!QFileInfo(fonts + QLatin1Char('/') + type).isDir())
             continue;
-        if (childNamed(fonts + QLatin1Char('/') + type, vendor).isEmpty()) {
+        if (entryNoCase(fonts + QLatin1Char('/') + type, vendor).isEmpty()) {
             const QString text = QStringLiteral("Folder fonts/") + type + QStringLiteral(" has no subfolder named ") +
                                  vendor + QStringLiteral(". Nothing to copy.");
             logLine(text);
