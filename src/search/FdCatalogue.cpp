@@ -45,11 +45,6 @@ bool oneOf(const QString& text, std::initializer_list<const char*> names)
     return false;
 }
 
-QString dbMessage(sqlite3* db)
-{
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-}
-
 } // namespace
 
 FdClass classifyFdName(const QString& base, const QString& path, const QString& parent)
