@@ -127,7 +127,7 @@ QList<FdScanStep> scanFdTrees()
     // TEXMFVAR is walked with find, its names compared in their own case.
     FdScanStep var{{}, QStringLiteral(" noted while scanning texmfvar"), true};
     const QString varOutput =
-        runShellQuiet(systemProgram(QStringLiteral("find")) + QLatin1Char(' ') + shellQuote(texmfVar + below) +
+        runShellQuiet(shellQuote(systemProgram(QStringLiteral("find"))) + QLatin1Char(' ') + shellQuote(texmfVar + below) +
                       QStringLiteral(" -name ") + shellQuote(pattern));
     for (const QString& line : varOutput.split(lf)) {
         if (!line.isEmpty())
