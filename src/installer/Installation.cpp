@@ -79,9 +79,8 @@ int makeFolderPath(const QString& path)
 // 0 or an error code (QFile's, or the system's for the rename).
 int replaceFile(const QString& source, const QString& target)
 {
-    const QFileInfo src(source);
-    if (!src.isFile())
-        return src.exists() ? int(QFileDevice::OpenError) : int(QFileDevice::OpenError);
+    if (!QFileInfo(source).isFile())
+        return int(QFileDevice::OpenError);
     const QString temp = QFileInfo(target).absolutePath() + QStringLiteral("/.") +
                          QFileInfo(target).fileName() + QStringLiteral(".new");
     if (QFileInfo::exists(temp) || QFileInfo(temp).isSymLink()) {
