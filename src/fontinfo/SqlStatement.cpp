@@ -4,6 +4,11 @@
 
 namespace qlk {
 
+QString dbMessage(sqlite3* db)
+{
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
 SqlStatement::SqlStatement(sqlite3* db, const char* sql)
 {
     if (!db || sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {

@@ -33,6 +33,10 @@ private:
 // order; the empty text when there is no row.
 QString firstText(sqlite3* db, const char* sql, const QStringList& params);
 
+// The database's last error message, or "out of memory" when there is no
+// database (sqlite3_open could not allocate one).
+QString dbMessage(sqlite3* db);
+
 // `text` with the LIKE wildcards "%" and "_" and the escape character "\"
 // escaped, for a pattern used with ESCAPE '\'.
 QString likeEscaped(const QString& text);

@@ -8,13 +8,6 @@
 
 namespace qlk {
 
-namespace {
-QString dbMessage(sqlite3* db)
-{
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-}
-} // namespace
-
 TfmCatalogue::TfmCatalogue() = default;
 
 TfmCatalogue::~TfmCatalogue()

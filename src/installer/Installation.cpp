@@ -7,6 +7,7 @@
 #include "platform/Process.h"
 #include "platform/Quote.h"
 #include "platform/QuitPath.h"
+#include "texenv/TexEnv.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -78,9 +79,8 @@ int makeFolderPath(const QString& path)
 // 0 or an error code (QFile's, or the system's for the rename).
 int replaceFile(const QString& source, const QString& target)
 {
-    const QFileInfo src(source);
-    if (!src.isFile())
-        return src.exists() ? int(QFileDevice::OpenError) : int(QFileDevice::OpenError);
+    if (!QFileInfo(source).isFile())
+        return int(QFileDevice::OpenError);
     const QString temp = QFileInfo(target).absolutePath() + QStringLiteral("/.") +
                          QFileInfo(target).fileName() + QStringLiteral(".new");
     if (QFileInfo::exists(temp) || QFileInfo(temp).isSymLink()) {
@@ -168,14 +168,6 @@ int yearFromVersion(const QString& text)
     const QString first = text.section(QLatin1Char('\n'), 0, 0);
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("TeX Live (\\d{4})")).match(first);
     return m.hasMatch() ? m.captured(1).toInt() : 0;
-}
-
-bool isInside(const QString& path, const QString& folder)
-{
-    if (folder.isEmpty())
-        return false;
-    const QString f = QDir::cleanPath(folder);
-    return path == f || path.startsWith(f == QLatin1String("/") ? f : f + QLatin1Char('/'));
 }
 
 class Installation {
@@ -490,7 +482,7 @@ QString prefixProblem(const QString& prefix, const QString& personalTree, const 
     QStringList trees = texTrees;
     trees << personalTree;
     for (const QString& t : trees) {
-        if (!t.isEmpty() && (isInside(p, t) || isInside(QDir::cleanPath(t), p)))
+        if (!t.isEmpty() && (pathInTree(p, t) || pathInTree(t, p)))
             return refused + QStringLiteral("it lies in the TeX tree ") + t + QLatin1Char('.');
     }
     const QFileInfo info(p);

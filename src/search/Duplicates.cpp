@@ -1,5 +1,6 @@
 #include "search/Duplicates.h"
 
+#include "fontinfo/SqlStatement.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "search/FdCatalogue.h"
@@ -151,7 +152,7 @@ DuplicateResult findDuplicates(const DuplicateView& view)
     }
     std::unique_ptr<sqlite3, DbCloser> db(raw);
     if (sqlite3_exec(raw, kCreateFiles, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        msgBox(QString::fromUtf8(sqlite3_errmsg(raw)) + QStringLiteral("\nCannot continue."));
+        msgBox(dbMessage(raw) + QStringLiteral("\nCannot continue."));
         result.closeWindow = true;
         return result;
     }

@@ -45,11 +45,6 @@ bool oneOf(const QString& text, std::initializer_list<const char*> names)
     return false;
 }
 
-QString dbMessage(sqlite3* db)
-{
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-}
-
 } // namespace
 
 FdClass classifyFdName(const QString& base, const QString& path, const QString& parent)
@@ -132,7 +127,7 @@ QList<FdScanStep> scanFdTrees()
     // TEXMFVAR is walked with find, its names compared in their own case.
     FdScanStep var{{}, QStringLiteral(" noted while scanning texmfvar"), true};
     const QString varOutput =
-        runShellQuiet(systemProgram(QStringLiteral("find")) + QLatin1Char(' ') + shellQuote(texmfVar + below) +
+        runShellQuiet(shellQuote(systemProgram(QStringLiteral("find"))) + QLatin1Char(' ') + shellQuote(texmfVar + below) +
                       QStringLiteral(" -name ") + shellQuote(pattern));
     for (const QString& line : varOutput.split(lf)) {
         if (!line.isEmpty())

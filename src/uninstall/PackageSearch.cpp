@@ -48,12 +48,7 @@ QString stripColon(const QString& line)
 
 QStringList nonEmptyLines(const QString& text)
 {
-    QStringList lines;
-    for (const QString& line : text.split(lf)) {
-        if (!line.isEmpty())
-            lines << line;
-    }
-    return lines;
+    return text.split(lf, Qt::SkipEmptyParts);
 }
 
 void addOnce(QStringList& list, const QString& text)
