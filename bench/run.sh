@@ -16,6 +16,11 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# hyperfine and the generated anchor scripts take these paths as words of a
+# command line: refuse paths that would need quoting there.
+plain() { case "$1" in *[!A-Za-z0-9_./+-]*) echo "run.sh: $1 must be a plain path (letters, digits, _ . / + -)" >&2; exit 1;; esac; }
+plain "$work"
+plain "$build"
 export HOME=$work/home TEXMFHOME=$work/home/texmf TEXMFVAR=$work/home/texmf-var \
        TEXMFCONFIG=$work/home/texmf-config QT_QPA_PLATFORM=offscreen
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
@@ -108,4 +113,5 @@ for v in TEXMFVAR TEXMFHOME TEXMFSYSVAR TEXMFSYSCONFIG TEXMFLOCAL TEXMFDIST; do
     [ "$v" = TEXMFVAR ] && d=$(dirname "$d")
     [ -d "$d" ] && roots+=("$d")
 done
-compare search 1.0 "$build/bench/bench_search uplr8a* ${trees[*]}" "find ${roots[*]} -iname uplr8a*"
+for d in "${trees[@]}"; do plain "$d"; done
+compare search 1.0 "$build/bench/bench_search 'uplr8a*' ${trees[*]}" "find ${roots[*]} -iname 'uplr8a*'"
