@@ -262,7 +262,7 @@ void installMinionPro()
     hasTTF = false;
     hasMaps = true;
     tdsMaps = QStringList{QStringLiteral("MinionPro.map")};
-    finishInstall(method > 0 ? 1 : method);
+    finishInstall(method);
 }
 
 } // namespace qlk
