@@ -3,6 +3,9 @@
 #include "mainwindow/ArchiveCheck.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
+#include "services/Privileged.h"
+#include "services/Runners.h"
+#include "texenv/TexEnv.h"
 
 namespace qlk {
 
@@ -27,12 +30,31 @@ void setDownloadHostsForTesting(const QString& ctan, const QString& mailingList)
     listsOverride = mailingList;
 }
 
+QString inFolder(const QString& folder)
+{
+    return QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ");
+}
+
 QString curlCommand(const QString& folder, const QString& file, const QString& url)
 {
     // -sS: no progress meter in the error report, but curl's own error line.
-    return QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") +
-           shellQuote(systemProgram(QStringLiteral("curl"))) + QStringLiteral(" -sS -f -L -o ") + shellQuote(file) +
-           QLatin1Char(' ') + shellQuote(url);
+    return inFolder(folder) + shellQuote(systemProgram(QStringLiteral("curl"))) + QStringLiteral(" -sS -f -L -o ") +
+           shellQuote(file) + QLatin1Char(' ') + shellQuote(url);
+}
+
+int copyTreeIntoTexmf(const QString& tree, int method)
+{
+    const QString cp = shellQuote(systemProgram(QStringLiteral("cp")));
+    if (method == 1) {
+        const int status = runAsRoot(QStringLiteral("/usr/bin/sudo ") + cp + QStringLiteral(" -rpf ") +
+                                     shellQuote(tree) + QStringLiteral("/* ") + shellQuote(texmfLocal));
+        if (status != 0)
+            return status;
+        return runAsRoot(QStringLiteral("/usr/bin/sudo ") + shellQuote(texProgram(QStringLiteral("mktexlsr"))));
+    }
+    runShell(inFolder(tree) + shellQuote(systemProgram(QStringLiteral("mkdir"))) + QStringLiteral(" -p ") +
+             shellQuote(texmfHome) + QStringLiteral(" && ") + cp + QStringLiteral(" -rpf ./* ") + shellQuote(texmfHome));
+    return lastShell.errorCode;
 }
 
 ZipVerdict checkZip(const QString& archive)

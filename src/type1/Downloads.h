@@ -16,10 +16,18 @@ QString mailingListHost();
 // the real ones.
 void setDownloadHostsForTesting(const QString& ctan, const QString& mailingList);
 
+// "cd <folder> && ", the start of a command line that runs in `folder`.
+QString inFolder(const QString& folder);
+
 // "cd <folder> && curl ... -o <file> <url>": certificates checked, an HTTP
 // error is a failure (no error page saved as the archive), redirects to
 // mirrors followed.
 QString curlCommand(const QString& folder, const QString& file, const QString& url);
+
+// Copies what `tree` holds into TEXMFLOCAL as root, then rebuilds its file
+// database, when `method` is 1; into TEXMFHOME, made first when missing,
+// otherwise. 0 on success, else the exit status of the step that failed.
+int copyTreeIntoTexmf(const QString& tree, int method);
 
 // What a look into a downloaded zip found.
 struct ZipVerdict {

@@ -169,8 +169,15 @@ bool makeFamily(FontinstJob& job, const MakeInput& input, const QString& work, c
     // 3-5. Metrics, virtual fonts, the map file.
     readLines(dir.filePath(QStringLiteral("pltotf-script.tex")));
     const QString pltotf = commands.pltotf(fileLines);
-    if (!pltotf.isEmpty())
+    if (!pltotf.isEmpty()) {
+        // pltotf leaves a broken .tfm behind when it fails.
         runShellQuiet(pltotf);
+        if (lastShell.errorCode != 0) {
+            msgBox(QStringLiteral("pltotf could not make the metrics listed in pltotf-script.tex in ") +
+                   displayPath(work) + QStringLiteral(", so the package cannot be installed."));
+            return false;
+        }
+    }
     runShellQuiet(commands.vptovf());
     runShellQuiet(commands.renameMap(job.berryname));
 
@@ -214,10 +221,19 @@ bool makeFamily(FontinstJob& job, const MakeInput& input, const QString& work, c
         return false;
     }
 
-    // 11. PFA fonts become PFB.
+    // 11. PFA fonts become PFB. A failed conversion leaves an empty .pfb,
+    // which must not reach the tree.
     for (int i = 0; i < job.bitem.size() && i < job.bblist.size(); ++i) {
-        if (job.bitem.at(i).endsWith(QLatin1String(".pfa"), Qt::CaseInsensitive))
-            runShellQuiet(commands.t1binary(job.bblist.at(i).toLower() + QStringLiteral(".pfa")));
+        if (!job.bitem.at(i).endsWith(QLatin1String(".pfa"), Qt::CaseInsensitive))
+            continue;
+        const QString pfa = job.bblist.at(i).toLower() + QStringLiteral(".pfa");
+        runShellQuiet(commands.t1binary(pfa));
+        if (lastShell.errorCode != 0) {
+            QFile::remove(dir.filePath(pfa.left(pfa.size() - 1) + QLatin1Char('b')));
+            msgBox(QStringLiteral("t1binary could not convert ") + pfa + QStringLiteral(" in ") + displayPath(work) +
+                   QStringLiteral(" to a .pfb font, so the package cannot be installed."));
+            return false;
+        }
     }
 
     // 12. Everything into the tree.

@@ -7,7 +7,6 @@
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 #include "search/TreeSearch.h"
-#include "services/Privileged.h"
 #include "services/Runners.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/TexEnv.h"
@@ -45,11 +44,6 @@ private:
 QString prog(const QString& name)
 {
     return shellQuote(systemProgram(name));
-}
-
-QString inFolder(const QString& folder)
-{
-    return QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ");
 }
 
 // Fetches `file` from `url` into `folder` and unpacks it there once its
@@ -237,23 +231,13 @@ void installMinionPro()
 
     // 18. Into the tree the "method" names.
     const int method = prefMethod();
-    if (method == 1) {
-        int status = runAsRoot(QStringLiteral("/usr/bin/sudo ") + prog(QStringLiteral("cp")) + QStringLiteral(" -rpf ") +
-                               shellQuote(tds) + QStringLiteral("/* ") + shellQuote(texmfLocal));
-        if (status == 0)
-            status = runAsRoot(QStringLiteral("/usr/bin/sudo ") + shellQuote(texProgram(QStringLiteral("mktexlsr"))));
-        if (status != 0) {
-            stop(log, QStringLiteral("Copying the fonts into ") + texmfLocal + QStringLiteral(" failed (exit status ") +
-                          QString::number(status) + QStringLiteral("). Installation abandoned."));
-            return;
-        }
-    } else {
-        runShell(inFolder(tds) + mkdir + shellQuote(texmfHome) + QStringLiteral(" && ") + prog(QStringLiteral("cp")) +
-                 QStringLiteral(" -rpf ./* ") + shellQuote(texmfHome));
-        if (lastShell.errorCode != 0) {
-            stop(log, QStringLiteral("Copying the fonts into ") + texmfHome + QStringLiteral(" failed. Installation abandoned."));
-            return;
-        }
+    if (const int status = copyTreeIntoTexmf(tds, method)) {
+        stop(log, method == 1 ? QStringLiteral("Copying the fonts into ") + texmfLocal +
+                                    QStringLiteral(" failed (exit status ") + QString::number(status) +
+                                    QStringLiteral("). Installation abandoned.")
+                              : QStringLiteral("Copying the fonts into ") + texmfHome +
+                                    QStringLiteral(" failed. Installation abandoned."));
+        return;
     }
 
     // 19. Enable MinionPro.map and rescan.
@@ -262,7 +246,7 @@ void installMinionPro()
     hasTTF = false;
     hasMaps = true;
     tdsMaps = QStringList{QStringLiteral("MinionPro.map")};
-    finishInstall(method > 0 ? 1 : method);
+    finishInstall(method);
 }
 
 } // namespace qlk

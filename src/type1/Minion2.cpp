@@ -4,7 +4,6 @@
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
-#include "services/Privileged.h"
 #include "services/Runners.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/TexEnv.h"
@@ -30,11 +29,6 @@ namespace {
 QString prog(const QString& name)
 {
     return shellQuote(systemProgram(name));
-}
-
-QString inFolder(const QString& folder)
-{
-    return QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ");
 }
 
 } // namespace
@@ -166,24 +160,11 @@ void Minion2::InstallMinion2Pro()
 
     // 7. The tree into TEXMFLOCAL or TEXMFHOME.
     const int method = prefMethod();
-    if (method == 1) {
-        int status = runAsRoot(QStringLiteral("/usr/bin/sudo ") + prog(QStringLiteral("cp")) + QStringLiteral(" -rpf ") +
-                               shellQuote(D + QStringLiteral("/texmf")) + QStringLiteral("/* ") + shellQuote(texmfLocal));
-        if (status == 0)
-            status = runAsRoot(QStringLiteral("/usr/bin/sudo ") + shellQuote(texProgram(QStringLiteral("mktexlsr"))));
-        if (status != 0) {
-            msgBox(QStringLiteral("Copying the fonts into ") + texmfLocal + QStringLiteral(" failed (exit status ") +
-                   QString::number(status) + QStringLiteral(")."));
-            return;
-        }
-    } else {
-        runShell(inFolder(D + QStringLiteral("/texmf")) + prog(QStringLiteral("mkdir")) + QStringLiteral(" -p ") +
-                 shellQuote(texmfHome) + QStringLiteral(" && ") + prog(QStringLiteral("cp")) + QStringLiteral(" -rpf ./* ") +
-                 shellQuote(texmfHome));
-        if (lastShell.errorCode != 0) {
-            msgBox(QStringLiteral("Copying the fonts into ") + texmfHome + QStringLiteral(" failed."));
-            return;
-        }
+    if (const int status = copyTreeIntoTexmf(D + QStringLiteral("/texmf"), method)) {
+        msgBox(method == 1 ? QStringLiteral("Copying the fonts into ") + texmfLocal +
+                                 QStringLiteral(" failed (exit status ") + QString::number(status) + QStringLiteral(").")
+                           : QStringLiteral("Copying the fonts into ") + texmfHome + QStringLiteral(" failed."));
+        return;
     }
 
     // 8. zmn.map enabled.

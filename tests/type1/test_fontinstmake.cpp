@@ -258,6 +258,73 @@ TEST_F(FontinstMakeTest, MakeStopsOnBadFdOrIncompletePackage)
     EXPECT_FALSE(w->PushButton2->isEnabled());
 }
 
+// A conversion that fails stops Make: what the failed program left behind
+// never reaches the tree, and Make does not report a finished package.
+TEST_F(FontinstMakeTest, FailedConversionStopsMake)
+{
+    const QString work = handWorkFolder();
+    const QString rel = QDir(env.root()).relativeFilePath(work) + "/";
+    const QString tfmFolder = work + "/TDS/fonts/tfm/adobe/Minion/";
+    const QString installedPfb = work + "/TDS/fonts/type1/adobe/Minion/pmnr8a.pfb";
+    // Everything else a complete package needs.
+    env.writeFile(rel + "pmnr8t.tfm", "tfm");
+    env.writeFile(rel + "t1pmn.fd", "\\DeclareFontFamily{T1}{pmn}{}\n");
+    w->job.bitem = QStringList{env.root() + "/minion/pmnr8a.pfa"};
+    w->job.bblist = QStringList{"pmnr8a"};
+    copyTexFile("uplr8a.pfb", "minion/pmnr8a.pfb");
+    copyTexFile("uplr8r.tfm", "minion/uplr8r.tfm");
+    ASSERT_EQ(runBash("tftopl " + shellQuote(env.root() + "/minion/uplr8r.tfm") + " " + shellQuote(work + "/pmnr8r.pl"))
+                  .exitCode,
+              0);
+
+    struct Case {
+        const char* name;
+        QByteArray pfa;     // empty: a real PFA
+        QByteArray pl;      // empty: a real property list
+        QString message;    // empty: Make finishes
+    };
+    const QString home = "~/Documents/tmp1234567";
+    const QList<Case> cases{
+        {"PFA that is no font", "not a font\n", {},
+         "t1binary could not convert pmnr8a.pfa in " + home + " to a .pfb font, so the package cannot be installed."},
+        {"property list that is no font", {}, "garbage\n",
+         "pltotf could not make the metrics listed in pltotf-script.tex in " + home +
+             ", so the package cannot be installed."},
+        {"both real", {}, {}, {}},
+    };
+    const QByteArray realPl = readBytes(work + "/pmnr8r.pl");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.dialogs.messages.clear();
+        QDir(work + "/TDS").removeRecursively();
+        QFile::remove(work + "/pmnr8r.tfm");
+        QFile::remove(work + "/pmnr8a.pfb");
+        env.writeFile(rel + "pmnmap.tex", "pmnr8r URWPalladioL-Roma <pmnr8a.pfb\n");
+        env.writeFile(rel + "pltotf-script.tex", "pltotf pmnr8r.pl pmnr8r.tfm\n");
+        env.writeFile(rel + "pmnr8r.pl", c.pl.isEmpty() ? realPl : c.pl);
+        if (c.pfa.isEmpty()) {
+            ASSERT_EQ(runBash("t1ascii " + shellQuote(env.root() + "/minion/pmnr8a.pfb") + " " +
+                              shellQuote(work + "/pmnr8a.pfa"))
+                          .exitCode,
+                      0);
+        } else {
+            env.writeFile(rel + "pmnr8a.pfa", c.pfa);
+        }
+        const bool made = c.message.isEmpty();
+        EXPECT_EQ(w->Make(), made);
+        EXPECT_EQ(w->PushButton2->isEnabled(), made);
+        if (made) {
+            EXPECT_TRUE(readBytes(installedPfb).startsWith("\x80\x01"));
+            EXPECT_TRUE(QFileInfo(tfmFolder + "pmnr8r.tfm").size() > 0);
+        } else {
+            EXPECT_EQ(env.dialogs.messages, QStringList{c.message});
+            EXPECT_FALSE(QFileInfo::exists(work + "/pmnr8a.pfb"));
+            EXPECT_FALSE(QFileInfo::exists(installedPfb));
+            EXPECT_FALSE(QFileInfo::exists(tfmFolder + "pmnr8r.tfm"));
+        }
+    }
+}
+
 TEST_F(FontinstMakeTest, SystemInstallGoesTheRootRoute)
 {
     setpref("method", 1);
