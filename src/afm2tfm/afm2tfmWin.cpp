@@ -60,9 +60,10 @@ QString timeStamp()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+// "--" keeps a name that begins with "-" from being read as an option.
 QString kpsewhichCommand(const QString& name)
 {
-    return shellQuote(texProgram(QStringLiteral("kpsewhich"))) + QLatin1Char(' ') + shellQuote(name);
+    return shellQuote(texProgram(QStringLiteral("kpsewhich"))) + QStringLiteral(" -- ") + shellQuote(name);
 }
 
 bool writeText(const QString& path, const QString& text)

@@ -30,9 +30,11 @@ void keepDrawing()
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+// "--" keeps a typed name that begins with "-" from being read as an option.
 QString kpsewhich(const QString& name)
 {
-    return runShellQuiet(shellQuote(texProgram(QStringLiteral("kpsewhich"))) + QLatin1Char(' ') + shellQuote(name));
+    return runShellQuiet(shellQuote(texProgram(QStringLiteral("kpsewhich"))) + QStringLiteral(" -- ") +
+                         shellQuote(name));
 }
 
 // The package check matches names exactly, as the hint about letter case
@@ -40,7 +42,7 @@ QString kpsewhich(const QString& name)
 QString kpsewhichExact(const QString& name)
 {
     return runShellQuiet(QStringLiteral("texmf_casefold_search=0 ") + shellQuote(texProgram(QStringLiteral("kpsewhich"))) +
-                         QLatin1Char(' ') + shellQuote(name));
+                         QStringLiteral(" -- ") + shellQuote(name));
 }
 
 // The home folder and every tree of the TeX search path, once each.

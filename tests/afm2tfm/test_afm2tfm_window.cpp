@@ -256,6 +256,19 @@ TEST_F(Afm2tfmWindowTest, RefusedDropsAndWhatTheyLeave)
     }
 }
 
+TEST_F(Afm2tfmWindowTest, AFileNameLikeAnOptionIsLookedUpAsAName)
+{
+    // kpsewhich would answer "uzcmi8a.pfb" to the option -expand-braces.
+    const QString dir = env.root() + "/dashed";
+    QDir().mkpath(dir);
+    ASSERT_TRUE(QFile::copy(test::texFile("uzcmi8a.afm"), dir + "/-expand-braces=uzcmi8a.afm"));
+    w->Listbox1_DropObject({dir});
+    EXPECT_EQ(env.dialogs.messages, QStringList({"No pfb/pfa corresponding to -expand-braces=uzcmi8a.afm either "
+                                                 "in current folder or installed."}));
+    EXPECT_EQ(w->instpfb, QList<bool>({false}));
+    EXPECT_EQ(w->Listbox1->rowCount(), 0);
+}
+
 TEST_F(Afm2tfmWindowTest, TwoFamilyNamesAskTheChooser)
 {
     const QString folder = fontFolder("courier", {"ucrr8a.afm"});

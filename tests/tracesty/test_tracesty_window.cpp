@@ -267,6 +267,9 @@ TEST_F(TraceStyTest, GoRefusesBadInputAndRunsNothing)
          env.home() + "/elsewhere/qlkaway.sty"},
         {"\\usepackage{a$(touch pwned)`touch pwned2`}", "0000temp",
          "The .sty file a$(touch pwned)`touch pwned2`.sty was not found in an area accessible to LaTeX.", ""},
+        // A name that looks like an option of kpsewhich is still a file name.
+        {"\\usepackage{-expand-braces=qlknone}", "0000temp",
+         "The .sty file -expand-braces=qlknone.sty was not found in an area accessible to LaTeX.", ""},
     };
     open();
     for (const Case& c : cases) {
