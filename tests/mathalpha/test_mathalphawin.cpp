@@ -1,6 +1,7 @@
 #include "MathAlphaFixture.h"
 
 #include "platform/BundleScripts.h"
+#include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 
 #include <QGroupBox>
@@ -436,7 +437,7 @@ TEST_F(MathAlphaTest, InstallIntoTheHomeTreeServesOtherDocuments)
                                       "\\documentclass{article}\n\\usepackage[scaled=1.2]{zapfchanmcal}\n"
                                       "\\begin{document}\n$\\mathcal{A}$\n\\typeout{QUAD=\\the\\fontdimen6\\textfont4}\n"
                                       "\\end{document}\n");
-    const ProcessResult run = runBash("cd " + QFileInfo(doc).absolutePath() +
+    const ProcessResult run = runBash("cd " + shellQuote(QFileInfo(doc).absolutePath()) +
                                       " && pdflatex -interaction=nonstopmode use.tex");
     EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
     // The scale hook loads the font at 12pt.
