@@ -3,6 +3,7 @@
 #include "fontinfo/FontMetric.h"
 #include "fontinfo/FontTable.h"
 #include "fontinfo/ScratchFolder.h"
+#include "mathalpha/GlyphMeasure.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -485,11 +486,7 @@ bool MtProject::makeMetrics()
         msgBox(QStringLiteral("Unable to write into the scratch folder ") + tmpfolder);
         return false;
     }
-    runShell(QStringLiteral("cd ") + shellQuote(tmpfolder) + QStringLiteral(" && ") + tex("latex") +
-             QStringLiteral(" glt && ") + tex("dvipng") + QStringLiteral(" -T tight -D 7200 glt && ") +
-             shellQuote(systemProgram(QStringLiteral("mv"))) + QStringLiteral(" glt*.png ") +
-             shellQuote(measuring) + QStringLiteral(" && cd ") + shellQuote(measuring) + QStringLiteral(" && ") +
-             shellQuote(systemProgram(QStringLiteral("file"))) + QStringLiteral(" glt*.png >lst.txt"));
+    runShell(mathalpha::measuringCommand(tmpfolder, measuring));
     if (lastShell.errorCode != 0)
         return false;
 
