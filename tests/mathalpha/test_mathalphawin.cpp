@@ -422,6 +422,22 @@ TEST_F(MathAlphaTest, TestTypesetsTheSampleWithTheBaseFontEmbedded)
                                                                  << fonts.errorOutput.toStdString();
 }
 
+TEST_F(MathAlphaTest, TestStopsWhenItsDocumentCannotBeWritten)
+{
+    ASSERT_TRUE(openFromMenu());
+    // The document leads to /dev/full, which refuses the text when it is
+    // flushed: no typesetting, no viewer, a message naming the file.
+    const QString s = env.root() + "/full";
+    QDir().mkpath(s);
+    ASSERT_TRUE(QFile::link("/dev/full", s + "/glyphtest.tex"));
+    w->tmpfolder = s;
+    env.dialogs.messages.clear();
+    w->PushButton2_Action();
+    EXPECT_EQ(env.dialogs.messages, QStringList{"Unable to write " + s + "/glyphtest.tex"});
+    EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
+    EXPECT_TRUE(opened.isEmpty());
+}
+
 TEST_F(MathAlphaTest, InstallIntoTheHomeTreeServesOtherDocuments)
 {
     ASSERT_TRUE(openFromMenu());
