@@ -38,7 +38,8 @@ bool parseVplLetters(const QString& vpl, const QString& fontName, std::array<int
 void metricsFromWidths(const QVector<int>& widths, Metrics& m, QList<int>* protruding);
 QString protrusionMessage(int glyph);
 
-// Command lines of the two runs.
+// Command lines of the two runs. The MathTime build measures with the
+// first as well.
 QString measuringCommand(const QString& scratch, const QString& tmpFolder);
 QString pictureCommand(const QString& scratch, const QString& imgsFolder);
 

@@ -62,7 +62,8 @@ QLineEdit* field(QWidget* parent, int x, int y, int w, int h)
 bool writeText(const QString& path, const QString& text)
 {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text.toUtf8()) < 0) {
+    const QByteArray bytes = text.toUtf8();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) {
         msgBox(QStringLiteral("Unable to write ") + path);
         return false;
     }

@@ -3,6 +3,7 @@
 #include "fontinfo/FontMetric.h"
 #include "fontinfo/FontTable.h"
 #include "fontinfo/ScratchFolder.h"
+#include "mathalpha/GlyphMeasure.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -167,9 +168,10 @@ bool MtProject::stage1(const BuildControls& c, Stage1& out)
         msgBox(QStringLiteral("The Berry name must have exactly 3 characters, letters or digits. Cannot proceed."));
         return false;
     }
-    const QStringList paths = outputLines(runShell(kpsewhich() + ' ' + c.tfms.at(0) + QStringLiteral(".tfm ") +
-                                                   c.tfms.at(1) + QStringLiteral(".tfm ") + c.tfms.at(2) +
-                                                   QStringLiteral(".tfm")));
+    QStringList tfmFiles;
+    for (const QString& name : c.tfms)
+        tfmFiles << name + QStringLiteral(".tfm");
+    const QStringList paths = outputLines(runShell(kpsewhich() + ' ' + shellJoin(tfmFiles)));
     if (paths.size() != 3) {
         msgBox(QStringLiteral("One or more of the tfm names was not found in TeX trees. Cannot proceed."));
         return false;
@@ -278,7 +280,7 @@ bool MtProject::stage2(const BuildControls& c, Stage1& s1)
         QStringList names;
         for (const SubstituteFont& f : subs)
             names << f.tfm + QStringLiteral(".tfm");
-        const QStringList found = outputLines(runShell(kpsewhich() + ' ' + names.join(QLatin1Char(' '))));
+        const QStringList found = outputLines(runShell(kpsewhich() + ' ' + shellJoin(names)));
         if (found.size() != subs.size()) {
             msgBox(QStringLiteral("One or more of the substitute tfm names was not found in TeX trees. Cannot proceed."));
             return false;
@@ -368,9 +370,10 @@ bool MtProject::stage3(const BuildControls& c)
     }
     const QString p = packageName(berry);
     runShell(QStringLiteral("cd ") + shellQuote(tmpfolder) + QStringLiteral(" && ") + tex("tex") + ' ' +
-             shellQuote(driver) + QStringLiteral(" && ") + tex("vptovf") + ' ' + p + QStringLiteral("mit ") + p +
-             QStringLiteral("mit ") + p + QStringLiteral("mit && ") + tex("vptovf") + ' ' + p +
-             QStringLiteral("mbt ") + p + QStringLiteral("mbt ") + p + QStringLiteral("mbt"));
+             shellQuote(driver) + QStringLiteral(" && ") + tex("vptovf") + ' ' +
+             shellJoin({p + QStringLiteral("mit"), p + QStringLiteral("mit"), p + QStringLiteral("mit")}) +
+             QStringLiteral(" && ") + tex("vptovf") + ' ' +
+             shellJoin({p + QStringLiteral("mbt"), p + QStringLiteral("mbt"), p + QStringLiteral("mbt")}));
     return lastShell.errorCode == 0;
 }
 
@@ -483,11 +486,7 @@ bool MtProject::makeMetrics()
         msgBox(QStringLiteral("Unable to write into the scratch folder ") + tmpfolder);
         return false;
     }
-    runShell(QStringLiteral("cd ") + shellQuote(tmpfolder) + QStringLiteral(" && ") + tex("latex") +
-             QStringLiteral(" glt && ") + tex("dvipng") + QStringLiteral(" -T tight -D 7200 glt && ") +
-             shellQuote(systemProgram(QStringLiteral("mv"))) + QStringLiteral(" glt*.png ") +
-             shellQuote(measuring) + QStringLiteral(" && cd ") + shellQuote(measuring) + QStringLiteral(" && ") +
-             shellQuote(systemProgram(QStringLiteral("file"))) + QStringLiteral(" glt*.png >lst.txt"));
+    runShell(mathalpha::measuringCommand(tmpfolder, measuring));
     if (lastShell.errorCode != 0)
         return false;
 
@@ -529,10 +528,11 @@ bool typesetToPdf(const QString& folder, const QString& stem)
 {
     if (!supportFilesFound({QStringLiteral("mt2testfile.tex")}))
         return false;
-    runShell(QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") + tex("latex") + ' ' + stem +
-             QStringLiteral(" && ") + tex("dvips") + QStringLiteral(" -R0 -Ppdf -o") + stem +
-             QStringLiteral(".ps ") + stem + QStringLiteral(".dvi && ") +
-             shellQuote(systemProgram(QStringLiteral("ps2pdf"))) + ' ' + stem + QStringLiteral(".ps"));
+    runShell(QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") + tex("latex") + ' ' +
+             shellQuote(stem) + QStringLiteral(" && ") + tex("dvips") + QStringLiteral(" -R0 -Ppdf -o") +
+             shellQuote(stem + QStringLiteral(".ps")) + ' ' + shellQuote(stem + QStringLiteral(".dvi")) +
+             QStringLiteral(" && ") + shellQuote(systemProgram(QStringLiteral("ps2pdf"))) + ' ' +
+             shellQuote(stem + QStringLiteral(".ps")));
     return lastShell.errorCode == 0;
 }
 
@@ -714,8 +714,9 @@ bool makeReferenceData(const std::function<void(const QString&, bool)>& status)
             return false;
         }
         runShell(QStringLiteral("cd ") + shellQuote(scratch) + QStringLiteral(" && ") + tex("tex") +
-                 QStringLiteral(" reference-drv.tex && ") + tex("vptovf") + ' ' + pkg + QStringLiteral("mit && ") +
-                 tex("vptovf") + ' ' + pkg + QStringLiteral("mbt"));
+                 QStringLiteral(" reference-drv.tex && ") + tex("vptovf") + ' ' +
+                 shellQuote(pkg + QStringLiteral("mit")) + QStringLiteral(" && ") + tex("vptovf") + ' ' +
+                 shellQuote(pkg + QStringLiteral("mbt")));
         if (lastShell.errorCode != 0)
             return false;
         if (!p.makeMetrics() || !p.makeGlyphs())

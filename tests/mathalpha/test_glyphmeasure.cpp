@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/Quote.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -195,17 +196,17 @@ TEST(Eps2png, TurnsAnEpsIntoAPngAtTheResolutionAsked)
                                                     "0 0 moveto 72 0 lineto 72 72 lineto 0 72 lineto closepath fill\n"
                                                     "showpage\n");
     const QString dir = QFileInfo(eps).absolutePath();
-    ProcessResult r = runBash("cd " + dir + " && " + script + " -png -resolution 120 sq.eps");
+    ProcessResult r = runBash("cd " + shellQuote(dir) + " && " + shellQuote(script) + " -png -resolution 120 sq.eps");
     EXPECT_EQ(r.exitCode, 0) << r.errorOutput.toStdString();
     const QImage png(dir + "/sq.png");
     EXPECT_EQ(png.size(), QSize(120, 120));
-    r = runBash("cd " + dir + " && " + script + " -png -resolution 36 sq.eps");
+    r = runBash("cd " + shellQuote(dir) + " && " + shellQuote(script) + " -png -resolution 36 sq.eps");
     EXPECT_EQ(QImage(dir + "/sq.png").size(), QSize(36, 36));
 
-    r = runBash("cd " + dir + " && " + script + " -png -resolution 120 missing.eps");
+    r = runBash("cd " + shellQuote(dir) + " && " + shellQuote(script) + " -png -resolution 120 missing.eps");
     EXPECT_NE(r.exitCode, 0);
     EXPECT_FALSE(QFileInfo::exists(dir + "/missing.png"));
     env.writeFile("pic/bad.eps", "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 72 72\nthis is not postscript\n");
-    r = runBash("cd " + dir + " && " + script + " -png -resolution 120 bad.eps");
+    r = runBash("cd " + shellQuote(dir) + " && " + shellQuote(script) + " -png -resolution 120 bad.eps");
     EXPECT_NE(r.exitCode, 0);
 }

@@ -1,5 +1,8 @@
 #include "mathalpha/MathAlphaBuild.h"
 #include "mathalpha/MathAlphabet.h"
+#include "support/TestEnv.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -283,4 +286,20 @@ TEST(MathAlphaBuildTexts, CodingSchemeAndCommandLines)
     ASSERT_EQ(root.size(), 2);
     EXPECT_EQ(root[0], "/usr/bin/sudo /bin/cp -rpf '/d/tmp1 x/TDS'/* /usr/local/share/texmf");
     EXPECT_TRUE(root[1].startsWith("/usr/bin/sudo ") && root[1].endsWith("mktexlsr"));
+}
+
+TEST(MathAlphaBuildTexts, AFullDiskStopsTheBuildWithAMessage)
+{
+    // newesttmp.txt leads to /dev/full: every write is refused when the
+    // written text is flushed, so the build must stop at its first file.
+    qlk::test::TestEnv env(false);
+    const QString documents = env.root() + "/docs";
+    env.writeFile("docs/placeholder", "");
+    ASSERT_TRUE(QFile::link("/dev/full", newestTmpFile(documents)));
+    BuildRequest r;
+    r.documents = documents;
+    const BuildOutcome out = buildFont(r);
+    EXPECT_FALSE(out.finished);
+    EXPECT_FALSE(out.scratch.isEmpty());
+    EXPECT_EQ(env.dialogs.messages, QStringList{"Unable to write " + newestTmpFile(documents)});
 }

@@ -1,6 +1,7 @@
 #include "MathAlphaFixture.h"
 
 #include "platform/BundleScripts.h"
+#include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 
 #include <QGroupBox>
@@ -421,6 +422,22 @@ TEST_F(MathAlphaTest, TestTypesetsTheSampleWithTheBaseFontEmbedded)
                                                                  << fonts.errorOutput.toStdString();
 }
 
+TEST_F(MathAlphaTest, TestStopsWhenItsDocumentCannotBeWritten)
+{
+    ASSERT_TRUE(openFromMenu());
+    // The document leads to /dev/full, which refuses the text when it is
+    // flushed: no typesetting, no viewer, a message naming the file.
+    const QString s = env.root() + "/full";
+    QDir().mkpath(s);
+    ASSERT_TRUE(QFile::link("/dev/full", s + "/glyphtest.tex"));
+    w->tmpfolder = s;
+    env.dialogs.messages.clear();
+    w->PushButton2_Action();
+    EXPECT_EQ(env.dialogs.messages, QStringList{"Unable to write " + s + "/glyphtest.tex"});
+    EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
+    EXPECT_TRUE(opened.isEmpty());
+}
+
 TEST_F(MathAlphaTest, InstallIntoTheHomeTreeServesOtherDocuments)
 {
     ASSERT_TRUE(openFromMenu());
@@ -436,7 +453,7 @@ TEST_F(MathAlphaTest, InstallIntoTheHomeTreeServesOtherDocuments)
                                       "\\documentclass{article}\n\\usepackage[scaled=1.2]{zapfchanmcal}\n"
                                       "\\begin{document}\n$\\mathcal{A}$\n\\typeout{QUAD=\\the\\fontdimen6\\textfont4}\n"
                                       "\\end{document}\n");
-    const ProcessResult run = runBash("cd " + QFileInfo(doc).absolutePath() +
+    const ProcessResult run = runBash("cd " + shellQuote(QFileInfo(doc).absolutePath()) +
                                       " && pdflatex -interaction=nonstopmode use.tex");
     EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
     // The scale hook loads the font at 12pt.

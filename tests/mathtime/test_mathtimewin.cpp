@@ -5,6 +5,7 @@
 #include "mathtime/MathtimeWin.h"
 #include "mathtime/MtProject.h"
 #include "platform/Paths.h"
+#include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 #include "support/MenuFixture.h"
 #include "support/TestEnv.h"
@@ -222,7 +223,8 @@ TEST(MathtimeWin, ProcessOnAnEmptyMasterFolderBuildsUsableFonts)
     QDir().mkpath(doc);
     env.writeFile("doc/test.tex", "\\documentclass{article}\n\\usepackage[lite]{zptmmt}\n"
                                   "\\begin{document}\n$a+b=xyz^A_B\\alpha$\n\\end{document}\n");
-    const QString inputs = "TEXINPUTS=" + tmp + "//: TFMFONTS=" + tmp + ": VFFONTS=" + tmp + ": ";
+    const QString inputs = "TEXINPUTS=" + shellQuote(tmp + "//:") + " TFMFONTS=" + shellQuote(tmp + ":") +
+                          " VFFONTS=" + shellQuote(tmp + ":") + ' ';
     QString out;
     EXPECT_TRUE(test::runIn(doc, inputs + "latex test.tex", &out)) << out.toStdString();
     EXPECT_TRUE(test::runIn(doc, inputs + "pdflatex test.tex", &out)) << out.toStdString();
