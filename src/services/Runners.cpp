@@ -168,7 +168,7 @@ QString runShellQuiet(const QString& command)
 
 QString kpsewhichQuery(const QString& arguments)
 {
-    const QString command = texProgram(QStringLiteral("kpsewhich")) + QLatin1Char(' ') + arguments;
+    const QString command = shellQuote(texProgram(QStringLiteral("kpsewhich"))) + QLatin1Char(' ') + arguments;
     runInto(command, command);
     return trimWhite(lastShell.output);
 }

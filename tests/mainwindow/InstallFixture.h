@@ -2,6 +2,7 @@
 #include "platform/BundleScripts.h"
 #include "platform/Process.h"
 #include "services/Privileged.h"
+#include "support/PrintText.h"
 #include "support/TestEnv.h"
 #include "texenv/TexEnv.h"
 
@@ -10,17 +11,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
-
-#include <ostream>
-
-#ifndef QLK_TEST_PRINTTO_QSTRING
-#define QLK_TEST_PRINTTO_QSTRING
-// Readable texts in failure reports.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-#endif
 
 namespace qlk::test {
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/BundleScripts.h"
 #include "platform/Paths.h"
+#include "support/PrintText.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -8,17 +9,6 @@
 #include <QStringList>
 
 #include <sqlite3.h>
-
-#include <ostream>
-
-#ifndef QLK_TEST_PRINTTO_QSTRING
-#define QLK_TEST_PRINTTO_QSTRING
-// Texts in test failure reports as text, not as code units.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-#endif
 
 namespace qlk::test {
 

@@ -113,13 +113,14 @@ TEST(TexmfVarCommands, ClearRemovesFilesAndKeepsFolders)
         fillVar(env, "home/.texlive2022/texmf-var");
         const QStringList folders = entries(texmfVar, QDir::Dirs);
         env.dialogs.answers = c.answers;
-        clearTexmfVar(c.ask);
+        // Only a No stops the caller.
+        EXPECT_EQ(clearTexmfVar(c.ask), c.cleared);
         EXPECT_EQ(env.dialogs.questions, QStringList(c.questions).replaceInStrings(var, texmfVar));
         EXPECT_EQ(entries(texmfVar, QDir::Files).isEmpty(), c.cleared);
         EXPECT_EQ(entries(texmfVar, QDir::Dirs), folders);
     }
     test::TestEnv env;
     texmfVar = env.home() + "/nothing";
-    clearTexmfVar(true);
+    EXPECT_TRUE(clearTexmfVar(true));
     EXPECT_EQ(env.dialogs.transcript, QStringList{"message: No folder to delete at " + texmfVar});
 }

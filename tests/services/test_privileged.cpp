@@ -115,13 +115,6 @@ TEST(StripSudo, OnlyAtTheStartOfAStep)
         EXPECT_EQ(stripSudo(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
-namespace {
-QString script(const test::TestEnv& env, const QString& name, const QString& body)
-{
-    return env.writeScript(name, body);
-}
-} // namespace
-
 // As root, both scripts leave a quoted path that holds "/usr/bin/sudo "
 // alone, and sudocmd.sh does not read a "*" in a command line as a pattern.
 TEST(RootScripts, PathsAndPatternsReachTheCommandUnchanged)
@@ -141,8 +134,8 @@ TEST(RootScripts, PathsAndPatternsReachTheCommandUnchanged)
     }
     // Two programs that a pattern would match: unexpanded, the line runs
     // the first with the second as its argument, as bash -c would.
-    script(env, QStringLiteral("steps/s1"), QStringLiteral("touch \"$(dirname \"$0\")/ran-s1\""));
-    script(env, QStringLiteral("steps/s2"), QStringLiteral("touch \"$(dirname \"$0\")/ran-s2\""));
+    env.writeScript(QStringLiteral("steps/s1"), QStringLiteral("touch \"$(dirname \"$0\")/ran-s1\""));
+    env.writeScript(QStringLiteral("steps/s2"), QStringLiteral("touch \"$(dirname \"$0\")/ran-s2\""));
     const ScriptResult r = runBundleScript(QStringLiteral("sudocmd.sh"), {dir + QStringLiteral("/steps/s*")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(QFile::exists(dir + QStringLiteral("/steps/ran-s1")));
@@ -157,11 +150,10 @@ TEST(RootScripts, TerminalRouteKeepsItsStatusPrivate)
     test::TestEnv env;
     setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
     const QString bin = env.root() + QStringLiteral("/bin");
-    script(env, QStringLiteral("bin/id"), QStringLiteral("echo 1000"));
+    env.writeScript(QStringLiteral("bin/id"), QStringLiteral("echo 1000"));
     // Called as "-e /bin/bash script": records the script's folder, then runs it.
-    script(env, QStringLiteral("bin/x-terminal-emulator"),
-           QStringLiteral("dirname \"$3\" > %1/seen; exec /bin/bash \"$3\" </dev/null")
-               .arg(env.root()));
+    env.writeScript(QStringLiteral("bin/x-terminal-emulator"),
+                    QStringLiteral("dirname \"$3\" > %1/seen; exec /bin/bash \"$3\" </dev/null").arg(env.root()));
     const QString tmp = env.root() + QStringLiteral("/tmp");
     QDir().mkpath(tmp);
     const QByteArray oldPath = qgetenv("PATH");

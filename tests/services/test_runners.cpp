@@ -85,6 +85,19 @@ TEST_F(Runners, KpsewhichQueryIsSilentAndLeavesTheErrorCode)
     EXPECT_EQ(lastShell.errorCode, 0);
 }
 
+// The TeX programs' folder may hold blanks or quotes: kpsewhich still runs.
+TEST_F(Runners, KpsewhichQueryRunsFromAFolderWithBlanksAndQuotes)
+{
+    for (const QString& folder : {QStringLiteral("tex bin"), QStringLiteral("it's; bin")}) {
+        SCOPED_TRACE(folder.toStdString());
+        env.writeScript(folder + QStringLiteral("/kpsewhich"), QStringLiteral("echo \"found $1\""));
+        setTexbinForTesting(env.root() + QLatin1Char('/') + folder);
+        EXPECT_EQ(kpsewhichQuery(QStringLiteral("article.cls")), QStringLiteral("found article.cls"));
+        EXPECT_EQ(lastShell.errorCode, 0);
+    }
+    setTexbinForTesting(QString());
+}
+
 TEST_F(Runners, OpenInEditorWithUnknownEditorReportsTheFailure)
 {
     setpref(QStringLiteral("editor"), QStringLiteral("no-such-editor-xyz"));

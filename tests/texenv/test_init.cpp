@@ -1,4 +1,5 @@
 #include "mainwindow/Window1.h"
+#include "mainwindow/WindowFixture.h"
 
 #include "services/FileHelpers.h"
 #include "platform/Paths.h"
@@ -67,13 +68,6 @@ struct FailureRecorder {
     }
 };
 
-Window1* freshWindow()
-{
-    Window1* w = Window1::instance();
-    w->Clearitems();
-    return w;
-}
-
 // Indexes of `needles` in `text`, each searched after the previous one; -1
 // for one not found in that order.
 QList<int> inOrder(const QString& text, const QStringList& needles)
@@ -96,7 +90,7 @@ TEST(InitRealTexLive, StartsWithoutQuitAndLogsInOrder)
     test::TestEnv env(false);
     makeFontDB(env);
     FailureRecorder failures;
-    Window1* w = freshWindow();
+    Window1* w = test::freshWindow();
     init();
     EXPECT_EQ(env.quits, 0);
     EXPECT_TRUE(env.dialogs.transcript.isEmpty()) << env.dialogs.transcript.join("\n").toStdString();
@@ -179,7 +173,7 @@ TEST(InitRealTexLive, RefreshFillsTheDisplayOnce)
     test::TestEnv env(false);
     makeFontDB(env);
     env.writeFile("texmf-local/fonts/map/dvips/x/local.map", "");
-    Window1* w = freshWindow();
+    Window1* w = test::freshWindow();
     init();
     const int trees = w->Listbox2->rowCount();
     const int copies = w->Listbox1[0]->rowCount();
@@ -203,7 +197,7 @@ TEST(InitRealTexLive, PersonalUpdmapCfgIsListedComparedAndChecked)
     const QString cfg = env.writeFile("home/.texlive2022/texmf-config/web2c/updmap.cfg",
                                       "LW35 URW\n#! MixedMap cm.map\nMap mine.map\n");
     env.dialogs.answers = {true}; // stop checking the options
-    Window1* w = freshWindow();
+    Window1* w = test::freshWindow();
     init();
     EXPECT_EQ(env.quits, 0);
     EXPECT_EQ(updmapHome, QStringList{cfg});
@@ -248,7 +242,7 @@ TEST(InitRealTexLive, FontMapListsAlertsAndDeprecatedFolders)
         }
         return 0;
     };
-    Window1* w = freshWindow();
+    Window1* w = test::freshWindow();
     init();
     EXPECT_EQ(env.quits, 0);
     EXPECT_EQ(deprecatedRows, QStringList{old});
@@ -308,7 +302,7 @@ TEST(InitRealTexLive, FatalChecksQuitBeforeTheWindowIsFilled)
         makeFontDB(env);
         env.writeFile("texmf-local/fonts/map/dvips/x/local.map", "");
         c.prepare(env);
-        Window1* w = freshWindow();
+        Window1* w = test::freshWindow();
         init();
         EXPECT_EQ(env.quits, 1);
         EXPECT_EQ(w->Listbox4->rowCount(), 0);
@@ -332,7 +326,7 @@ TEST(InitRealTexLive, UpdmapLocalCfgQuestionAndUserWithoutAdminRights)
     makeFontDB(env);
     env.writeFile("texmf-local/web2c/updmap-local.cfg", "Map a.map\n");
     env.dialogs.answers = {true};
-    freshWindow();
+    test::freshWindow();
     setEffectiveUidForTesting(1000); // not root
     init();
     if (isAdmin)
@@ -353,7 +347,7 @@ TEST(InitRealTexLive, RootIsAnAdministrator)
         SCOPED_TRACE(uid);
         test::TestEnv env(false);
         makeFontDB(env);
-        freshWindow();
+        test::freshWindow();
         setEffectiveUidForTesting(uid);
         init();
         EXPECT_EQ(env.quits, 0);
@@ -374,7 +368,7 @@ TEST(InitRealTexLive, PersonalTreeRepairsAndStrayLsR)
         env.writeFile("home/texmf/ls-R", "% ls-R\n");
         setWritableCheckForTesting([&](const QString& p) { return p != env.texmfHome(); });
         env.dialogs.answers = {yes, true};
-        freshWindow();
+        test::freshWindow();
         init();
         setWritableCheckForTesting({});
         EXPECT_EQ(env.dialogs.questions.value(0),
@@ -446,7 +440,7 @@ TEST(InitStandIn, OldOrUnknownTexLiveIsRefusedBeforeTheLog)
         test::TestEnv env;
         makeFontDB(env);
         standInTexbin(env, c.root, "", "", c.version);
-        Window1* w = freshWindow();
+        Window1* w = test::freshWindow();
         init();
         EXPECT_EQ(env.dialogs.messages,
                   QStringList{"This software works only with TeX Live versions 2013 or later---bailing out."});
@@ -472,7 +466,7 @@ TEST(InitStandIn, TreesAreTakenByNameAndAMissingOneStopsTheScan)
                               (lacksLocal ? QString("$TEXMFLOCAL") : env.texmfLocal()) + "\n" + base +
                               "/2013/texmf-dist\n";
         standInTexbin(env, base + "/2013\n", texmf, trees);
-        freshWindow();
+        test::freshWindow();
         init();
         EXPECT_EQ(env.quits, 1);
         EXPECT_EQ(texYear, QStringLiteral("2013"));
