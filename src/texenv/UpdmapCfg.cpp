@@ -138,10 +138,12 @@ bool mergeUpdmapLocal()
     return true;
 }
 
+// Since TeX Live 2017 updmap-user and updmap-sys keep their configuration
+// in TEXMFCONFIG and TEXMFSYSCONFIG by design; only older TeX wants a link.
 void symlinkAdvice(const QStringList& found, const QString& tree, const char* name)
 {
     const QString cfg = tree + QStringLiteral("/web2c/updmap.cfg");
-    if (tree.isEmpty() || !found.contains(cfg))
+    if (yearValue(texYear) >= 2017 || tree.isEmpty() || !found.contains(cfg))
         return;
     if (runShellQuiet(QStringLiteral("/bin/test -L ") + shellQuote(cfg) + QStringLiteral(" && echo Y")) !=
         QLatin1String("Y"))

@@ -61,7 +61,7 @@ FontInstWindow::FontInstWindow()
             QStringLiteral("For each typeface (ie, regular font plus some variants like italic, bold, etc), you need "
                            "to have in hand the PostScript font files in .pfb or .pfa format, and the corresponding "
                            "metric .afm files. For Adobe fonts, the AFM files are downloadable using the "
-                           "View->AdobeAFMs menu item.\n") +
+                           "Info > Adobe AFMs menu item.\n") +
             bullet +
             QStringLiteral("Drag fonts (pfb, pfa) and metric AFM files for the fontface into the listbox below. (You "
                            "may alternatively drag one or more folders containing these items---folders are "
@@ -197,8 +197,10 @@ QString FontInstWindow::explanation()
                           "For best results, the files should be renamed using correct Berry names so that fontinst "
                           "knows what they contain. Press make if Process was successful---this runs the fontinst "
                           "scripts.\n"
-                          "Install moves files as specified, and runs sudo mktexlsr (if required), then sudo -H "
-                          "updmap-sys or updmap, as appropriate.");
+                          "Install copies the files into the tree chosen under Install Location: System texmflocal "
+                          "through sudo, followed by sudo mktexlsr; Home texmf as you. The maps are then enabled with "
+                          "sudo -H updmap-sys when you are an administrator, and with updmap-user (as you, without "
+                          "sudo) when the Preferences choose installing in the home folder.");
 }
 
 void FontInstWindow::PushButton1_Action()

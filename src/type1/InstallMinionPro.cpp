@@ -95,7 +95,6 @@ void installMinionPro()
         msgBox(QStringLiteral("Could not make a work folder in ") + documentsFolder());
         return;
     }
-    const QString scratchName = QFileInfo(scratch).fileName();
     const WorkLog log(scratch);
 
     // 2. Files of MinionPro already in the trees.
@@ -109,7 +108,7 @@ void installMinionPro()
         log.write(found);
         if (!askYesNo(QStringLiteral("There appear to be files installed already for at least parts of MinionPro. "
                                      "Continue?"))) {
-            msgBox(QStringLiteral("The list of files is in ~/Documents/") + scratchName + QStringLiteral("/logfile.txt"));
+            msgBox(QStringLiteral("The list of files is in ") + scratch + QStringLiteral("/logfile.txt"));
             return;
         }
     }

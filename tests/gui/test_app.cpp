@@ -1,5 +1,10 @@
 #include "app/App.h"
 #include "app/MenuBar1.h"
+#include "afm2tfm/afm2tfmWin.h"
+#include "opentype/autoinst/autoinstWindow.h"
+#include "opentype/otfinst/OtherOptions.h"
+#include "opentype/otfinst/otfinstWindow.h"
+#include "type1/FontInstWindow.h"
 #include "mainwindow/Window1.h"
 #include "platform/Paths.h"
 #include "platform/QuitPath.h"
@@ -8,6 +13,10 @@
 #include "support/TestEnv.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QMap>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -15,6 +24,8 @@
 #include <QMenu>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace qlk;
 
@@ -75,6 +86,57 @@ TEST_F(AppTest, MenuBarHoldsTheFourMenusWithTheirItems)
             EXPECT_EQ(a->isEnabled(), app->hasHandler(name)) << name.toStdString();
         }
     }
+}
+
+// The help texts of the installer windows name menu items, buttons and
+// programs as this program has them.
+TEST_F(AppTest, InstallerHelpTextsNameWhatThisProgramHas)
+{
+    MenuBar1* bar = app->menuBar();
+    QMap<QString, QStringList> items; // menu title -> item texts, "&" dropped
+    for (QMenu* menu : {bar->FileMenu, bar->EditMenu, bar->ViewMenu, bar->WindowMenu}) {
+        for (QAction* a : menu->actions())
+            items[menu->title().remove('&')] << a->text().remove('&');
+    }
+    struct Help {
+        const char* where;
+        QString text;
+    };
+    const QList<Help> helps{
+        {"Fontinst Helper", FontInstWindow::instance()->StaticText1->text()},
+        {"Fontinst Explain", FontInstWindow::explanation()},
+        {"otfinst", otfinstWindow::instance()->StaticText1->text()},
+        {"autoinst", autoinstWindow::instance()->StaticText1->text()},
+        {"Afm2tfm", afm2tfmWin::instance()->StaticText1->text()},
+        {"Other otfinst options", OtherOptions::instance()->StaticText1->text()},
+    };
+    QStringList named;
+    for (const Help& h : helps) {
+        SCOPED_TRACE(h.where);
+        // Every "Menu > Item" is an item of that menu.
+        for (int at = int(h.text.indexOf(" > ")); at >= 0; at = int(h.text.indexOf(" > ", at + 3))) {
+            const QString menu = h.text.left(at).section(' ', -1);
+            const QString rest = h.text.mid(at + 3);
+            const QStringList candidates = items.value(menu);
+            const bool found = std::any_of(candidates.begin(), candidates.end(),
+                                           [&](const QString& item) { return rest.startsWith(item); });
+            EXPECT_TRUE(found) << h.text.mid(at - 12, 40).toStdString();
+            named << menu + " > " + rest.left(10);
+        }
+        for (const char* stale : {"View->", "Terminal window", "Known Fonts menu", "updmap or", "or updmap,"})
+            EXPECT_FALSE(h.text.contains(QLatin1String(stale))) << stale;
+    }
+    EXPECT_EQ(named, (QStringList{"Info > Adobe AFMs", "Info > Known font"}));
+    // Personal installs run updmap-user, without sudo; the otfinst help's
+    // button is on the main window's Install tab.
+    EXPECT_TRUE(FontInstWindow::explanation().contains("updmap-user (as you, without sudo)"));
+    Window1* main = Window1::instance();
+    EXPECT_EQ(main->TabPanel1->tabText(4), QStringLiteral("Install"));
+    EXPECT_TRUE(helps.at(2).text.contains("\"" + main->PushButton6->text() + "\" on the Install tab of the main window"));
+    for (QWidget* w : std::initializer_list<QWidget*>{FontInstWindow::instance(), otfinstWindow::instance(),
+                                                      autoinstWindow::instance(), afm2tfmWin::instance(),
+                                                      OtherOptions::instance()})
+        w->close();
 }
 
 TEST_F(AppTest, QuitClosesTheLogThenWritesThePreferences)

@@ -1,6 +1,9 @@
 #include "opentype/autoinst/autoinstWindow.h"
 
 #include "OtfFixture.h"
+#include "SfntCopy.h"
+#include "opentype/otfinst/otfinstWindow.h"
+#include "services/RunLog.h"
 #include "fontinfo/ExamineList.h"
 #include "maps/MapsFixture.h"
 #include "platform/BundleScripts.h"
@@ -102,6 +105,7 @@ TEST_F(AutoinstWindowTest, DropsFillFamilyVendorAndFlavour)
 
     w->RadioButton3->setChecked(true);
     w->Listbox1_DropObject({dejavu()});
+    EXPECT_TRUE(env.dialogs.questions.isEmpty()) << "OS/2 version 1 embeds";
     EXPECT_EQ(w->fontfilename, (QStringList{"DejaVuSerif-Bold.ttf", "DejaVuSerif.ttf"}));
     EXPECT_FALSE(w->isotf);
     EXPECT_FALSE(w->CheckBox2->isChecked());
@@ -232,6 +236,19 @@ TEST_F(AutoinstWindowTest, PagellaRoad)
     EXPECT_TRUE(log.contains("%Available encodings: t1,ts1\n") || log.contains("%Available encodings: ts1,t1\n"))
         << log.toStdString();
     EXPECT_TRUE(log.contains("\\usepackage{TeXGyrePagella}\n\\usepackage[T"));
+    // The options are the .sty's own; the block, copied as written, sets the text in T1.
+    const QStringList block = log.mid(log.lastIndexOf("%Available encodings: ")).split('\n').mid(0, 5);
+    EXPECT_EQ(block.value(1), QStringLiteral("%Available options: scale, scaled, lining, oldstyle (default), tabular, "
+                                             "proportional (default), mainfont, regular"));
+    EXPECT_EQ(block.value(3), QStringLiteral("\\usepackage[TS1,T1]{fontenc}%change so last entry is default encoding"));
+    EXPECT_EQ(block.value(4), QStringLiteral("%Copy last 4 lines to your 'Latex font choices' file"));
+    env.writeFile("copied/c.tex", ("\\documentclass{article}\n" + block.join('\n') +
+                                   "\n\\begin{document}Quillmark sets these words\\end{document}\n")
+                                      .toUtf8());
+    const ProcessResult copied = runBash("cd " + shellQuote(env.root() + "/copied") +
+                                         " && pdflatex -interaction=nonstopmode c && pdftotext c.pdf -");
+    ASSERT_EQ(copied.exitCode, 0) << copied.output.toStdString();
+    EXPECT_TRUE(copied.output.contains("Quillmark sets these words")) << copied.output.toStdString();
 
     // A document with the package at 10pt gets the font at 0.9 of it.
     env.writeFile("doc/t.tex", "\\documentclass{article}\\usepackage[T1]{fontenc}\\usepackage{TeXGyrePagella}"
@@ -276,4 +293,80 @@ TEST_F(AutoinstWindowTest, TrueTypeMapAndEncodingsGoToThePdftexBranch)
         EXPECT_TRUE(e.startsWith("dejavuserif_")) << e.toStdString();
     EXPECT_TRUE(readText(texmfHome + "/fonts/map/pdftex/dejavuserif/DejaVuSerif.map").contains("<[dejavuserif_"));
     EXPECT_TRUE(QFileInfo::exists(texmfHome + "/fonts/truetype/sourceforge/DejaVuSerif/DejaVuSerif.ttf"));
+}
+
+// pdfTeX here reads OS/2 tables up to version 3: a family with a newer one
+// is named before anything runs. "No" (the default) runs nothing.
+TEST_F(AutoinstWindowTest, AFamilyPdftexCannotEmbedIsAskedAboutFirst)
+{
+    const QString folder = env.root() + "/newer";
+    QDir().mkpath(folder);
+    const QString dejavu = "/usr/share/fonts/truetype/dejavu/";
+    ASSERT_TRUE(copyWithOs2Version(dejavu + "DejaVuSerif.ttf", folder + "/DejaVuSerif.ttf", 4));
+    QFile::copy(dejavu + "DejaVuSerif-Bold.ttf", folder + "/DejaVuSerif-Bold.ttf");
+    w->Listbox1_DropObject({folder});
+    ASSERT_EQ(env.dialogs.questions.size(), 1);
+    const QString question = env.dialogs.questions.first();
+    EXPECT_TRUE(question.startsWith("pdfTeX 3.") && question.contains(" up to version 3, ")) << question.toStdString();
+    EXPECT_TRUE(question.contains("\nDejaVuSerif.ttf (OS/2 version 4)\n"));
+    EXPECT_FALSE(question.contains("Bold"));
+    EXPECT_TRUE(w->fontfolder.isEmpty());
+    EXPECT_EQ(w->Listbox1->rowCount(), 0);
+    EXPECT_FALSE(w->PushButton1->isEnabled());
+    EXPECT_FALSE(QFileInfo::exists(folder + "/QLKlogfile.txt"));
+
+    // "Yes": the drop goes on as any other.
+    env.dialogs.answers = {true};
+    w->Listbox1_DropObject({folder});
+    EXPECT_EQ(w->fontfilename, (QStringList{"DejaVuSerif-Bold.ttf", "DejaVuSerif.ttf"}));
+    EXPECT_TRUE(w->PushButton1->isEnabled());
+}
+
+// One program run, the log open in the home folder as the start-up scan
+// leaves it: each window's label names the file its lines went to.
+TEST_F(AutoinstWindowTest, LogLabelsNameTheFileTheLinesWentTo)
+{
+    openLog(env.home());
+    const QString home = env.home() + "/QLKlogfile.txt";
+    logLine("Starting");
+    QFile::copy(QStringLiteral(QLK_APP_DIR "/otfinst.py"), appFolder() + "/otfinst.py");
+    QPointer<otfinstWindow> o = otfinstWindow::instance();
+    o->show();
+    o->Listbox1_DropObject({fontFolder({"texgyrepagella-regular.otf"}, "otf family")});
+    EXPECT_EQ(o->StaticText10->text(), home);
+    o->PushButton4_Action();
+    ASSERT_FALSE(o->srcfolder.isEmpty()) << env.dialogs.transcript.join('\n').toStdString();
+    const QString work = o->srcfolder + "/QLKlogfile.txt";
+    EXPECT_EQ(o->StaticText10->text(), work);
+    EXPECT_FALSE(QFileInfo::exists(home));
+    EXPECT_TRUE(readText(work).startsWith("Starting\n"));
+    EXPECT_TRUE(readText(work).contains("Creating otfinst0\n"));
+
+    // autoinst writes into no work folder of otfinst: the log goes home, and
+    // both labels say so.
+    const QString folder = pagella();
+    w->Listbox1_DropObject({folder});
+    EXPECT_EQ(w->StaticText10->text(), home);
+    EXPECT_EQ(o->StaticText10->text(), home);
+    EXPECT_FALSE(QFileInfo::exists(work));
+    const QString log = readText(home);
+    EXPECT_TRUE(log.contains("Creating otfinst0\n"));
+    EXPECT_TRUE(log.endsWith("Dropped font folder " + folder + "\n%%Looking for .otf and .ttf files---\n"
+                             "texgyrepagella-regular.otf\n%% end of font list\n"))
+        << log.toStdString();
+
+    // otfinst's next step takes it along; autoinst's next lines go home again.
+    o->PushButton4_Action();
+    const QString work2 = o->srcfolder + "/QLKlogfile.txt";
+    EXPECT_EQ(o->StaticText10->text(), work2);
+    EXPECT_TRUE(readText(work2).contains("Dropped font folder " + folder + "\n"));
+    runHandOvers = false;
+    w->PushButton1_Action();
+    EXPECT_EQ(w->StaticText10->text(), home);
+    EXPECT_EQ(o->StaticText10->text(), home);
+    EXPECT_TRUE(readText(home).endsWith("Fonts and support files being written to " + folder + "/texmf\n"));
+    EXPECT_FALSE(QFileInfo::exists(work2));
+    o->close();
+    EXPECT_EQ(logPath(), home);
+    closeLog();
 }

@@ -1,6 +1,7 @@
 #include "opentype/otfinst/otfinstWindow.h"
 
 #include "OtfFixture.h"
+#include "SfntCopy.h"
 #include "fontinfo/ExamineList.h"
 #include "opentype/common/OtfTemplate.h"
 #include "opentype/otfinst/OtherOptions.h"
@@ -109,7 +110,8 @@ TEST_F(OtfinstWindowTest, PagellaDropFillsTheFields)
     EXPECT_TRUE(w->CheckBox2->isChecked());
     EXPECT_TRUE(w->PushButton4->isEnabled());
     EXPECT_EQ(w->StaticText9->text(), QStringLiteral("Ready to run 'Prepare'"));
-    EXPECT_EQ(w->StaticText10->text(), QStringLiteral("~/Documents/logfile.txt"));
+    // No log was open: it opened in Documents, and the label names that file.
+    EXPECT_EQ(w->StaticText10->text(), documentsFolder() + "/QLKlogfile.txt");
 
     const QStringList log = readText(documentsFolder() + "/QLKlogfile.txt").split('\n');
     const int start = int(log.indexOf("%%%%%% new program run %%%"));
@@ -240,7 +242,7 @@ TEST_F(OtfinstWindowTest, PrepareWritesOneScriptPerEncoding)
     const QString work = workFolders().first();
     EXPECT_EQ(w->srcfolder, work);
     EXPECT_TRUE(QFileInfo(work).fileName().startsWith("otfinst-qpl-"));
-    EXPECT_EQ(w->StaticText10->text(), work);
+    EXPECT_EQ(w->StaticText10->text(), work + "/QLKlogfile.txt");
     // The log moved into the work folder, with the lines of the step.
     EXPECT_FALSE(QFileInfo::exists(documentsFolder() + "/QLKlogfile.txt"));
     const QString log = readText(work + "/QLKlogfile.txt");
@@ -282,12 +284,33 @@ TEST_F(OtfinstWindowTest, PrepareWritesOneScriptPerEncoding)
     // The family keeps its one entry in the Berry table.
     EXPECT_EQ(script.count("'TeX Gyre Pagella' : 'qpl'"), 1);
 
-    // Closing the window gives the log back to the home folder's.
+    // Closing the window moves the log back to where the first Prepare took
+    // it from, the lines of both steps in it.
     w->close();
-    EXPECT_EQ(logFile, env.home() + "/QLKlogfile.txt");
+    EXPECT_EQ(logPath(), documentsFolder() + "/QLKlogfile.txt");
     logLine("after the window");
-    EXPECT_TRUE(readText(env.home() + "/QLKlogfile.txt").contains("after the window\n"));
-    EXPECT_FALSE(readText(second + "/QLKlogfile.txt").contains("after the window"));
+    const QString back = readText(documentsFolder() + "/QLKlogfile.txt");
+    EXPECT_TRUE(back.contains("Dropped font folder ") && back.contains("Using vendor name: gyre\n") &&
+                back.endsWith("after the window\n"));
+    EXPECT_FALSE(QFileInfo::exists(second + "/QLKlogfile.txt"));
+}
+
+// A TrueType-flavoured .otf that pdfTeX cannot embed: the question comes
+// before anything runs, and "No" leaves nothing behind.
+TEST_F(OtfinstWindowTest, AFontPdftexCannotEmbedIsAskedAboutFirst)
+{
+    const QString folder = env.root() + "/tt";
+    QDir().mkpath(folder);
+    ASSERT_TRUE(copyWithOs2Version("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf", folder + "/Serif.otf", 4));
+    open()->Listbox1_DropObject({folder});
+    ASSERT_EQ(env.dialogs.questions.size(), 1);
+    EXPECT_TRUE(env.dialogs.questions.first().contains("\nSerif.otf (OS/2 version 4)\n"))
+        << env.dialogs.questions.first().toStdString();
+    EXPECT_TRUE(w->fontfolder.isEmpty());
+    EXPECT_EQ(w->Listbox1->rowCount(), 0);
+    EXPECT_FALSE(w->PushButton4->isEnabled());
+    EXPECT_TRUE(w->StaticText10->text().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(documentsFolder() + "/QLKlogfile.txt"));
 }
 
 TEST_F(OtfinstWindowTest, PrepareRefusalsCreateNothing)

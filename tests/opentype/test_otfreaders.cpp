@@ -1,5 +1,6 @@
 #include "opentype/common/OtfReaders.h"
 
+#include "SfntCopy.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -107,4 +108,47 @@ TEST(OtfReaders, ComputesfOnRealFonts)
     // Nothing to measure: a message and the neutral factor.
     EXPECT_EQ(Computesf(folder, {"texgyrepagella-bold.otf"}, 1), QStringLiteral("1.0"));
     ASSERT_EQ(env.dialogs.messages.size(), 1);
+}
+
+TEST(OtfReaders, FontsPdftexCannotEmbed)
+{
+    test::TestEnv env;
+    const QString folder = env.root() + "/fonts";
+    QDir().mkpath(folder);
+    const QString dejavu = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
+    QFile::copy(dejavu, folder + "/v1.ttf");
+    ASSERT_TRUE(test::copyWithOs2Version(dejavu, folder + "/v3.ttf", 3));
+    ASSERT_TRUE(test::copyWithOs2Version(dejavu, folder + "/v4.ttf", 4));
+    ASSERT_TRUE(test::copyWithOs2Version(dejavu, folder + "/v5.ttf", 5));
+    // CFF outlines with an OS/2 table of version 4: pdfTeX embeds Type 1 made from them.
+    QFile::copy(test::texFile("texgyrepagella-regular.otf"), folder + "/cff.otf");
+    env.writeFile("fonts/text.ttf", "not a font at all");
+
+    struct Case {
+        const char* name;
+        bool read, cff;
+        int version;
+    };
+    const QList<Case> cases{{"v1.ttf", true, false, 1}, {"v4.ttf", true, false, 4}, {"cff.otf", true, true, 4},
+                            {"text.ttf", false, false, -1}, {"missing.ttf", false, false, -1}};
+    for (const Case& c : cases) {
+        const SfntTables t = readSfntTables(folder + "/" + c.name);
+        EXPECT_EQ(t.read, c.read) << c.name;
+        EXPECT_EQ(t.cff, c.cff) << c.name;
+        EXPECT_EQ(t.os2Version, c.version) << c.name;
+    }
+    const QStringList all{"cff.otf", "missing.ttf", "text.ttf", "v1.ttf", "v3.ttf", "v4.ttf", "v5.ttf"};
+    EXPECT_EQ(fontsPdftexCannotEmbed(folder, all, 3), (QStringList{"v4.ttf (OS/2 version 4)", "v5.ttf (OS/2 version 5)"}));
+    EXPECT_TRUE(fontsPdftexCannotEmbed(folder, all, 5).isEmpty());
+
+    const QList<QPair<QString, int>> versions{
+        {"pdfTeX 3.141592653-2.6-1.40.24 (TeX Live 2022/Debian)", 3},
+        {"pdfTeX 3.14159265-2.6-1.40.18 (TeX Live 2017)", 3},
+        {"pdfTeX 3.141592653-2.6-1.40.25 (TeX Live 2023)", 5},
+        {"pdfTeX 3.141592653-2.6-1.41.0", 5},
+        {"", 3},
+        {"something else 2.0", 3},
+    };
+    for (const auto& v : versions)
+        EXPECT_EQ(pdftexOs2Limit(v.first), v.second) << v.first.toStdString();
 }

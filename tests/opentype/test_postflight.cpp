@@ -20,17 +20,83 @@ TEST(Postflight, EncodingsOfTfmNames)
               (QStringList{"t1", "ts1", "ly1"}));
 }
 
-TEST(Postflight, UsageBlockLines)
+TEST(Postflight, TheTextEncodingGoesLastInFontenc)
 {
-    const QStringList block = usageBlock({"ly1", "ot1", "t1"}, "abc", true);
-    ASSERT_EQ(block.size(), 6);
-    EXPECT_EQ(block.at(0), QStringLiteral("%Available encodings: ly1,ot1,t1"));
-    EXPECT_EQ(block.at(3), QStringLiteral("\\usepackage[rm]{abc}"));
-    EXPECT_EQ(block.at(4), QStringLiteral("\\usepackage[LY1,OT1,T1]{fontenc}%change so last entry is default encoding"));
-    EXPECT_EQ(block.at(5), QStringLiteral("%Copy last 5 lines to your 'Latex font choices' file"));
-    EXPECT_EQ(usageBlock({}, "abc", false).at(3), QStringLiteral("\\usepackage{abc}"));
-    EXPECT_EQ(usageBlock({}, "abc", false).at(4).left(23), QStringLiteral("\\usepackage[]{fontenc}%"));
+    struct Case {
+        QStringList encodings;
+        QString text;
+        QStringList order;
+    };
+    const QList<Case> cases{
+        {{"t1", "ts1"}, "T1", {"TS1", "T1"}},
+        {{"ts1", "t1"}, "T1", {"TS1", "T1"}},
+        {{"ly1", "ot1", "t1"}, "OT1", {"LY1", "T1", "OT1"}},
+        {{"ly1", "ot1", "t1"}, "LY1", {"OT1", "T1", "LY1"}},
+        // The chosen encoding has no fonts: T1 before LY1 before OT1, never TS1.
+        {{"t1", "ts1"}, "LY1", {"TS1", "T1"}},
+        {{"ot1", "ly1"}, "T1", {"OT1", "LY1"}},
+        {{"ts1", "oml"}, "", {"TS1", "OML"}},
+        {{"ts1"}, "T1", {"TS1"}},
+        {{}, "T1", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fontencOrder(c.encodings, c.text), c.order) << c.encodings.join(',').toStdString();
+    EXPECT_EQ(textEncodingOf(false, true, false), QStringLiteral("T1"));
+    EXPECT_EQ(textEncodingOf(true, true, true), QStringLiteral("OT1"));
+    EXPECT_EQ(textEncodingOf(false, false, true), QStringLiteral("LY1"));
+    EXPECT_EQ(textEncodingOf(false, false, false), QStringLiteral("OT1"));
+}
 
+TEST(Postflight, OptionsAreThoseThePackageDeclares)
+{
+    // As autoinst writes them, for a family with and without oldstyle figures.
+    const QString withOsf = "\\RequirePackage{xkeyval}\n"
+                            "\\DeclareOptionX{scale}{\\renewcommand*{\\X@scale}{#1}}\n"
+                            "\\DeclareOptionX{scaled}{\\renewcommand*{\\X@scale}{#1}}\n"
+                            "\\DeclareOptionX{lining}{\\edef\\X@figurestyle{LF}}\n"
+                            "\\DeclareOptionX{oldstyle}{\\edef\\X@figurestyle{OsF}}\n"
+                            "\\DeclareOptionX{mainfont}{\n    \\renewcommand{\\familydefault}{\\rmdefault}\n}\n"
+                            "\\ExecuteOptionsX{oldstyle,proportional}\n\\ProcessOptionsX\\relax\n";
+    EXPECT_EQ(styOptions(withOsf), (QStringList{"scale", "scaled", "lining", "oldstyle (default)", "mainfont"}));
+    const QString liningOnly = "\\DeclareOptionX{lining}{}\\DeclareOptionX{tabular}{}\n"
+                               "\\ExecuteOptionsX{ lining , tabular}\n";
+    EXPECT_EQ(styOptions(liningOnly), (QStringList{"lining (default)", "tabular (default)"}));
+    EXPECT_EQ(styOptions("\\define@key{abc.sty}{scaled}[1.0]{}\\define@key{abc.sty}{rm}[]{}\\DeclareOption{draft}{}"),
+              (QStringList{"scaled", "rm", "draft"}));
+    EXPECT_TRUE(styOptions("\\ProvidesPackage{x}\n").isEmpty());
+    EXPECT_FALSE(otfinstOptions(false).join(' ').contains("oldstyle"));
+    EXPECT_TRUE(otfinstOptions(true).contains("oldstyle (default)"));
+
+    UsageFacts otf;
+    otf.encodings = {"t1", "ts1"};
+    otf.textEncoding = "T1";
+    otf.shortname = "abc";
+    otf.options = otfinstOptions(true);
+    otf.otfinstPackage = true;
+    const QStringList block = usageBlock(otf);
+    ASSERT_EQ(block.size(), 6);
+    EXPECT_EQ(block.at(0), QStringLiteral("%Available encodings: t1,ts1"));
+    EXPECT_EQ(block.at(1), QStringLiteral("%Available options: scaled, lining, oldstyle (default), rm (default), sf, tt"));
+    EXPECT_TRUE(block.at(2).startsWith("%Available text styles from nfssext-cfr: "));
+    EXPECT_EQ(block.at(3), QStringLiteral("\\usepackage[rm]{abc}"));
+    EXPECT_EQ(block.at(4), QStringLiteral("\\usepackage[TS1,T1]{fontenc}%change so last entry is default encoding"));
+    EXPECT_EQ(block.at(5), QStringLiteral("%Copy last 5 lines to your 'Latex font choices' file"));
+
+    UsageFacts autoinst = otf;
+    autoinst.shortname = "Abc";
+    autoinst.options = styOptions(liningOnly);
+    autoinst.otfinstPackage = false;
+    EXPECT_EQ(usageBlock(autoinst),
+              (QStringList{"%Available encodings: t1,ts1", "%Available options: lining (default), tabular (default)",
+                           "\\usepackage{Abc}", "\\usepackage[TS1,T1]{fontenc}%change so last entry is default encoding",
+                           "%Copy last 4 lines to your 'Latex font choices' file"}));
+    autoinst.options.clear();
+    autoinst.encodings.clear();
+    EXPECT_EQ(usageBlock(autoinst).value(2), QStringLiteral("\\usepackage[]{fontenc}%change so last entry is default encoding"));
+}
+
+TEST(Postflight, TfmFolders)
+{
     texmfHome = "/h/texmf";
     texmfLocal = "/l/texmf";
     EXPECT_EQ(postflightTfmFolder(0, "v", "abc"), QStringLiteral("/h/texmf/fonts/tfm/v/abc/"));

@@ -207,19 +207,59 @@ TEST(InitRealTexLive, PersonalUpdmapCfgIsListedComparedAndChecked)
     EXPECT_EQ(w->TextArea1->toPlainText(), QStringLiteral("cm.map"));
     EXPECT_EQ(w->TextArea2->toPlainText(), QStringLiteral("mine.map"));
     EXPECT_EQ(w->updmapc.at(0), QStringLiteral("URW"));
+    // updmap-user of this TeX Live keeps the file there by design: no advice.
     EXPECT_EQ(env.dialogs.transcript,
-              (QStringList{"message: You have an updmap.cfg in TEXMFCONFIG---it would be better to symlink this",
-                           "message: WARNING: Your setting for LW35 in updmap.cfg may not be optimal. Usually "
+              (QStringList{"message: WARNING: Your setting for LW35 in updmap.cfg may not be optimal. Usually "
                            "URWkb is preferred.",
                            "question: Press Yes to avoid checking the updmap.cfg options in future"}));
     EXPECT_EQ(prefInt("ignoreupdmap"), 1);
 
-    // The next refresh keeps the advice but no longer checks the options.
+    // The next refresh no longer checks the options and still gives no advice.
     env.dialogs.transcript.clear();
     w->Clearitems();
     init();
-    EXPECT_EQ(env.dialogs.transcript,
-              QStringList{"message: You have an updmap.cfg in TEXMFCONFIG---it would be better to symlink this"});
+    EXPECT_TRUE(env.dialogs.transcript.isEmpty()) << env.dialogs.transcript.join('\n').toStdString();
+}
+
+// The same personal updmap.cfg under a TeX that reports an older year (its
+// kpsewhich answers SELFAUTOPARENT for a 2016 tree, everything else as the
+// real one does): the file is advised to be a link, a linked one is not.
+TEST(InitRealTexLive, SymlinkAdviceOnlyForATexBefore2017)
+{
+    struct Case {
+        const char* year;
+        bool linked;
+        QStringList advice;
+    };
+    const QString advice = "message: You have an updmap.cfg in TEXMFCONFIG---it would be better to symlink this";
+    const QList<Case> cases{{"2016", false, {advice}}, {"2016", true, {}}, {"2017", false, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.year) + (c.linked ? " linked" : ""));
+        test::TestEnv env(false);
+        makeFontDB(env);
+        setpref("ignoreupdmap", qint32(1));
+        const QString text = "Map mine.map\n";
+        const QString cfgPath = env.home() + "/.texlive2022/texmf-config/web2c/updmap.cfg";
+        if (c.linked) {
+            QDir().mkpath(QFileInfo(cfgPath).path());
+            QFile::link(env.writeFile("elsewhere/updmap.cfg", text.toUtf8()), cfgPath);
+        } else {
+            env.writeFile("home/.texlive2022/texmf-config/web2c/updmap.cfg", text.toUtf8());
+        }
+        env.writeScript("old bin/kpsewhich", QStringLiteral("if [ \"$1\" = -var-value=SELFAUTOPARENT ]; then\n"
+                                                           "  echo /usr/local/texlive/%1\n"
+                                                           "else exec /usr/bin/kpsewhich \"$@\"; fi\n")
+                                                .arg(c.year));
+        for (const char* program : {"tex", "mktexlsr", "updmap-user", "updmap-sys", "pdftex", "pdflatex"})
+            QFile::link(QStringLiteral("/usr/bin/") + program, env.root() + "/old bin/" + program);
+        setTexbinForTesting(env.root() + "/old bin");
+        test::freshWindow();
+        init();
+        setTexbinForTesting(QString());
+        EXPECT_EQ(env.quits, 0);
+        EXPECT_EQ(texYear, QString::fromLatin1(c.year));
+        EXPECT_EQ(env.dialogs.transcript, c.advice);
+    }
 }
 
 TEST(InitRealTexLive, FontMapListsAlertsAndDeprecatedFolders)

@@ -124,7 +124,12 @@ TEST_F(TraceStyTest, DefaultCommandsTraceMathpazoAndTheSampleUsesItsFamily)
         << r.toStdString();
     EXPECT_FALSE(r.contains("Checking for encoding: OT1"));
     EXPECT_TRUE(r.contains("Checking for encoding: T1\n  Font is available in encoding T1 (File t1pplx.fd)"));
-    EXPECT_TRUE(r.contains("  Fatal error! Package fontenc Error: Encoding file `ly1enc.def' not found."));
+    // This TeX Live has no LY1 encoding: one line, no error, nothing to search for.
+    EXPECT_TRUE(r.endsWith("\nEncoding LY1 is not installed here (no ly1enc.def): its check is skipped."))
+        << r.toStdString();
+    EXPECT_FALSE(r.contains("Fatal error"));
+    EXPECT_FALSE(w->PushButton2->isVisibleTo(w));
+    EXPECT_FALSE(QFileInfo::exists(temp() + "/min3.log"));
     EXPECT_EQ(w->MainRmDefault, "pplx");
     EXPECT_EQ(w->MainEncDefault, "OT1");
     EXPECT_EQ(prefText("fontsty"), "\\usepackage[sc,slantedGreek]{mathpazo}");
@@ -142,6 +147,22 @@ TEST_F(TraceStyTest, DefaultCommandsTraceMathpazoAndTheSampleUsesItsFamily)
     // Editing the commands disables it again.
     w->TextArea2->appendPlainText("%");
     EXPECT_FALSE(w->PushButton3->isEnabled());
+}
+
+// With an LY1 encoding in the personal tree the LY1 pass runs as the others do.
+TEST_F(TraceStyTest, AnInstalledLy1EncodingIsChecked)
+{
+    writeBelow(env.texmfHome(), "tex/latex/qlkenc/ly1enc.def",
+               "\\ProvidesFile{ly1enc.def}\n\\DeclareFontEncoding{LY1}{}{}\n"
+               "\\DeclareFontSubstitution{LY1}{cmr}{m}{n}\n"
+               "\\DeclareFontFamily{LY1}{cmr}{}\\DeclareFontShape{LY1}{cmr}{m}{n}{<-> cmr10}{}\n");
+    open();
+    trace("\\usepackage{mathpazo}");
+    const QString r = report();
+    EXPECT_TRUE(QFileInfo(temp() + "/min3.log").isFile());
+    EXPECT_TRUE(r.contains("Checking for encoding: LY1\n  Font is not available in encoding LY1")) << r.toStdString();
+    EXPECT_FALSE(r.contains("not installed here"));
+    EXPECT_FALSE(r.contains("Fatal error"));
 }
 
 TEST_F(TraceStyTest, MathAlphabetsAndTheCustomObject)
@@ -296,6 +317,8 @@ TEST_F(TraceStyTest, ALogLeftByAnEarlierTraceIsNeverRead)
     QDir().mkpath(bin);
     ASSERT_TRUE(QFile::link(texProgram("kpsewhich"), bin + "/kpsewhich"));
     env.writeScript("bin/pdflatex", "exit 1\n");
+    // An LY1 encoding, so that all four passes run.
+    writeBelow(env.texmfHome(), "tex/latex/qlkenc/ly1enc.def", "\\ProvidesFile{ly1enc.def}\n");
     QDir().mkpath(temp());
     QFile::copy(QStringLiteral(QLK_TEST_DATA_DIR "/mathpazo-pass0.log"), temp() + "/min0.log");
     setTexbinForTesting(bin);

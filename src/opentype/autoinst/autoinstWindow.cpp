@@ -47,16 +47,16 @@ autoinstWindow::autoinstWindow()
     StaticText1 = new QLabel(
         QStringLiteral("• This window provides an interface to the autoinst PERL script with which a family of otf or ttf "
                        "fonts may be transformed into a family of TeX fonts, complete with vf, tfm, enc, map, fd and sty "
-                       "file. Autoinst is a more capable script than otfinst. This program modifies the script "
-                       "according to the entries made below. \n"
+                       "file. Autoinst is a more capable script than otfinst. This program builds the script's command "
+                       "line from the entries made below. \n"
                        "• The scale factor affects only the .sty file. The value -1 will match the XHeight to CMR, -2 to "
                        "Times. \n"
                        "• Create a folder containing only a family of otf or ttf files, drop the folder on the listbox "
                        "below and fill out the required information. After editing, press \"Run autoinst\" to run the "
-                       "script in a Terminal window, \"Install\" moves the resulting files into your preferred texmf "
+                       "script in a terminal window, \"Install\" moves the resulting files into your preferred texmf "
                        "tree, and \"updmap\" finishes the job.\n"
                        "• The default setup in the sty file is as the main (usually Roman) text font. Checking Sans "
-                       "serif or Typewriter changes this default."),
+                       "serif or Typewriter under Usage changes this default."),
         this);
     StaticText1->setWordWrap(true);
     StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -101,6 +101,11 @@ autoinstWindow::autoinstWindow()
     StaticText9->setStyleSheet(QStringLiteral("color: #B0006C;"));
     StaticText10 = label(QString(), 41, 499, 366, 20);
     PushButton6 = addButton("Test", 334, 470, 75, 20, Left | Bottom);
+    // Once the window has written to the log, its label follows the file.
+    connect(&logWatch(), &LogWatch::moved, StaticText10, [this] {
+        if (!StaticText10->text().isEmpty())
+            StaticText10->setText(logPath());
+    });
     // The radio buttons keep their places inside the group box.
     GroupBox1 = new QGroupBox(QStringLiteral("Usage"), this);
     place(GroupBox1, 419, 418, 132, 101, Left | Bottom);
@@ -142,11 +147,12 @@ void autoinstWindow::Event_Activate()
     CheckBox1[1]->setChecked(true);
 }
 
-// The log goes back to the application's own; only what Test copied into
-// TEXMFVAR is removed, not updmap-user's maps or other tools' files there.
+// A log this window opened in its font folder goes back to the
+// application's own; only what Test copied into TEXMFVAR is removed, not
+// updmap-user's maps or other tools' files there.
 void autoinstWindow::Event_Close()
 {
-    if (logStream) {
+    if (!fontfolder.isEmpty() && logPath() == QDir(fontfolder).filePath(QStringLiteral("QLKlogfile.txt"))) {
         closeLog();
         openLog(homeFolder());
     }
@@ -174,10 +180,16 @@ void autoinstWindow::Listbox1_DropObject(const QStringList& paths)
     StaticText10->setText(QString());
     if (!takeDroppedFolder(paths))
         return;
+    if (!acceptOs2Tables({QStringLiteral(".otf"), QStringLiteral(".ttf")})) {
+        fontfolder.clear();
+        return;
+    }
 
+    // Never into another window's work folder.
+    returnLog();
     openLog(fontfolder);
     logLine(QStringLiteral("%%%%%% new program run %%%"));
-    StaticText10->setText(fontfolder + QStringLiteral("/logfile.txt"));
+    StaticText10->setText(logPath());
     logLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     logLine(QStringLiteral("Dropped font folder ") + fontfolder);
 
@@ -219,6 +231,7 @@ void autoinstWindow::wipetexmf()
 
 void autoinstWindow::PushButton1_Action()
 {
+    returnLog();
     PushButton6->setEnabled(false);
     if (fontfolder.isEmpty()) {
         msgBox(QStringLiteral("There is no font folder: drop the folder of fonts on the list again."));
@@ -385,6 +398,7 @@ void autoinstWindow::PushButton2_Action()
 
 void autoinstWindow::install()
 {
+    returnLog();
     installed = false;
     AutoinstInstallJob job;
     job.fontFolder = fontfolder;
@@ -403,6 +417,7 @@ void autoinstWindow::install()
 
 void autoinstWindow::PushButton3_Action()
 {
+    returnLog();
     if (pathInTree(texmfVar, homeFolder()))
         QDir(texmfVar + QStringLiteral("/fonts")).removeRecursively();
     setStatus(QStringLiteral("Running 'updmap'"));
@@ -418,7 +433,11 @@ void autoinstWindow::PushButton3_Action()
 
 void autoinstWindow::postflight()
 {
-    qlk::postflight(shortname, postflightTfmFolder(prefMethod(), vendor, shortname), true);
+    // The .sty Install copied, as Run autoinst left it.
+    qlk::postflight(shortname, postflightTfmFolder(prefMethod(), vendor, shortname), true,
+                    textEncodingOf(CheckBox1[0]->isChecked(), CheckBox1[1]->isChecked(), CheckBox1[2]->isChecked()),
+                    fontfolder + QStringLiteral("/texmf/tex/latex/") + shortname + QLatin1Char('/') + shortname +
+                        QStringLiteral(".sty"));
     installed = true;
 }
 

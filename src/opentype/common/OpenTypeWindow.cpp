@@ -76,20 +76,49 @@ bool OpenTypeWindow::takeDroppedFolder(const QStringList& paths)
     return !fontfolder.isEmpty();
 }
 
-void OpenTypeWindow::listFontFiles(const QStringList& endings)
+namespace {
+// The files directly in `folder` whose names end in one of `endings`.
+QStringList fontNamesIn(const QString& folder, const QStringList& endings)
 {
-    fontfilename.clear();
-    for (const QFileInfo& item : QDir(fontfolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+    QStringList names;
+    for (const QFileInfo& item : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
         const QString name = item.fileName();
         for (const QString& ending : endings) {
             if (name.endsWith(ending, Qt::CaseInsensitive)) {
-                fontfilename << name;
-                logLine(name);
+                names << name;
                 break;
             }
         }
     }
+    return names;
+}
+} // namespace
+
+void OpenTypeWindow::listFontFiles(const QStringList& endings)
+{
+    fontfilename = fontNamesIn(fontfolder, endings);
+    for (const QString& name : fontfilename)
+        logLine(name);
     setFontRows(fontfolder, fontfilename);
+}
+
+// pdfTeX embeds TrueType outlines itself and stops every document at an OS/2
+// table newer than it knows; the fonts would install well and never print.
+bool OpenTypeWindow::acceptOs2Tables(const QStringList& endings)
+{
+    const QString version = runDirectQuiet(texProgram(QStringLiteral("pdftex")), {QStringLiteral("--version")})
+                                .section(QLatin1Char('\n'), 0, 0)
+                                .trimmed();
+    const int limit = pdftexOs2Limit(version);
+    const QStringList refused = fontsPdftexCannotEmbed(fontfolder, fontNamesIn(fontfolder, endings), limit);
+    if (refused.isEmpty())
+        return true;
+    return askYesNo((version.isEmpty() ? QStringLiteral("pdfTeX") : version) +
+                    QStringLiteral(" embeds TrueType fonts only with an OS/2 table up to version ") +
+                    QString::number(limit) + QStringLiteral(", so it cannot embed:") + QChar(lf) +
+                    refused.join(QChar(lf)) + QChar(lf) +
+                    QStringLiteral("Every document that uses them would stop with \"unknown version of OS/2 "
+                                   "table\". Go on with this folder anyway?"));
 }
 
 void OpenTypeWindow::readFamilyNames()

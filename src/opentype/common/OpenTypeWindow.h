@@ -72,6 +72,10 @@ protected:
     // The fonts of fontfolder with one of the given endings, by name, into
     // fontfilename, the log and the list.
     void listFontFiles(const QStringList& endings);
+    // Whether the fonts of fontfolder with one of the given endings may go
+    // on: those pdfTeX here cannot embed are named in a question, whose
+    // default is No.
+    bool acceptOs2Tables(const QStringList& endings);
     // The family and vendor otfinfo reads from the first font, and the
     // shortform of the family.
     void readFamilyNames();

@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "services/Runners.h"
 
+#include <QFile>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -90,6 +91,61 @@ XHeightReading sxHeightOfOs2(const QByteArray& table)
     }
     r.xHeight = x;
     return r;
+}
+
+SfntTables readSfntTables(const QString& path)
+{
+    SfntTables t;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return t;
+    const auto u16 = [](const QByteArray& b, int off) {
+        return (int(quint8(b.at(off))) << 8) | int(quint8(b.at(off + 1)));
+    };
+    const auto u32 = [&](const QByteArray& b, int off) { return (quint32(u16(b, off)) << 16) | quint32(u16(b, off + 2)); };
+    const QByteArray head = file.read(12);
+    if (head.size() < 12 || head.startsWith("ttcf"))
+        return t;
+    const int tables = u16(head, 4);
+    const QByteArray directory = file.read(qint64(tables) * 16);
+    if (directory.size() < tables * 16)
+        return t;
+    t.read = true;
+    for (int i = 0; i < tables; ++i) {
+        const QByteArray tag = directory.mid(i * 16, 4);
+        if (tag == "CFF " || tag == "CFF2")
+            t.cff = true;
+        if (tag == "OS/2" && file.seek(u32(directory, i * 16 + 8))) {
+            const QByteArray version = file.read(2);
+            if (version.size() == 2)
+                t.os2Version = u16(version, 0);
+        }
+    }
+    return t;
+}
+
+int pdftexOs2Limit(const QString& versionLine)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("pdfTeX \\S*?(\\d+)\\.(\\d+)\\.(\\d+)\\b")).match(versionLine);
+    if (!m.hasMatch())
+        return 3;
+    const int major = m.captured(1).toInt();
+    const int minor = m.captured(2).toInt();
+    const int revision = m.captured(3).toInt();
+    const bool newer = major > 1 || (major == 1 && (minor > 40 || (minor == 40 && revision > 24)));
+    return newer ? 5 : 3;
+}
+
+QStringList fontsPdftexCannotEmbed(const QString& folder, const QStringList& names, int limit)
+{
+    QStringList refused;
+    for (const QString& name : names) {
+        const SfntTables t = readSfntTables(folder + QLatin1Char('/') + name);
+        if (t.read && !t.cff && t.os2Version > limit)
+            refused << name + QStringLiteral(" (OS/2 version ") + QString::number(t.os2Version) + QLatin1Char(')');
+    }
+    return refused;
 }
 
 QString formatScale(double factor)

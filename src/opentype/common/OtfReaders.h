@@ -37,6 +37,25 @@ struct XHeightReading {
 };
 XHeightReading sxHeightOfOs2(const QByteArray& table);
 
+// What a font file's table directory tells: whether it could be read,
+// whether its outlines are CFF (PostScript), and the version of its OS/2
+// table (-1 when it has none).
+struct SfntTables {
+    bool read = false;
+    bool cff = false;
+    int os2Version = -1;
+};
+SfntTables readSfntTables(const QString& path);
+
+// The highest OS/2 table version that the pdfTeX of `versionLine` (the
+// first line of "pdftex --version") embeds TrueType fonts with: 3 up to
+// pdfTeX 1.40.24 (TeX Live 2022) and when the line says nothing, 5 after.
+int pdftexOs2Limit(const QString& versionLine);
+
+// The fonts among `names` in `folder` that pdfTeX cannot embed: TrueType
+// outlines with an OS/2 table above `limit`, each as "name (OS/2 version N)".
+QStringList fontsPdftexCannotEmbed(const QString& folder, const QStringList& names, int limit);
+
 // The scale factor `reference` / `xHeight` with at most three decimals,
 // trailing zeros dropped, no digit before the point below 1 (".923"); a
 // whole number keeps ".0" ("1.0") so that it stays a decimal everywhere.

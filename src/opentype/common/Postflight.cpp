@@ -8,6 +8,8 @@
 #include "texenv/TexEnv.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 
 namespace qlk {
 
@@ -40,18 +42,84 @@ QStringList tfmEncodings(const QStringList& tfmNames, bool autoinstNames)
     return encodings;
 }
 
-QStringList usageBlock(const QStringList& encodings, const QString& shortname, bool rmOption)
+QStringList fontencOrder(const QStringList& encodings, const QString& textEncoding)
 {
-    const QString joined = encodings.join(QLatin1Char(','));
-    return {QStringLiteral("%Available encodings: ") + joined,
-            QStringLiteral("%Available options: scaled, lining, oldstyle (default), rm(default), sf, tt"),
-            QStringLiteral("%Available text styles from nfssext-cfr: \\textln (lining style), \\textos (oldstyle "
-                           "figures), \\textsw (italic swash), \\textsu (superior figures), \\textsi (inferior figures)"),
-            (rmOption ? QStringLiteral("\\usepackage[rm]{") : QStringLiteral("\\usepackage{")) + shortname +
-                QStringLiteral("}"),
-            QStringLiteral("\\usepackage[") + joined.toUpper() +
-                QStringLiteral("]{fontenc}%change so last entry is default encoding"),
-            QStringLiteral("%Copy last 5 lines to your 'Latex font choices' file")};
+    QStringList order;
+    for (const QString& encoding : encodings)
+        order << encoding.toUpper();
+    QString last = textEncoding.toUpper();
+    if (last.isEmpty() || !order.contains(last)) {
+        last.clear();
+        for (const char* text : {"OT1", "LY1", "T1"}) {
+            if (order.contains(QLatin1String(text)))
+                last = QLatin1String(text);
+        }
+        for (int i = 0; last.isEmpty() && i < order.size(); ++i) {
+            if (order.at(i) != QLatin1String("TS1"))
+                last = order.at(i);
+        }
+    }
+    if (order.removeAll(last) > 0)
+        order << last;
+    return order;
+}
+
+QStringList styOptions(const QString& styText)
+{
+    // The brace groups after a command: \DeclareOptionX{name}, \define@key{family}{name}.
+    static const QRegularExpression declared(QStringLiteral(
+        "\\\\(?:DeclareOptionX?\\s*\\{([^{}]*)\\}|define@key\\s*\\{[^{}]*\\}\\s*\\{([^{}]*)\\})"));
+    static const QRegularExpression executed(QStringLiteral("\\\\ExecuteOptionsX?\\s*\\{([^{}]*)\\}"));
+    QStringList defaults;
+    for (auto it = executed.globalMatch(styText); it.hasNext();) {
+        for (const QString& name : it.next().captured(1).split(QLatin1Char(',')))
+            defaults << name.trimmed();
+    }
+    QStringList options;
+    for (auto it = declared.globalMatch(styText); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString name = (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1)).trimmed();
+        if (name.isEmpty() || options.contains(name) || options.contains(name + QStringLiteral(" (default)")))
+            continue;
+        options << (defaults.contains(name) ? name + QStringLiteral(" (default)") : name);
+    }
+    return options;
+}
+
+QStringList otfinstOptions(bool hasOldstyle)
+{
+    if (hasOldstyle)
+        return {QStringLiteral("scaled"), QStringLiteral("lining"), QStringLiteral("oldstyle (default)"),
+                QStringLiteral("rm (default)"), QStringLiteral("sf"), QStringLiteral("tt")};
+    return {QStringLiteral("scaled"), QStringLiteral("lining (default)"), QStringLiteral("rm (default)"),
+            QStringLiteral("sf"), QStringLiteral("tt")};
+}
+
+QString textEncodingOf(bool ot1, bool t1, bool ly1)
+{
+    if (!ot1 && t1)
+        return QStringLiteral("T1");
+    if (!ot1 && ly1)
+        return QStringLiteral("LY1");
+    return QStringLiteral("OT1");
+}
+
+QStringList usageBlock(const UsageFacts& facts)
+{
+    QStringList block{QStringLiteral("%Available encodings: ") + facts.encodings.join(QLatin1Char(','))};
+    if (!facts.options.isEmpty())
+        block << QStringLiteral("%Available options: ") + facts.options.join(QStringLiteral(", "));
+    if (facts.otfinstPackage)
+        block << QStringLiteral("%Available text styles from nfssext-cfr: \\textln (lining style), \\textos (oldstyle "
+                                "figures), \\textsw (italic swash), \\textsu (superior figures), \\textsi (inferior "
+                                "figures)");
+    block << (facts.otfinstPackage ? QStringLiteral("\\usepackage[rm]{") : QStringLiteral("\\usepackage{")) +
+                 facts.shortname + QStringLiteral("}");
+    block << QStringLiteral("\\usepackage[") + fontencOrder(facts.encodings, facts.textEncoding).join(QLatin1Char(',')) +
+                 QStringLiteral("]{fontenc}%change so last entry is default encoding");
+    block << QStringLiteral("%Copy last ") + QString::number(block.size()) +
+                 QStringLiteral(" lines to your 'Latex font choices' file");
+    return block;
 }
 
 QString postflightTfmFolder(int method, const QString& vendor, const QString& shortname)
@@ -64,7 +132,8 @@ QString postflightTfmFolder(int method, const QString& vendor, const QString& sh
     return tail;
 }
 
-void postflight(const QString& shortname, const QString& tfmFolder, bool autoinstStyle)
+void postflight(const QString& shortname, const QString& tfmFolder, bool autoinstStyle, const QString& textEncoding,
+                const QString& styFile)
 {
     logLine(QStringLiteral("Removing fonts folder from ") + texmfVar);
     const QString sty = shortname + QStringLiteral(".sty");
@@ -83,7 +152,20 @@ void postflight(const QString& shortname, const QString& tfmFolder, bool autoins
         msgBox(text);
     }
     const QStringList tfms = QDir(tfmFolder).entryList({QStringLiteral("*.tfm")}, QDir::Files, QDir::Name);
-    for (const QString& line : usageBlock(tfmEncodings(tfms, autoinstStyle), shortname, !autoinstStyle))
+    UsageFacts facts;
+    facts.encodings = tfmEncodings(tfms, autoinstStyle);
+    facts.textEncoding = textEncoding;
+    facts.shortname = shortname;
+    facts.otfinstPackage = !autoinstStyle;
+    if (autoinstStyle) {
+        QFile sty(styFile);
+        if (sty.open(QIODevice::ReadOnly))
+            facts.options = styOptions(QString::fromUtf8(sty.readAll()));
+    } else {
+        // otfinst names the oldstyle figures' fonts "...-osf".
+        facts.options = otfinstOptions(!tfms.filter(QStringLiteral("-osf"), Qt::CaseInsensitive).isEmpty());
+    }
+    for (const QString& line : usageBlock(facts))
         logLine(line);
 }
 

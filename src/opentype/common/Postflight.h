@@ -14,10 +14,38 @@ namespace qlk {
 // "<Family>-<Style>-<figures>[-sc]-<enc>": the field that names an encoding.
 QStringList tfmEncodings(const QStringList& tfmNames, bool autoinstNames);
 
-// The six lines of the usage block. The fontenc line has the encodings in
-// upper case: LaTeX knows no encoding "t1". `rmOption`: the package takes
-// the option rm (autoinst's packages refuse it).
-QStringList usageBlock(const QStringList& encodings, const QString& shortname, bool rmOption);
+// The encodings of a fontenc option list, in upper case (LaTeX knows no
+// encoding "t1"), `textEncoding` last: fontenc makes its last entry the
+// default, and a symbol encoding such as TS1 there turns the text into
+// symbols. When the text encoding is not among them, the last of T1, LY1,
+// OT1 that is present, else the first encoding other than TS1, goes last.
+QStringList fontencOrder(const QStringList& encodings, const QString& textEncoding);
+
+// The options a package's .sty declares (\DeclareOption, \DeclareOptionX,
+// \define@key), in their order, those that \ExecuteOptions[X] sets marked
+// " (default)".
+QStringList styOptions(const QString& styText);
+
+// The options of an otfinst package: oldstyle only where the family has
+// oldstyle figures.
+QStringList otfinstOptions(bool hasOldstyle);
+
+// The encoding the window's Test sets the text in: the first ticked of
+// "OT1", "T1+TS1" and "LY1"; OT1 when none is.
+QString textEncodingOf(bool ot1, bool t1, bool ly1);
+
+// What the usage block is made from.
+struct UsageFacts {
+    QStringList encodings;  // of the tfm files
+    QString textEncoding;   // the one the text is set in
+    QString shortname;
+    QStringList options;    // the package's options; none: no options line
+    bool otfinstPackage = false; // takes rm, and nfssext-cfr's text styles apply
+};
+
+// The lines of the usage block, the last one telling how many lines above
+// it to copy.
+QStringList usageBlock(const UsageFacts& facts);
 
 // The folder of the package's tfm files in the tree "method" installs into:
 // TEXMFHOME for 0, TEXMFLOCAL for 1 and 2.
@@ -25,7 +53,9 @@ QString postflightTfmFolder(int method, const QString& vendor, const QString& sh
 
 // Logs the search for copies of <shortname>.sty in TEXMFLOCAL and TEXMFHOME
 // (a message when there are two or more) and the usage block, with the
-// encodings of the tfm files in `tfmFolder`.
-void postflight(const QString& shortname, const QString& tfmFolder, bool autoinstStyle);
+// encodings of the tfm files in `tfmFolder`, `textEncoding` last. `styFile`
+// is the autoinst package's .sty, whose options the block names.
+void postflight(const QString& shortname, const QString& tfmFolder, bool autoinstStyle, const QString& textEncoding,
+                const QString& styFile = QString());
 
 } // namespace qlk

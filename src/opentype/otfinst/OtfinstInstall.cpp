@@ -136,8 +136,7 @@ void reportDuplicates(const OtfinstInstallJob& job, const QString& packageFolder
             logLine(text);
             msgBox(text);
         }
-        closeLog();
-        openLog(job.workFolder);
+        moveLogInto(job.workFolder);
     }
     logLine(QStringLiteral("Looking for .fd files related to the current font"));
     const QString pattern = QStringLiteral("*1") + job.berryField.trimmed() + QStringLiteral("*.fd");
@@ -152,7 +151,7 @@ void reportDuplicates(const OtfinstInstallJob& job, const QString& packageFolder
         logLine(found.join(QChar(lf)));
         if (!found.isEmpty())
             msgBox(QStringLiteral("In the folder ") + tree + QStringLiteral(", there are existing .fd files for ") +
-                   job.berryField + QStringLiteral(". See logfile.txt."));
+                   job.berryField + QStringLiteral(". See ") + logPath() + QLatin1Char('.'));
     }
 }
 

@@ -54,14 +54,14 @@ otfinstWindow::otfinstWindow()
             QStringLiteral("• The scale factor affects only the .fd files. The value -1 will match the XHeight to CMR, -2 "
                            "to TR. ") +
             cr +
-            QStringLiteral("• IMPORTANT: Clear out your impermanent personal folder first, using Install on the main "
-                           "window.") +
+            QStringLiteral("• IMPORTANT: Clear out your impermanent personal tree (TEXMFVAR) first, using \"From "
+                           "impermanent to permanent personal tree\" on the Install tab of the main window.") +
             cr +
             QStringLiteral("• Create a folder containing only a family of otf files, drop the folder on the listbox below "
                            "and fill out the required information. If the Berry name of the typeface is blank, you will "
-                           "have to provide it to the program. (The Known Fonts menu item may be helpful.) After "
+                           "have to provide it to the program. (The menu item Info > Known fonts may be helpful.) After "
                            "editing, create the modified script(s) by pressing Prepare. \"Run otfinst\" causes each "
-                           "script to run in a Terminal window, \"Install\" moves the resulting files into your "
+                           "script to run in a terminal window, \"Install\" moves the resulting files into your "
                            "preferred texmf tree, and \"updmap\" finishes the job."),
         this);
     // QLabel breaks lines at LF only.
@@ -116,6 +116,11 @@ otfinstWindow::otfinstWindow()
     PushButton5 = addButton("Other options", 429, 390, 116, 20, Left | Top);
     PushButton5->setVisible(false);
     PushButton6 = addButton("Test", 337, 390, 80, 20, Left | Bottom);
+    // Once the window has written to the log, its label follows the file.
+    connect(&logWatch(), &LogWatch::moved, StaticText10, [this] {
+        if (!StaticText10->text().isEmpty())
+            StaticText10->setText(logPath());
+    });
 
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Action(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Action(); });
@@ -140,14 +145,12 @@ void otfinstWindow::Event_Activate()
     }
 }
 
-// The log leaves the work folder with the window: what other tools write
-// goes to the application's own log in the home folder again.
+// The log leaves the work folder with the window, back to where Prepare
+// took it from: what other tools write goes to the application's own log.
 void otfinstWindow::Event_Close()
 {
-    if (logStream) {
-        closeLog();
-        openLog(homeFolder());
-    }
+    if (!srcfolder.isEmpty() && logPath() == QDir(srcfolder).filePath(QStringLiteral("QLKlogfile.txt")))
+        returnLog();
 }
 
 void otfinstWindow::setStatus(const QString& text)
@@ -190,10 +193,14 @@ void otfinstWindow::Listbox1_DropObject(const QStringList& paths)
     StaticText10->setText(QString());
     if (!takeDroppedFolder(paths))
         return;
+    if (!acceptOs2Tables({QStringLiteral(".otf")})) {
+        fontfolder.clear();
+        return;
+    }
 
     openLog(docf);
     logLine(QStringLiteral("%%%%%% new program run %%%"));
-    StaticText10->setText(QStringLiteral("~/Documents/logfile.txt"));
+    StaticText10->setText(logPath());
     logLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     logLine(QStringLiteral("Dropped font folder ") + fontfolder);
 
@@ -366,14 +373,10 @@ void otfinstWindow::PushButton4_Action()
     srcfolder = work;
     logLine(QStringLiteral("Created folder ") + srcfolder + QStringLiteral(" for otfinst scripts"));
 
-    closeLog();
-    if (!logFile.isEmpty() && QFileInfo(logFile).isFile()) {
-        const QString moved = srcfolder + QStringLiteral("/QLKlogfile.txt");
-        if (!QFile::rename(logFile, moved) && QFile::copy(logFile, moved))
-            QFile::remove(logFile);
-    }
-    openLog(srcfolder);
-    StaticText10->setText(srcfolder);
+    if (!moveLogInto(srcfolder))
+        msgBox(QStringLiteral("The log could not be moved into ") + srcfolder + QStringLiteral("; it stays in ") +
+               logPath());
+    StaticText10->setText(logPath());
     StaticText10->repaint();
 
     const int berryAt = indexNoCase(fontlist, fontfamily);
@@ -511,7 +514,8 @@ void otfinstWindow::PushButton3_Action()
 void otfinstWindow::postflight()
 {
     const QString vendorUsed = installVendor_.isEmpty() ? vendor : installVendor_;
-    qlk::postflight(shortname, postflightTfmFolder(prefMethod(), vendorUsed, shortname), false);
+    qlk::postflight(shortname, postflightTfmFolder(prefMethod(), vendorUsed, shortname), false,
+                    textEncodingOf(CheckBox1[0]->isChecked(), CheckBox1[1]->isChecked(), CheckBox1[2]->isChecked()));
     installed = true;
 }
 
