@@ -27,24 +27,27 @@ namespace qlk::test {
 
 // A test's world for the bought-font installers: its own HOME and trees,
 // scanned as at start-up with installs going to "method"; both download
-// hosts on a local server; failure reports of the shell runner and root
-// commands recorded (root commands are not run).
+// hosts on a local HTTPS server whose certificate curl trusts; failure
+// reports of the shell runner and root commands recorded (root commands
+// are not run).
 struct DownloadWorld {
     TestEnv env{false};
-    HttpTestServer server;
+    HttpTestServer server{120, HttpTestServer::Scheme::Https};
     QStringList reports;
     QStringList rootTexts;
     int rootStatus = 0;
-    QMap<QByteArray, QByteArray> proxies;
+    QMap<QByteArray, QByteArray> proxies; // and the CA bundle: the machine's, put back at the end
 
     explicit DownloadWorld(int method = 0)
     {
         // A proxy of the machine must not see the local server's requests.
-        for (const char* v : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"}) {
+        for (const char* v : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy",
+                              "CURL_CA_BUNDLE"}) {
             if (qEnvironmentVariableIsSet(v))
                 proxies.insert(v, qgetenv(v));
             qunsetenv(v);
         }
+        qputenv("CURL_CA_BUNDLE", server.certificateFile().toLocal8Bit());
         setDownloadHostsForTesting(server.baseUrl(), server.baseUrl());
         setAppFolderForTesting(QLK_APP_DIR);
         setpref("method", qint32(method));
@@ -64,6 +67,7 @@ struct DownloadWorld {
     ~DownloadWorld()
     {
         setDownloadHostsForTesting({}, {});
+        qunsetenv("CURL_CA_BUNDLE");
         for (auto it = proxies.constBegin(); it != proxies.constEnd(); ++it)
             qputenv(it.key().constData(), it.value());
     }
