@@ -1,4 +1,5 @@
 #pragma once
+#include "mainwindow/ArchiveCheck.h"
 #include "mainwindow/Window1.h"
 #include "platform/BundleScripts.h"
 #include "platform/Paths.h"
@@ -12,6 +13,8 @@
 #include "type1/Downloads.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -102,6 +105,45 @@ inline void writeZip(const QString& zip, const QList<QPair<QString, QString>>& e
     for (const auto& e : entries)
         args << e.second << e.first;
     mustRun(shellJoin(args));
+}
+
+// A zip bomb: one entry of 3 GiB of zeros, a few MB packed. Made once per
+// test program; tests only read it.
+inline QString zipBomb()
+{
+    static QTemporaryDir dir;
+    static const QString zip = [] {
+        const QString path = dir.filePath("bomb.zip");
+        mustRun(shellJoin({"python3", "-c",
+                           "import sys, zipfile\n"
+                           "z = zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED, compresslevel=1)\n"
+                           "with z.open('fonts/tfm/adobe/zeros.tfm', 'w', force_zip64=True) as f:\n"
+                           "    for i in range(192): f.write(bytes(1 << 24))\n"
+                           "z.close()\n",
+                           path}));
+        return path;
+    }();
+    return zip;
+}
+inline constexpr qint64 kBombBytes = qint64(3) << 30;
+
+// Every file below `folder`, relative to it, sorted; the folders in
+// `skip` (relative) left out.
+inline QStringList filesBelow(const QString& folder, const QStringList& skip = {})
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    const QDir base(folder);
+    while (it.hasNext()) {
+        const QString rel = base.relativeFilePath(it.next());
+        bool skipped = false;
+        for (const QString& s : skip)
+            skipped = skipped || rel.startsWith(s + "/");
+        if (!skipped)
+            files << rel;
+    }
+    files.sort();
+    return files;
 }
 
 } // namespace qlk::test
