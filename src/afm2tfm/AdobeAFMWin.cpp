@@ -116,7 +116,7 @@ void AdobeAFMWin::Listbox1_DoubleClick()
     const QString target = QDir(homeFolder()).filePath(name);
     fetching_ = true;
     QString why;
-    const bool ok = httpGet(address, target, 30000, &why);
+    const bool ok = httpGet(address, target, 30000, &why, kMaxAfmBytes);
     fetching_ = false;
     if (!ok) {
         logLine(QStringLiteral("Download of ") + address + QStringLiteral(" failed: ") + why);

@@ -46,6 +46,8 @@ QString afmAddress(const QString& site, const QString& id, const QString& name)
     return site + QLatin1Char('/') + from + QLatin1Char('-') + to + QLatin1Char('/') + id + QLatin1Char('/') + name;
 }
 
+const qint64 kMaxAfmBytes = qint64(8) << 20;
+
 bool safeDownloadName(const QString& name)
 {
     return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1String(".."));

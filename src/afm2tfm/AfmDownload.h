@@ -25,6 +25,9 @@ QString afmFileName(const QString& filFName);
 // /851-900/), higher ids in /900-960/.
 QString afmAddress(const QString& site, const QString& id, const QString& name);
 
+// The longest answer taken for an AFM file: the largest are a few MB.
+extern const qint64 kMaxAfmBytes;
+
 // Whether a name may be saved in the home folder as it stands.
 bool safeDownloadName(const QString& name);
 

@@ -38,8 +38,13 @@ QString inFolder(const QString& folder)
 QString curlCommand(const QString& folder, const QString& file, const QString& url)
 {
     // -sS: no progress meter in the error report, but curl's own error line.
-    return inFolder(folder) + shellQuote(systemProgram(QStringLiteral("curl"))) + QStringLiteral(" -sS -f -L -o ") +
-           shellQuote(file) + QLatin1Char(' ') + shellQuote(url);
+    // --max-filesize trusts the length the server announces; prlimit bounds
+    // an answer that announces none.
+    const QString limit = QString::number(kMaxUnpackedBytes);
+    return inFolder(folder) + shellQuote(systemProgram(QStringLiteral("prlimit"))) + QStringLiteral(" --fsize=") +
+           limit + QLatin1Char(' ') + shellQuote(systemProgram(QStringLiteral("curl"))) +
+           QStringLiteral(" -sS -f -L --proto =https --proto-redir =https --max-filesize ") + limit +
+           QStringLiteral(" -o ") + shellQuote(file) + QLatin1Char(' ') + shellQuote(url);
 }
 
 int copyTreeIntoTexmf(const QString& tree, int method)
@@ -57,14 +62,17 @@ int copyTreeIntoTexmf(const QString& tree, int method)
     return lastShell.errorCode;
 }
 
-ZipVerdict checkZip(const QString& archive)
+ZipVerdict checkZip(const QString& archive, const QString& folder)
 {
     ZipVerdict verdict;
     const ArchiveListing listing = listArchive(archive, ArchiveKind::Zip);
     verdict.readable = listing.ok;
     verdict.error = listing.error;
-    if (listing.ok)
+    if (listing.ok) {
         verdict.unsafe = unsafeEntries(listing.entries);
+        verdict.unpackedBytes = unpackedSize(listing.entries);
+        verdict.space = spaceProblem(verdict.unpackedBytes, folder);
+    }
     return verdict;
 }
 

@@ -19,9 +19,12 @@ void setDownloadHostsForTesting(const QString& ctan, const QString& mailingList)
 // "cd <folder> && ", the start of a command line that runs in `folder`.
 QString inFolder(const QString& folder);
 
-// "cd <folder> && curl ... -o <file> <url>": certificates checked, an HTTP
-// error is a failure (no error page saved as the archive), redirects to
-// mirrors followed.
+// "cd <folder> && prlimit ... curl ... -o <file> <url>": certificates
+// checked, an HTTP error is a failure (no error page saved as the archive),
+// redirects to mirrors followed. HTTPS only, for the first request and
+// every redirect. An answer beyond kMaxUnpackedBytes is refused: at once
+// when the server gives its length, else by the file-size limit curl runs
+// under. A failure may leave a partial file for the caller to remove.
 QString curlCommand(const QString& folder, const QString& file, const QString& url);
 
 // Copies what `tree` holds into TEXMFLOCAL as root, then rebuilds its file
@@ -34,8 +37,13 @@ struct ZipVerdict {
     bool readable = false;  // unzip could list it
     QStringList unsafe;     // entries that would land outside its folder, with the reason
     QString error;          // why it could not be listed
-    bool ok() const { return readable && unsafe.isEmpty(); }
+    qint64 unpackedBytes = 0;
+    QString space;          // why it does not fit (see spaceProblem), empty when it does
+    bool ok() const { return readable && unsafe.isEmpty() && space.isEmpty(); }
 };
-ZipVerdict checkZip(const QString& archive);
+// Lists `archive` and weighs it against `folder`, where it is to be
+// unpacked: the same limit and free-space check as an archive dropped on
+// the Install tab.
+ZipVerdict checkZip(const QString& archive, const QString& folder);
 
 } // namespace qlk

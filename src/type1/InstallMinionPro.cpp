@@ -47,35 +47,39 @@ QString prog(const QString& name)
 }
 
 // Fetches `file` from `url` into `folder` and unpacks it there once its
-// entries are known to stay inside. False (the user told, the log written)
-// on any failure.
+// entries are known to stay inside and to fit. False (the user told, the
+// log written, the download removed again) on any failure.
 bool fetchAndUnpack(const WorkLog& log, const QString& folder, const QString& file, const QString& url)
 {
+    const QString archive = folder + QLatin1Char('/') + file;
+    auto fail = [&](const QString& text, const QString& logText) {
+        QFile::remove(archive);
+        if (!text.isEmpty())
+            msgBox(text);
+        log.write(logText);
+        return false;
+    };
     runShell(curlCommand(folder, file, url));
     if (lastShell.errorCode != 0) {
         const QString text = QStringLiteral("curl failure downloading ") + file;
-        msgBox(text);
-        log.write(text);
-        return false;
+        return fail(text, text);
     }
-    const ZipVerdict verdict = checkZip(folder + QLatin1Char('/') + file);
-    if (!verdict.readable) {
-        msgBox(QStringLiteral("Zip file failure: ") + file + QStringLiteral(" could not be read. ") + verdict.error);
-        log.write(QStringLiteral("Zip file failure"));
-        return false;
-    }
+    const ZipVerdict verdict = checkZip(archive, folder);
+    if (!verdict.readable)
+        return fail(QStringLiteral("Zip file failure: ") + file + QStringLiteral(" could not be read. ") + verdict.error,
+                    QStringLiteral("Zip file failure"));
     if (!verdict.unsafe.isEmpty()) {
         const QString text = QStringLiteral("The archive ") + file +
                              QStringLiteral(" was not unpacked: these entries would land outside the TDS tree: ");
-        msgBox(text + lf + verdict.unsafe.join(lf));
-        log.write(text + verdict.unsafe.join(QStringLiteral(", ")));
-        return false;
+        return fail(text + lf + verdict.unsafe.join(lf), text + verdict.unsafe.join(QStringLiteral(", ")));
+    }
+    if (!verdict.space.isEmpty()) {
+        const QString text = QStringLiteral("The archive ") + file + QStringLiteral(" was not unpacked. ") + verdict.space;
+        return fail(text, text);
     }
     runShell(inFolder(folder) + prog(QStringLiteral("unzip")) + QStringLiteral(" -o ") + shellQuote(file));
-    if (lastShell.errorCode != 0) {
-        log.write(QStringLiteral("Zip file failure"));
-        return false;
-    }
+    if (lastShell.errorCode != 0)
+        return fail(QString(), QStringLiteral("Zip file failure"));
     return true;
 }
 
@@ -200,8 +204,10 @@ void installMinionPro()
     // 12. The encoding files.
     const QString tds = scratch + QStringLiteral("/TDS");
     const MinionDownload enc = minionEncodingArchive(hasUni2113, psVersion);
-    if (!fetchAndUnpack(log, tds, enc.file, enc.url))
+    if (!fetchAndUnpack(log, tds, enc.file, enc.url)) {
+        QDir(tds).removeRecursively();
         return;
+    }
 
     // 13. The Type 1 fonts into the tree.
     runShell(inFolder(scratch) + prog(QStringLiteral("mv")) + QStringLiteral(" ./*.pfb TDS/fonts/type1/adobe/MinionPro/ && ") +
@@ -220,8 +226,10 @@ void installMinionPro()
     for (int i = 0; i < archives.size(); ++i) {
         if (i > 0)
             log.write(QStringLiteral("Preparing to download ") + archives.at(i));
-        if (!fetchAndUnpack(log, tds, archives.at(i), minionCtanUrl(archives.at(i))))
+        if (!fetchAndUnpack(log, tds, archives.at(i), minionCtanUrl(archives.at(i)))) {
+            QDir(tds).removeRecursively();
             return;
+        }
     }
 
     // 17. The archives go before the tree is copied.

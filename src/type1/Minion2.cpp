@@ -1,5 +1,6 @@
 #include "type1/Minion2.h"
 
+#include "fontinfo/ScratchFolder.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
@@ -94,6 +95,32 @@ void Minion2::PushButton1_Action()
     showWindow(Minion2ShowMe::instance());
 }
 
+namespace {
+
+// The work folder of one run, removed with everything in it when the run
+// ends, whichever way: no run sees what an earlier one left.
+class RunFolder {
+public:
+    RunFolder()
+    {
+        QDir().mkpath(documentsFolder());
+        path_ = makeScratchFolder(documentsFolder());
+    }
+    ~RunFolder()
+    {
+        if (!path_.isEmpty())
+            removeScratchFolder(path_);
+    }
+    RunFolder(const RunFolder&) = delete;
+    RunFolder& operator=(const RunFolder&) = delete;
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+};
+
+} // namespace
+
 void Minion2::InstallMinion2Pro()
 {
     const QString D = f;
@@ -106,33 +133,52 @@ void Minion2::InstallMinion2Pro()
         }
     }
 
+    // The work happens in a folder of the program's own: the user's folder
+    // only gives the four fonts, and only what this run made and fetched
+    // is installed.
+    const RunFolder run;
+    const QString W = run.path();
+    if (W.isEmpty()) {
+        msgBox(QStringLiteral("Could not make a work folder in ") + documentsFolder());
+        return;
+    }
+    for (const QString& source : minion2Sources()) {
+        if (!QFile::copy(D + QLatin1Char('/') + source, W + QLatin1Char('/') + source)) {
+            msgBox(QStringLiteral("Could not copy ") + D + QLatin1Char('/') + source + QStringLiteral(" to ") + W +
+                   QStringLiteral(". Nothing was installed."));
+            return;
+        }
+    }
+
     // 1-2. The zmn fonts.
-    QFile script(D + QStringLiteral("/createzmn"));
+    QFile script(W + QStringLiteral("/createzmn"));
     if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         msgBox(QStringLiteral("Could not write ") + script.fileName());
         return;
     }
     script.write(createzmnScript().toUtf8());
     script.close();
-    runShell(inFolder(D) + prog(QStringLiteral("chmod")) + QStringLiteral(" 755 createzmn && ./createzmn"));
+    runShell(inFolder(W) + prog(QStringLiteral("chmod")) + QStringLiteral(" 755 createzmn && ./createzmn"));
     for (const QString& target : minion2Targets()) {
-        const QFileInfo pfb(D + QLatin1Char('/') + target + QStringLiteral(".pfb"));
+        const QFileInfo pfb(W + QLatin1Char('/') + target + QStringLiteral(".pfb"));
         if (!pfb.isFile() || pfb.size() == 0) {
-            msgBox(QStringLiteral("createzmn did not make ") + pfb.fileName() + QStringLiteral(" in ") + D +
+            msgBox(QStringLiteral("createzmn did not make ") + pfb.fileName() + QStringLiteral(" in ") + W +
                    QStringLiteral(". Nothing was installed."));
             return;
         }
     }
 
-    // 3-5. The support package, fetched beside the work tree and unpacked in it.
+    // 3-5. The support package, fetched beside the work tree and unpacked
+    // in it once its entries are known to stay inside and to fit.
     const QString A = QLatin1String(kMinion2Archive);
-    runShell(inFolder(D) + prog(QStringLiteral("mkdir")) + QStringLiteral(" -p texmf"));
-    runShell(curlCommand(D, A, minion2ArchiveUrl()));
+    const QString tree = W + QStringLiteral("/texmf");
+    runShell(inFolder(W) + prog(QStringLiteral("mkdir")) + QStringLiteral(" -p texmf"));
+    runShell(curlCommand(W, A, minion2ArchiveUrl()));
     if (lastShell.errorCode != 0) {
         msgBox(QStringLiteral("curl failure downloading ") + A);
         return;
     }
-    const ZipVerdict verdict = checkZip(D + QLatin1Char('/') + A);
+    const ZipVerdict verdict = checkZip(W + QLatin1Char('/') + A, tree);
     if (!verdict.readable) {
         msgBox(QStringLiteral("Zip file failure") + A);
         return;
@@ -143,7 +189,11 @@ void Minion2::InstallMinion2Pro()
                verdict.unsafe.join(lf));
         return;
     }
-    runShell(inFolder(D + QStringLiteral("/texmf")) + prog(QStringLiteral("unzip")) + QStringLiteral(" -o ") +
+    if (!verdict.space.isEmpty()) {
+        msgBox(QStringLiteral("The archive ") + A + QStringLiteral(" was not unpacked. ") + verdict.space);
+        return;
+    }
+    runShell(inFolder(tree) + prog(QStringLiteral("unzip")) + QStringLiteral(" -o ") +
              shellQuote(QStringLiteral("../") + A));
     if (lastShell.errorCode != 0) {
         msgBox(QStringLiteral("Zip file failure") + A);
@@ -151,16 +201,16 @@ void Minion2::InstallMinion2Pro()
     }
 
     // 6. The fonts into the tree.
-    runShell(inFolder(D) + prog(QStringLiteral("mkdir")) + QStringLiteral(" -p texmf/fonts/type1/adobe/minion2 && ") +
+    runShell(inFolder(W) + prog(QStringLiteral("mkdir")) + QStringLiteral(" -p texmf/fonts/type1/adobe/minion2 && ") +
              prog(QStringLiteral("cp")) + QStringLiteral(" -fp ./*.pfb texmf/fonts/type1/adobe/minion2"));
     if (lastShell.errorCode != 0) {
-        msgBox(QStringLiteral("Could not copy the fonts into ") + D + QStringLiteral("/texmf. Nothing was installed."));
+        msgBox(QStringLiteral("Could not copy the fonts into ") + tree + QStringLiteral(". Nothing was installed."));
         return;
     }
 
     // 7. The tree into TEXMFLOCAL or TEXMFHOME.
     const int method = prefMethod();
-    if (const int status = copyTreeIntoTexmf(D + QStringLiteral("/texmf"), method)) {
+    if (const int status = copyTreeIntoTexmf(tree, method)) {
         msgBox(method == 1 ? QStringLiteral("Copying the fonts into ") + texmfLocal +
                                  QStringLiteral(" failed (exit status ") + QString::number(status) + QStringLiteral(").")
                            : QStringLiteral("Copying the fonts into ") + texmfHome + QStringLiteral(" failed."));

@@ -301,3 +301,60 @@ TEST(HttpGet, OnlyASuccessfulAnswerWritesTheFile)
     EXPECT_EQ(QDir(env.home()).entryList(QDir::Files | QDir::Hidden), QStringList({"x.afm"}));
     EXPECT_FALSE(httpGet("", env.home() + "/y.afm", 30000, &why));
 }
+
+namespace {
+// The peak resident memory of this process in kB since the last reset.
+qint64 peakRssKb()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+// Starts the peak over at the present use (Linux 4.0 and later).
+void resetPeakRss()
+{
+    QFile refs("/proc/self/clear_refs");
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+} // namespace
+
+// Answers longer than the limit, announced or not, endless or not: refused,
+// nothing kept beside the target, an existing file untouched, and memory
+// flat while the bytes stream in.
+TEST(HttpGet, LongAnswersStopAtTheLimitWithNothingKept)
+{
+    test::TestEnv env;
+    test::HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    const qint64 limit = qint64(128) << 20;
+    server.serveStream("/endless.afm", -1);
+    server.serveStream("/huge.afm", qint64(2) << 30);
+    server.serveStream("/unannounced.afm", qint64(2) << 30, false);
+    server.serveStream("/fits.afm", limit);
+    struct Case {
+        const char* path;
+        bool kept;
+    } cases[] = {{"/endless.afm", false}, {"/huge.afm", false}, {"/unannounced.afm", false}, {"/fits.afm", true}};
+    const QString target = env.home() + "/x.afm";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        env.writeFile("home/x.afm", "StartFontMetrics 2.0\n");
+        resetPeakRss();
+        const qint64 before = peakRssKb();
+        QString why;
+        EXPECT_EQ(httpGet(server.baseUrl() + c.path, target, 60000, &why, limit), c.kept) << why.toStdString();
+        // A buffered answer would take the whole limit of memory.
+        EXPECT_LT(peakRssKb() - before, 32 * 1024);
+        EXPECT_EQ(QFileInfo(target).size(), c.kept ? limit : qint64(21));
+        EXPECT_EQ(QDir(env.home()).entryList(QDir::Files | QDir::Hidden), QStringList({"x.afm"}));
+        if (!c.kept) {
+            EXPECT_EQ(why, QString("The answer is longer than %1 bytes").arg(limit));
+        }
+    }
+}

@@ -525,6 +525,20 @@ TEST_F(AdobeAFMTest, ListsTheVendorsFontsAndFetchesOne)
     EXPECT_EQ(server.requests().size(), 2);
 }
 
+// A mirror that answers without end: the download stops at the AFM limit
+// and leaves nothing in the home folder.
+TEST_F(AdobeAFMTest, AnEndlessAnswerIsRefused)
+{
+    const int row = rowOf("ACaslon-Bold");
+    ASSERT_GE(row, 0);
+    server.serveStream("/afm/151-200/180/awb_____.afm", -1);
+    w->Listbox1_CellClick(row);
+    w->Listbox1_DoubleClick();
+    EXPECT_EQ(env.dialogs.messages, QStringList({"Download failed!!"}));
+    EXPECT_TRUE(env.dialogs.questions.isEmpty());
+    EXPECT_TRUE(QDir(env.home()).entryList({"*.afm*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
 TEST_F(AdobeAFMTest, ClosingSavesTheTrimmedAddress)
 {
     w->TextField1->setText("  http://mirror.example/afm  ");

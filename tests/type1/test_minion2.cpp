@@ -78,6 +78,10 @@ struct Minion2World : test::DownloadWorld {
         }
     }
     ~Minion2World() { delete window.data(); }
+    QStringList sources() const
+    {
+        return {"MinionPro-Bold.pfa", "MinionPro-BoldIt.pfa", "MinionPro-It.pfa", "MinionPro-Regular.pfa"};
+    }
     bool nothingInstalled() const
     {
         return !QFileInfo::exists(env.texmfHome() + "/fonts/type1/adobe/minion2") && status() != "Install finished.";
@@ -102,10 +106,10 @@ TEST(Minion2, PersonalTreeAndADocumentInMinion2Pro)
     EXPECT_EQ(psFontName(zmnr, false), "Minion2Pro-Regular");
     for (const char* name : {"zmnb.pfb", "zmnri.pfb", "zmnbi.pfb"})
         EXPECT_TRUE(QFileInfo(home + "/fonts/type1/adobe/minion2/" + name).isFile()) << name;
-    // The archive stays beside the work tree, out of the installed tree.
+    // The work folder is gone; the user's folder holds just the four fonts.
     EXPECT_TRUE(QDir(home).entryList({"*.zip"}, QDir::Files).isEmpty());
-    EXPECT_TRUE(QFileInfo(world.fonts + "/minion2newtx.tds.zip").isFile());
-    EXPECT_TRUE(QFileInfo(world.fonts + "/createzmn").isExecutable());
+    EXPECT_TRUE(QDir(world.env.home() + "/Documents").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_EQ(test::filesBelow(world.fonts), world.sources());
     EXPECT_TRUE(readTextFile(world.env.texmfConfig() + "/web2c/updmap.cfg").contains("Map zmn.map"));
 
     const QString doc = world.env.writeFile("doc/zmn.tex", "\\documentclass{article}\n\\usepackage[T1]{fontenc}\n"
@@ -129,8 +133,11 @@ TEST(Minion2, LocalTreeThroughTheRootRoute)
     ASSERT_TRUE(world.window);
     world.window->Event_DropObject({world.fonts});
     ASSERT_GE(world.rootTexts.size(), 3) << world.rootTexts.join("\n").toStdString();
+    // The tree comes from the run's own work folder in Documents.
+    const QString work = world.env.home() + "/Documents/" +
+                         QRegularExpression("tmp\\d{7}").match(world.rootTexts.at(0)).captured(0);
     EXPECT_EQ(world.rootTexts.at(0),
-              "/usr/bin/sudo /bin/cp -rpf " + shellQuote(world.fonts + "/texmf") + "/* " + shellQuote(texmfLocal));
+              "/usr/bin/sudo /bin/cp -rpf " + shellQuote(work + "/texmf") + "/* " + shellQuote(texmfLocal));
     EXPECT_EQ(world.rootTexts.at(1), "/usr/bin/sudo " + shellQuote(texProgram("mktexlsr")));
     EXPECT_TRUE(world.rootTexts.at(2).contains("--enable Map=zmn.map"));
     EXPECT_EQ(world.status(), "Install finished.");
@@ -139,7 +146,7 @@ TEST(Minion2, LocalTreeThroughTheRootRoute)
 // Each refusal or failure ends with its message; nothing is installed.
 TEST(Minion2, DropsAndDownloadsThatEndTheRun)
 {
-    enum Fault { OneFile, TwoFolders, MissingFont, NotFound, NotAZip, CopyFails };
+    enum Fault { OneFile, TwoFolders, MissingFont, NotFound, NotAZip, CopyFails, Bomb, RedirectToHttp, Huge };
     struct Case {
         Fault fault;
         QString message;
@@ -151,6 +158,11 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
         {NotFound, "curl failure downloading minion2newtx.tds.zip"},
         {NotAZip, "Zip file failureminion2newtx.tds.zip"},
         {CopyFails, "Copying the fonts into "},
+        {Bomb, "The archive minion2newtx.tds.zip was not unpacked. Unpacked it would take " +
+                   byteText(test::kBombBytes) + ", more than the " + byteText(kMaxUnpackedBytes) +
+                   " a font package may take."},
+        {RedirectToHttp, "curl failure downloading minion2newtx.tds.zip"},
+        {Huge, "curl failure downloading minion2newtx.tds.zip"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -173,16 +185,82 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
             QFile f(world.env.texmfHome());
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
+        if (c.fault == Bomb)
+            world.server.serveFile(kArchivePath, test::zipBomb());
+        // Another host, plain HTTP, holding the good archive.
+        test::HttpTestServer plain;
+        plain.serveFile(kArchivePath, archive().path("minion2newtx.tds.zip"));
+        if (c.fault == RedirectToHttp)
+            world.server.answer(kArchivePath, 302, {}, (plain.baseUrl() + kArchivePath).toLatin1());
+        if (c.fault == Huge)
+            world.server.serveStream(kArchivePath, qint64(2) << 30);
+        const QStringList fontsBefore = test::filesBelow(world.fonts);
         world.window->Event_DropObject(drop);
+        EXPECT_TRUE(plain.requests().isEmpty());
+        // Nothing left behind: no work folder, the user's folder as it was.
+        EXPECT_TRUE(QDir(world.env.home() + "/Documents").entryList({"tmp*"}, QDir::Dirs).isEmpty());
+        EXPECT_EQ(test::filesBelow(world.fonts), fontsBefore);
         ASSERT_FALSE(world.env.dialogs.messages.isEmpty());
         EXPECT_TRUE(world.env.dialogs.messages.last().startsWith(c.message))
             << world.env.dialogs.messages.join("\n").toStdString();
         EXPECT_TRUE(world.nothingInstalled());
         if (c.fault == OneFile || c.fault == TwoFolders || c.fault == MissingFont) {
             EXPECT_TRUE(world.server.requests().isEmpty());
-            EXPECT_FALSE(QFileInfo::exists(world.fonts + "/createzmn"));
         }
     }
+}
+
+// A run whose archive fails to unpack (a bad CRC after a stale style file
+// was written) leaves nothing the next run could pick up; the next run,
+// with the good archive, installs that archive and the fonts only. The
+// user's own texmf/ folder and createzmn in the dropped folder stay theirs.
+TEST(Minion2, EachRunInstallsOnlyWhatItsOwnArchiveHeld)
+{
+    Minion2World world(0);
+    ASSERT_TRUE(world.window);
+    const QString userSty = world.env.writeFile(
+        QDir(world.env.root()).relativeFilePath(world.fonts + "/texmf/tex/latex/mine/mine.sty"), "% mine\n");
+    const QString userScript =
+        world.env.writeFile(QDir(world.env.root()).relativeFilePath(world.fonts + "/createzmn"), "# my own\n");
+
+    // Stored entries: the last one's bytes are damaged after the listing.
+    const QString d = archive().dir.path();
+    QTemporaryDir bad;
+    archive().write("stale.sty", "\\ProvidesPackage{stale}\n");
+    archive().write("corrupt.tfm", "DAMAGED-HERE and more bytes of a metric\n");
+    const QString damaged = bad.filePath("damaged.zip");
+    test::writeZip(damaged, {{"fonts/map/dvips/minion2/zmn.map", d + "/zmn.map"},
+                             {"tex/latex/minion2/stale.sty", d + "/stale.sty"},
+                             {"fonts/tfm/adobe/minion2/zmnr8t.tfm", d + "/corrupt.tfm"}});
+    QByteArray bytes = test::readBytes(damaged);
+    ASSERT_EQ(bytes.count("DAMAGED-HERE"), 1);
+    bytes.replace("DAMAGED-HERE", "DAMAGED-HERX");
+    QFile out(damaged);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+    out.close();
+
+    world.server.serveFile(kArchivePath, damaged);
+    world.window->Event_DropObject({world.fonts});
+    EXPECT_TRUE(world.env.dialogs.messages.value(world.env.dialogs.messages.size() - 1)
+                    .startsWith("Zip file failureminion2newtx.tds.zip"))
+        << world.env.dialogs.messages.join("\n").toStdString();
+    EXPECT_TRUE(world.nothingInstalled());
+
+    world.server.serveFile(kArchivePath, archive().path("minion2newtx.tds.zip"));
+    world.window->Event_DropObject({world.fonts});
+    EXPECT_EQ(world.status(), "Install finished.");
+    EXPECT_EQ(test::filesBelow(world.env.texmfHome()),
+              (QStringList{"fonts/map/dvips/minion2/zmn.map", "fonts/tfm/adobe/minion2/zmnr8t.tfm",
+                           "fonts/type1/adobe/minion2/README", "fonts/type1/adobe/minion2/zmnb.pfb",
+                           "fonts/type1/adobe/minion2/zmnbi.pfb", "fonts/type1/adobe/minion2/zmnr.pfb",
+                           "fonts/type1/adobe/minion2/zmnri.pfb", "tex/latex/minion2/t1zmn.fd"}));
+    EXPECT_EQ(test::readBytes(world.env.texmfHome() + "/fonts/tfm/adobe/minion2/zmnr8t.tfm"),
+              test::readBytes(archive().path("zmnr8t.tfm")));
+    EXPECT_EQ(test::readBytes(userScript), QByteArray("# my own\n"));
+    EXPECT_EQ(test::readBytes(userSty), QByteArray("% mine\n"));
+    EXPECT_EQ(test::filesBelow(world.fonts),
+              world.sources() + QStringList({"createzmn", "texmf/tex/latex/mine/mine.sty"}));
 }
 
 TEST(Minion2, HelpWindowShowsItsPicture)

@@ -307,3 +307,64 @@ TEST(InstallMinionPro, FailuresEndTheRunWithNothingInstalled)
         }
     }
 }
+
+// Hostile answers to the downloads: each is refused before anything is
+// unpacked, with the reason; the download and the half-made tree are gone
+// and nothing was written outside the scratch folder.
+TEST(InstallMinionPro, HostileAnswersAreRefusedAndLeaveNothing)
+{
+    enum Answer { Bomb, NoRoom, RedirectToHttp, PlainHttpHost, Huge, NotAZip };
+    struct Case {
+        Answer answer;
+        QString message; // the start of the last message
+    };
+    const QString bombText = "The archive metrics-base.zip was not unpacked. Unpacked it would take " +
+                             byteText(test::kBombBytes) + ", more than the " + byteText(kMaxUnpackedBytes) +
+                             " a font package may take.";
+    const Case cases[] = {
+        {Bomb, bombText},
+        {NoRoom, "The archive enc-2.000.zip was not unpacked. Unpacked it would take "},
+        {RedirectToHttp, "curl failure downloading metrics-base.zip"},
+        {PlainHttpHost, "curl failure downloading enc-2.000.zip"},
+        {Huge, "curl failure downloading metrics-base.zip"},
+        {NotAZip, "Zip file failure: metrics-base.zip could not be read."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        MinionRun r(0);
+        r.font("MinionPro-Regular.otf", "P052-Roman.otf");
+        // Another host, plain HTTP, holding good archives.
+        test::HttpTestServer plain;
+        for (const char* name : {"enc-2.000.zip", "metrics-base.zip"})
+            plain.serveFile(kPath + name, archives().path(name));
+        const QString metrics = kPath + "metrics-base.zip";
+        if (c.answer == Bomb)
+            r.server.serveFile(metrics, test::zipBomb());
+        if (c.answer == NoRoom)
+            setFreeBytesForTesting([](const QString&) { return qint64(1000); });
+        if (c.answer == RedirectToHttp)
+            r.server.answer(metrics, 302, {}, (plain.baseUrl() + metrics).toLatin1());
+        if (c.answer == PlainHttpHost)
+            setDownloadHostsForTesting(plain.baseUrl(), plain.baseUrl());
+        if (c.answer == Huge)
+            r.server.serveStream(metrics, qint64(2) << 30);
+        if (c.answer == NotAZip)
+            r.server.serve(metrics, "<html><body>Moved to our new site</body></html>\n");
+        const QStringList before = test::filesBelow(r.env.root());
+        r.run();
+        setFreeBytesForTesting({});
+
+        EXPECT_TRUE(r.env.dialogs.messages.value(r.env.dialogs.messages.size() - 1).startsWith(c.message))
+            << r.env.dialogs.messages.join("\n").toStdString();
+        if (c.answer == NoRoom) {
+            EXPECT_TRUE(r.env.dialogs.messages.last().endsWith(", but only 1.0 KB are free in " + r.scratch() + "/TDS."))
+                << r.env.dialogs.messages.last().toStdString();
+        }
+        EXPECT_TRUE(r.nothingInstalled());
+        EXPECT_TRUE(plain.requests().isEmpty()) << plain.requests().join(" ").toStdString();
+        ASSERT_FALSE(r.scratch().isEmpty());
+        const QStringList left = test::filesBelow(r.scratch());
+        EXPECT_TRUE(left.filter(".zip").isEmpty() && left.filter("TDS/").isEmpty()) << left.join(" ").toStdString();
+        EXPECT_EQ(test::filesBelow(r.env.root(), {QDir(r.env.root()).relativeFilePath(r.scratch())}), before);
+    }
+}

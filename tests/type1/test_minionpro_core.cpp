@@ -79,5 +79,6 @@ TEST(MinionPro, ChooserStartsBesideTheUsersOwnCopy)
 TEST(Downloads, CurlCommandChecksAndQuotes)
 {
     EXPECT_EQ(curlCommand("/tmp/a b", "x y.zip", "https://h/p?q=1&r"),
-              "cd '/tmp/a b' && /usr/bin/curl -sS -f -L -o 'x y.zip' 'https://h/p?q=1&r'");
+              "cd '/tmp/a b' && /usr/bin/prlimit --fsize=1073741824 /usr/bin/curl -sS -f -L --proto =https "
+              "--proto-redir =https --max-filesize 1073741824 -o 'x y.zip' 'https://h/p?q=1&r'");
 }
