@@ -277,7 +277,7 @@ RemovalPlan planRemoval(int tree, const QStringList& trees, const QString& suppl
 QString removalQuestion(const RemovalPlan& plan)
 {
     QString text = QStringLiteral("Remove the package ") + plan.supplier + QLatin1Char('/') + plan.package +
-                   QStringLiteral(" from ") + uninstallTreeName(plan.tree) + QStringLiteral("?\n\nThese folders "
+                   QStringLiteral(" from ") + uninstallTreeName(plan.tree) + QStringLiteral("?\n\nThese folders and files "
                                                                             "will be removed:");
     for (const RemovalFolder& f : plan.folders)
         text += QStringLiteral("\n") + f.path;
