@@ -32,6 +32,9 @@ QString shellQuote(const QString& text)
         return text;
     QString quoted = text;
     quoted.replace(QLatin1String("'"), QLatin1String("'\\''"));
+    // A TAB is written as $'\t': the root scripts split their command lines
+    // at TABs, and a literal one inside the quotes would cut a path in two.
+    quoted.replace(QLatin1String("\t"), QLatin1String("'$'\\t''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 

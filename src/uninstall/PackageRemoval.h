@@ -6,15 +6,18 @@
 namespace qlk {
 
 // Removing one installed font package from one tree: its folders are found
-// as exact paths (<tree>/<kind>/<supplier>/<package>, LaTeX files also in
-// tex/latex/<package>, encodings and maps in <tree>/fonts/enc|map/<driver>/
-// <package>), optionally copied into a TDS folder, then deleted.
+// as exact paths (<tree>/<kind>/<supplier>/<package>, LaTeX files and
+// documentation also in tex/latex/<package> and doc/fonts/<package>), its
+// encodings and maps below fonts/enc and fonts/map at any depth (a folder
+// named like the package, and a map file <package>.map in a driver or vendor
+// folder), optionally copied into a TDS folder, then deleted.
 
 struct RemovalFolder {
-    QString kind;     // "latex", "enc", "map", "tfm", "vf", "type1", "truetype", "opentype"
-    QString path;     // the folder in the tree
+    QString kind;     // "latex", "enc", "map", "tfm", "vf", "type1", "truetype", "opentype", "afm", "doc"
+    QString path;     // the folder (or map file) in the tree
     bool ask = false; // one of several candidates of its kind: the user decides
     QString sharedWith; // enc/map folders: the other supplier's package that still uses them
+    bool file = false;  // a single map file, not a folder
 };
 
 struct RemovalPlan {
@@ -25,6 +28,9 @@ struct RemovalPlan {
     QString package;
     QList<RemovalFolder> folders; // to remove, in removal order
     QList<RemovalFolder> kept;    // shared encodings and maps, left in place
+    // The supplier and vendor folders that hold what is removed; those the
+    // removal leaves empty go too.
+    QStringList parents;
     bool hasType1() const;
     // The map files (names) inside the map folders to remove, as they stood
     // when the plan was made.
@@ -46,18 +52,25 @@ RemovalPlan planRemoval(int tree, const QStringList& trees, const QString& suppl
 // kept as shared.
 QString removalQuestion(const RemovalPlan& plan);
 
-// Where a folder's copy goes below the TDS folder.
+// Where a folder's copy goes below the TDS folder: its own place in the
+// tree, so that no two removed files share one.
 QString tdsTarget(const RemovalPlan& plan, const RemovalFolder& folder);
 // Refuses a TDS folder inside the tree or inside a folder to be removed
-// (the message), else the empty text.
+// (the message), else the empty text. Links are resolved, the chosen
+// folder's too when the TDS folder does not exist yet.
 QString tdsFolderProblem(const RemovalPlan& plan, const QString& tds);
+// The folder below `chosen` the copy goes into: "TDS", or the first free
+// "TDS-2", "TDS-3", … when an earlier copy is there (it is never erased).
+QString freeTdsName(const QString& chosen);
 // Copies every folder (hidden files too, permissions and dates kept) into
 // `tds`, in the copy order; stops at the first failure and returns its
 // description, the empty text when all copies were made.
 QString copyToTds(const RemovalPlan& plan, const QString& tds);
 
 // Deletes the folders: as the user in a personal tree, through the root
-// route in TEXMFLOCAL. Returns one line per folder that could not be removed.
+// route in TEXMFLOCAL; then the supplier and vendor folders left empty.
+// A folder counts as removed only when it is gone. Returns one line per
+// folder that could not be removed.
 QStringList removeFolders(const RemovalPlan& plan);
 // After the removal: ls-R of TEXMFLOCAL refreshed, the removed maps that no
 // tree holds any more disabled by name, the output maps rebuilt. Returns one

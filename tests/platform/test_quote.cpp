@@ -21,6 +21,7 @@ TEST(ShellQuote, LeavesPlainTextAndQuotesTheRest)
         {"-n", "-n"},
         {"~/texmf", "'~/texmf'"},
         {"*.map", "'*.map'"},
+        {"a\tb", "'a'$'\\t''b'"}, // no literal TAB: the root scripts split at TABs
     };
     for (const Case& c : cases)
         EXPECT_EQ(shellQuote(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
@@ -32,7 +33,7 @@ TEST(ShellQuote, RoundTripsThroughBash)
     const QStringList texts = {QStringLiteral("plain"), QStringLiteral("two words"),
                                QStringLiteral("quote ' and \" both"), QStringLiteral("$(echo hacked)"),
                                QStringLiteral("back`tick`"), QStringLiteral("semi;colon&&and|pipe"),
-                               QStringLiteral("Ünïcödé Æsop"), QStringLiteral("new\nline"),
+                               QStringLiteral("Ünïcödé Æsop"), QStringLiteral("new\nline"), QStringLiteral("tab\there"),
                                QStringLiteral("-dash"), QStringLiteral("!bang $HOME \\")};
     for (const QString& t : texts) {
         const qlk::ProcessResult r = qlk::runBash(QStringLiteral("printf '%s' ") + shellQuote(t));

@@ -3,6 +3,8 @@
 
 #include "platform/BundleScripts.h"
 #include "platform/Process.h"
+#include "services/Privileged.h"
+#include "support/PrintText.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -13,7 +15,6 @@
 #include <gtest/gtest.h>
 
 // Readable failures for texts.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(" | ").toStdString() << ']'; }
 
 namespace qlk::test {
@@ -42,16 +43,21 @@ inline QStringList filesBelow(const QString& root)
     return out;
 }
 
-// Root commands recorded, not run; updmap and the rest answer success.
+// Root commands recorded; with `run` those that are no updmap command run
+// in the test's shell (the tests have the rights), else none runs and all
+// answer success.
 struct RootCommands {
     QStringList commands;
     QStringList scripts;
-    RootCommands()
+    explicit RootCommands(bool run = false)
     {
-        setBundleScriptRunner([this](const QString& script, const QStringList& args) {
+        setBundleScriptRunner([this, run](const QString& script, const QStringList& args) {
             scripts << script;
             commands << args.value(0);
-            return ScriptResult{0, QString()};
+            if (!run || args.value(0).contains(QLatin1String("updmap")))
+                return ScriptResult{0, QString()};
+            const ProcessResult r = runBash(stripSudo(args.value(0)));
+            return ScriptResult{r.exitCode, r.output};
         });
     }
     ~RootCommands() { setBundleScriptRunner({}); }

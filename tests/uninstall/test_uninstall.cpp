@@ -339,11 +339,11 @@ TEST(PackageRemoval, PersonalRemovalCopiesToTdsRemovesExactlyThePackageAndDisabl
     EXPECT_EQ(performRemoval(plan, true), QStringLiteral("Uninstallation complete"));
     EXPECT_TRUE(w.env.dialogs.messages.isEmpty()) << w.env.dialogs.messages.join('|').toStdString();
 
-    // The copy is complete, hidden file included; no Type 1 folder of this
-    // supplier, so the map goes to the pdftex driver folder.
+    // The copy is complete, hidden file included; each folder keeps its
+    // place in the tree.
     EXPECT_EQ(filesBelow(save + "/TDS/fonts/tfm/urw35vf/times"), urwFiles);
     EXPECT_TRUE(urwFiles.contains(".hidden"));
-    EXPECT_TRUE(QFileInfo::exists(save + "/TDS/fonts/map/pdftex/times/qlkutm.map"));
+    EXPECT_TRUE(QFileInfo::exists(save + "/TDS/fonts/map/dvips/times/qlkutm.map"));
     EXPECT_FALSE(filesBelow(save + "/TDS/fonts/vf/urw35vf/times").isEmpty());
 
     EXPECT_FALSE(QFileInfo::exists(texmfHome + "/" + kTfmUrw));
@@ -389,20 +389,24 @@ TEST(PackageRemoval, TexmfLocalGoesThroughTheRootRouteInOrder)
     isAdmin = true;
     resetPrefsForTesting();
     setpref("sudo", 1);
-    RootCommands root;
+    RootCommands root(true);
     RemovalPlan plan = planRemoval(0, w.treeList(), "urw35vf", "times");
     EXPECT_EQ(performRemoval(plan, false), QStringLiteral("Uninstallation complete"));
     const QString q = "'";
     const QString updmapSys = "/usr/bin/sudo -H " + texProgram("updmap-sys");
+    // The supplier folders the removal left empty go last.
     EXPECT_EQ(root.commands,
               (QStringList{"/usr/bin/sudo /bin/rm -Rf -- " + texmfLocal + "/tex/latex/urw35vf/times",
                            "/usr/bin/sudo /bin/rm -Rf -- " + texmfLocal + "/fonts/map/dvips/times",
                            "/usr/bin/sudo /bin/rm -Rf -- " + texmfLocal + "/fonts/tfm/urw35vf/times",
                            "/usr/bin/sudo /bin/rm -Rf -- " + texmfLocal + "/fonts/vf/urw35vf/times",
+                           "/usr/bin/sudo /bin/rmdir -- " + texmfLocal + "/tex/latex/urw35vf",
+                           "/usr/bin/sudo /bin/rmdir -- " + texmfLocal + "/fonts/tfm/urw35vf",
+                           "/usr/bin/sudo /bin/rmdir -- " + texmfLocal + "/fonts/vf/urw35vf",
                            "/usr/bin/sudo " + texProgram("mktexlsr") + " " + texmfLocal, updmapSys}));
     EXPECT_EQ(root.scripts.value(0), QStringLiteral("sudoterm.sh"));
-    // Nothing was deleted by the program itself.
-    EXPECT_TRUE(QFileInfo::exists(texmfLocal + "/" + kTfmUrw));
+    EXPECT_FALSE(QFileInfo::exists(texmfLocal + "/" + kTfmUrw));
+    EXPECT_TRUE(QFileInfo::exists(texmfLocal + "/fonts/type1/urw/times/utmr8a.pfb"));
     isAdmin = false;
     resetPrefsForTesting();
 }
@@ -487,4 +491,136 @@ TEST(PackageLookups, SuppliersFamiliesAndTables)
     EXPECT_EQ(pm.lst(-1), nullptr);
     pm.lst(1)->append("x");
     EXPECT_EQ(pm.lst1.size(), 2);
+}
+
+// --- hostile trees -------------------------------------------------------------
+
+TEST(PackageRemoval, AChosenFolderLinkingIntoTheTreeIsResolvedAndRefused)
+{
+    UninstallWorld w;
+    placeTimes(texmfHome, false, true);
+    const QStringList before = filesBelow(texmfHome);
+    RemovalPlan plan = planRemoval(1, w.treeList(), "urw35vf", "times");
+    struct Case {
+        const char* name;
+        QString target; // where the chosen link leads
+        bool refused;
+    } cases[] = {
+        {"a link to the tree", texmfHome, true},
+        {"a link to a folder to be removed", texmfHome + "/fonts/tfm/urw35vf/times", true},
+        {"a link to a folder elsewhere", w.env.root() + "/elsewhere", false},
+    };
+    QDir().mkpath(w.env.root() + "/elsewhere");
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString link = w.env.root() + "/link" + QString::number(n++);
+        ASSERT_TRUE(QFile::link(c.target, link));
+        EXPECT_EQ(tdsFolderProblem(plan, link + "/TDS").isEmpty(), !c.refused);
+        if (!c.refused)
+            continue;
+        w.env.dialogs.messages.clear();
+        w.env.dialogs.folders << link;
+        EXPECT_TRUE(performRemoval(plan, true).isEmpty());
+        ASSERT_EQ(w.env.dialogs.messages.size(), 1);
+        EXPECT_TRUE(w.env.dialogs.messages[0].startsWith("The TDS folder may not lie inside "));
+        EXPECT_EQ(filesBelow(texmfHome), before);
+        EXPECT_FALSE(QFileInfo::exists(texmfHome + "/TDS"));
+    }
+    // Through the link elsewhere, the copy lands where the link leads.
+    w.env.dialogs.folders << w.env.root() + "/link2";
+    EXPECT_EQ(performRemoval(plan, true), QStringLiteral("Uninstallation complete"));
+    EXPECT_FALSE(filesBelow(w.env.root() + "/elsewhere/TDS/fonts/tfm/urw35vf/times").isEmpty());
+}
+
+TEST(PackageRemoval, SameNamedFilesOfTwoDriverFoldersKeepTheirOwnPlacesInTheCopy)
+{
+    UninstallWorld w;
+    // A TrueType package beside an OpenType one of the same family.
+    writeAt(texmfHome + "/fonts/tfm/public/Qlk/a.tfm", "tfm");
+    writeAt(texmfHome + "/fonts/type1/public/Qlk/a.pfb", "pfb");
+    const QStringList items{"fonts/map/dvips/Qlk/Qlk.map", "fonts/map/pdftex/qlk/Qlk.map",
+                            "fonts/enc/dvips/Qlk/qlk_abc.enc", "fonts/enc/pdftex/qlk/qlk_abc.enc"};
+    for (const QString& item : items)
+        writeAt(texmfHome + "/" + item, item.toUtf8());
+    const QString canary = writeAt(texmfHome + "/fonts/map/pdftex/canary", "canary");
+
+    RemovalPlan plan = planRemoval(1, w.treeList(), "public", "Qlk");
+    ASSERT_TRUE(plan.error.isEmpty()) << plan.error.toStdString();
+    const QString save = w.env.root() + "/save";
+    QDir().mkpath(save);
+    w.env.dialogs.folders << save;
+    EXPECT_EQ(performRemoval(plan, true), QStringLiteral("Uninstallation complete"));
+    for (const QString& item : items) {
+        EXPECT_EQ(readBytes(save + "/TDS/" + item), item.toUtf8()) << item.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(texmfHome + "/" + item)) << item.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo::exists(canary));
+    EXPECT_TRUE(QFileInfo::exists(texmfHome + "/fonts/map/dvips")); // a driver folder stays, even empty
+}
+
+TEST(PackageRemoval, ATabInTheLocalTreeReachesTheCommandsAndOnlyAGoneFolderCounts)
+{
+    UninstallWorld w;
+    texmfLocal = w.env.root() + "/local\ttree";
+    placeTimes(texmfLocal, false, true);
+    isAdmin = false;
+    resetPrefsForTesting();
+    setpref("sudo", 1); // the terminal route
+    setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
+    // As root the script runs the commands itself, without a window.
+    w.env.writeScript("bin/id", "echo 0");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", (w.env.root() + "/bin:").toLocal8Bit() + path);
+
+    // A route that answers success and does nothing removes nothing.
+    {
+        RootCommands idle;
+        RemovalPlan plan = planRemoval(0, w.treeList(), "urw35vf", "times");
+        const QString outcome = performRemoval(plan, false);
+        EXPECT_TRUE(outcome.startsWith("Uninstallation incomplete:\nCould not remove " + texmfLocal +
+                                       "/fonts/map/dvips/times"))
+            << outcome.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(texmfLocal + "/" + kTfmUrw));
+    }
+    RemovalPlan plan = planRemoval(0, w.treeList(), "urw35vf", "times");
+    const QString outcome = performRemoval(plan, false);
+    qputenv("PATH", path);
+    resetPrefsForTesting();
+    EXPECT_EQ(outcome, QStringLiteral("Uninstallation complete"));
+    EXPECT_FALSE(QFileInfo::exists(texmfLocal + "/" + kTfmUrw));
+    EXPECT_FALSE(QFileInfo::exists(texmfLocal + "/fonts/map/dvips/times"));
+    EXPECT_TRUE(QFileInfo::exists(texmfLocal + "/fonts/type1/urw/times/utmr8a.pfb"));
+    EXPECT_TRUE(QFileInfo::exists(texmfLocal + "/ls-R"));
+}
+
+TEST(PackageRemoval, AnEarlierTdsCopyIsNeverErased)
+{
+    UninstallWorld w;
+    placeTimes(texmfHome, true, true);
+    const QString save = w.env.root() + "/save";
+    const QString earlier = writeAt(save + "/TDS/fonts/tfm/adobe/times/only-copy.tfm", "removed before");
+    const QStringList before = filesBelow(texmfHome);
+
+    // No: nothing is copied or removed.
+    w.env.dialogs.folders << save;
+    w.env.dialogs.answers << false;
+    EXPECT_TRUE(performRemoval(planRemoval(1, w.treeList(), "urw35vf", "times"), true).isEmpty());
+    EXPECT_EQ(w.env.dialogs.messages, QStringList{"Bailing out."});
+    EXPECT_EQ(filesBelow(texmfHome), before);
+
+    // Yes: the copy goes beside the earlier one, which stays whole; so does
+    // the one after.
+    const char* const packages[][2] = {{"urw35vf", "TDS-2"}, {"adobe", "TDS-3"}};
+    for (const auto& p : packages) {
+        w.env.dialogs.folders << save;
+        w.env.dialogs.answers << true;
+        EXPECT_EQ(performRemoval(planRemoval(1, w.treeList(), QLatin1String(p[0]), "times"), true),
+                  "Uninstallation complete\nThe removed files were saved in " + save + "/" + QLatin1String(p[1]));
+        EXPECT_FALSE(filesBelow(save + "/" + QLatin1String(p[1]) + "/fonts/tfm/" + QLatin1String(p[0]) + "/times")
+                         .isEmpty());
+    }
+    EXPECT_TRUE(w.env.dialogs.questions.last().startsWith("There is a TDS folder in the selected folder already."));
+    EXPECT_EQ(readBytes(earlier), QByteArray("removed before"));
+    EXPECT_EQ(filesBelow(save + "/TDS"), QStringList{"fonts/tfm/adobe/times/only-copy.tfm"});
 }
