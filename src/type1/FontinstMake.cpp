@@ -251,6 +251,10 @@ bool makeFamily(FontinstJob& job, const MakeInput& input, const QString& work, c
             if (made.compare(pfb, Qt::CaseInsensitive) == 0)
                 shown = job.bitem.at(i);
         }
+        // A conversion is made again by the next Make; a dropped PFB stays
+        // to be refused again.
+        if (shown.endsWith(QLatin1String(".pfa"), Qt::CaseInsensitive))
+            QFile::remove(dir.filePath(pfb));
         msgBox(damagedOutlineMessage(shown, problem));
         return false;
     }

@@ -13,6 +13,7 @@
 #include "support/HttpTestServer.h"
 #include "support/MenuFixture.h"
 #include "support/TestEnv.h"
+#include "support/Type1Fixtures.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/Init.h"
 #include "texenv/TexEnv.h"
@@ -354,13 +355,22 @@ TEST_F(Afm2tfmWindowTest, PrepareAndInstallMakeAUsableFamily)
     const QString line = r.output.split('\n').filter("URWChanceryL-MediItal").value(0);
     EXPECT_FALSE(line.isEmpty()) << r.output.toStdString();
     EXPECT_TRUE(line.contains(" yes ")) << line.toStdString();
+
+    // A second Install says so instead of failing on the moved files.
+    env.dialogs.messages.clear();
+    w->install();
+    EXPECT_EQ(env.dialogs.messages, QStringList({"The package URWChanceryL is installed already."}));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join("\n").toStdString();
+    EXPECT_FALSE(w->PushButton3->isEnabled());
 }
 
 TEST_F(Afm2tfmWindowTest, AMapNameInUseIsWarnedAtTheDropAndRefusedAtInstall)
 {
     QByteArray afm = test::readBytes(test::texFile("uzcmi8a.afm"));
     afm.replace("FamilyName URW Chancery L", "FamilyName uzc");
-    env.writeFile("uzc/uzcmi8a.afm", afm);
+    // Under a name of its own: TeX Live has a virtual font uzcmi8t.
+    env.writeFile("uzc/uzcri8a.afm", afm);
+    ASSERT_TRUE(QFile::copy(test::texFile("uzcmi8a.pfb"), env.root() + "/uzc/uzcri8a.pfb"));
     w->RadioButton2[2]->setChecked(true);
     w->Listbox1_DropObject({env.root() + "/uzc"});
     ASSERT_EQ(env.dialogs.messages.size(), 2) << transcript().toStdString();
@@ -375,9 +385,9 @@ TEST_F(Afm2tfmWindowTest, AMapNameInUseIsWarnedAtTheDropAndRefusedAtInstall)
     ASSERT_TRUE(w->PushButton3->isEnabled()) << transcript().toStdString();
     ASSERT_EQ(env.dialogs.messages.size(), 1);
     EXPECT_TRUE(env.dialogs.messages.at(0).startsWith("WARNING!!! There is already an fd file named t1uzc.fd at\n"));
-    EXPECT_EQ(w->maplines.value(0).section(' ', 0, 0), "uzcmi8t");
-    EXPECT_TRUE(QFileInfo(tdsFolder + "/TDS/fonts/tfm/urw/uzc/uzcmi8t.tfm").isFile());
-    EXPECT_TRUE(QString::fromLatin1(test::readBytes(tdsFolder + "/t1uzc.fd")).contains("{T1}{uzc}{m}{it}{<-> uzcmi8t}"));
+    EXPECT_EQ(w->maplines.value(0).section(' ', 0, 0), "uzcri8t");
+    EXPECT_TRUE(QFileInfo(tdsFolder + "/TDS/fonts/tfm/urw/uzc/uzcri8t.tfm").isFile());
+    EXPECT_TRUE(QString::fromLatin1(test::readBytes(tdsFolder + "/t1uzc.fd")).contains("{T1}{uzc}{m}{it}{<-> uzcri8t}"));
 
     env.dialogs.messages.clear();
     const auto before = QDir(env.texmfHome()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -696,4 +706,83 @@ TEST_F(Afm2tfmWindowTest, EncodedPackagesKeepLigaturesAndKerns)
         EXPECT_LT(pt(1), pt(2)) << "AV is not kerned";
         EXPECT_NE(pt(3), pt(4)) << "fi is not a ligature";
     }
+}
+
+// A dropped outline whose name TeX finds installed asks which one the
+// package uses; the document then embeds the chosen font.
+TEST_F(Afm2tfmWindowTest, DroppedOutlineOfAnInstalledNameIsTheUsersChoice)
+{
+    struct Case {
+        bool own;         // the answer: install the dropped outline
+        QString family;
+        QString embedded; // the font pdffonts names
+    } cases[] = {
+        {false, "ChanceryKept", "URWChanceryL-MediItal"},
+        {true, "ChanceryOwn", "NimbusMonL-Regu"},
+    };
+    const QByteArray distAfm = test::readBytes(test::texFile("uzcmi8a.afm"));
+    const QString installed = test::texFile("uzcmi8a.pfb");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.family.toStdString());
+        reopen();
+        env.dialogs.transcript.clear();
+        env.dialogs.questions.clear();
+        // Another font's outline under the installed name tells the two apart.
+        QByteArray afm = distAfm;
+        afm.replace("FamilyName URW Chancery L", "FamilyName " + c.family.toLatin1());
+        env.writeFile(c.family + "/uzcmi8a.afm", afm);
+        ASSERT_TRUE(QFile::copy(test::texFile("ucrr8a.pfb"), env.root() + "/" + c.family + "/uzcmi8a.pfb"));
+        env.dialogs.answers = {c.own};
+        w->Listbox1_DropObject({env.root() + "/" + c.family});
+        ASSERT_EQ(env.dialogs.questions.size(), 1) << transcript().toStdString();
+        EXPECT_TRUE(env.dialogs.questions.first().contains("uzcmi8a.pfb: TeX finds " + installed + "\n"))
+            << env.dialogs.questions.first().toStdString();
+        w->prepare();
+        ASSERT_TRUE(w->PushButton3->isEnabled()) << transcript().toStdString();
+        EXPECT_EQ(QFileInfo::exists(tdsFolder + "/TDS/fonts/type1/urw/" + c.family + "/uzcmi8a.pfb"), c.own);
+        env.dialogs.messages.clear();
+        w->install();
+        // Found first: no warning that TeX uses another file.
+        EXPECT_TRUE(env.dialogs.messages.filter("TeX finds").isEmpty()) << transcript().toStdString();
+        EXPECT_TRUE(failures.isEmpty()) << failures.join("\n").toStdString();
+        const QString out = typeset(env, "doc" + c.family, "", "\\usefont{U}{uzc}{m}{it}Quill mark");
+        const QString line = out.split('\n').filter("+" + c.embedded + " ").value(0);
+        EXPECT_TRUE(line.contains(" yes ")) << out.toStdString();
+        // Both families have an .fd file of the same name.
+        QDir(env.texmfHome() + "/tex/latex/urw/" + c.family).removeRecursively();
+    }
+}
+
+// A damaged outline font stops Prepare with a message naming the dropped
+// file; Install stays disabled, so nothing reaches a tree.
+TEST_F(Afm2tfmWindowTest, DamagedOutlineFontsAreRefusedByName)
+{
+    const QByteArray pfb = test::readBytes(test::texFile("ucrb8a.pfb"));
+    struct Case {
+        const char* file;
+        QByteArray data;
+        QString problem;
+    } cases[] = {
+        {"ucrbq8a.pfa", test::pfbWithoutSegmentHeaders(pfb), "not followed by the cleartext trailer"},
+        {"ucrbq8a.pfb", pfb.left(20000), "bytes more than the file holds"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        reopen();
+        env.dialogs.messages.clear();
+        const QString dir = env.root() + "/damaged-" + QString(c.file).right(3);
+        QDir().mkpath(dir);
+        ASSERT_TRUE(QFile::copy(test::texFile("ucrb8a.afm"), dir + "/ucrbq8a.afm"));
+        env.writeFile(QDir(env.root()).relativeFilePath(dir) + "/" + c.file, c.data);
+        w->Listbox1_DropObject({dir});
+        ASSERT_TRUE(env.dialogs.messages.isEmpty()) << transcript().toStdString();
+        w->prepare();
+        ASSERT_EQ(env.dialogs.messages.size(), 1) << transcript().toStdString();
+        const QString message = env.dialogs.messages.first();
+        EXPECT_TRUE(message.startsWith("The outline font " + dir + "/" + c.file + " is damaged: ")) << message.toStdString();
+        EXPECT_TRUE(message.contains(c.problem)) << message.toStdString();
+        EXPECT_TRUE(message.endsWith("so the package cannot be installed."));
+        EXPECT_FALSE(w->PushButton3->isEnabled());
+    }
+    EXPECT_EQ(test::filesUnder(env.texmfHome()).filter("ucrbq"), QStringList());
 }
