@@ -125,7 +125,6 @@ bool processFamily(FontinstJob& job, const QString& prefixField, bool monowidth,
 
     // Every check comes before the work folder: a refused drop leaves
     // nothing behind in Documents.
-
     // 3, 4. Berry names of the outline and AFM files.
     NoCaseDict<QString> nameMap;
     job.bblist.clear();
