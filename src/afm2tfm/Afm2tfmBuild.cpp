@@ -231,12 +231,31 @@ QString copyFileCommand(const QString& workFolder, const QString& fileName, cons
     }
     if (index < 0 || instpfb.value(index))
         return QString();
-    const QString type1 = branch(workFolder + QStringLiteral("/TDS/fonts/type1"), supplier, family);
+    const QString target = outlineCopyPath(workFolder, fileName, supplier, family);
     if (ext == QLatin1String("pfb"))
-        return cp + q(path) + QLatin1Char(' ') + q(type1);
-    const QString pfb = fileName.left(fileName.size() - 1) + QLatin1Char('b');
+        return cp + q(path) + QLatin1Char(' ') + q(QFileInfo(target).path());
     return cp + q(path) + QLatin1Char(' ') + q(workFolder) + QStringLiteral(" && ") + tex("t1binary") +
-           QLatin1Char(' ') + q(path) + QLatin1Char(' ') + q(type1 + QLatin1Char('/') + pfb);
+           QLatin1Char(' ') + q(path) + QLatin1Char(' ') + q(target);
+}
+
+QString packageMapLine(const QString& printed, const QString& base, int encoding)
+{
+    QString line = printed;
+    if (encoding != EncDefault) {
+        const int blank = line.indexOf(QLatin1Char(' '));
+        line = metricName(base, encoding) + (blank < 0 ? QString() : line.mid(blank));
+    }
+    return line + QStringLiteral(" <") + base + QStringLiteral(".pfb");
+}
+
+QString outlineCopyPath(const QString& workFolder, const QString& fileName, const QString& supplier,
+                        const QString& family)
+{
+    const QString ext = fileName.right(3).toLower();
+    if (ext != QLatin1String("pfb") && ext != QLatin1String("pfa"))
+        return QString();
+    const QString pfb = ext == QLatin1String("pfa") ? fileName.left(fileName.size() - 1) + QLatin1Char('b') : fileName;
+    return branch(workFolder + QStringLiteral("/TDS/fonts/type1"), supplier, family) + QLatin1Char('/') + pfb;
 }
 
 QString familyMapName(const QString& familyText)

@@ -71,6 +71,17 @@ QString copyFileCommand(const QString& workFolder, const QString& fileName, cons
                         const QStringList& afmlist, const QList<bool>& instpfb, const QString& supplier,
                         const QString& family);
 
+// The map line of one font: afm2tfm's output (font name, PostScript name,
+// encoding) + " <" + base + ".pfb". With LY1 or T1 the line names the
+// metric made from the virtual property list, which carries the AFM's
+// ligatures and kerns; afm2tfm itself names its raw font, which has none.
+QString packageMapLine(const QString& printed, const QString& base, int encoding);
+
+// Where the copy of a dropped .pfb or .pfa lands in the work folder's
+// TDS (a .pfa as the .pfb t1binary makes of it); empty for other files.
+QString outlineCopyPath(const QString& workFolder, const QString& fileName, const QString& supplier,
+                        const QString& family);
+
 // The map file's name: the family with every blank removed + ".map".
 QString familyMapName(const QString& familyText);
 // The map file: a time-stamp line, then one line per font.

@@ -19,6 +19,7 @@
 #include "services/Runners.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/TexEnv.h"
+#include "type1/OutlineCheck.h"
 #include "ui/FileDrop.h"
 #include "ui/SingleWindow.h"
 
@@ -323,6 +324,68 @@ void afm2tfmWin::refuseFolder()
     Listbox1->deleteAllRows();
 }
 
+void afm2tfmWin::chooseOutlines()
+{
+    QStringList lines;
+    QList<int> clashes;
+    for (int i = 0; i < afmlist.size(); ++i) {
+        if (!instpfb.value(i))
+            continue;
+        for (const QString& name : fontfilename) {
+            if (QFileInfo(name).completeBaseName().compare(afmlist.at(i), Qt::CaseInsensitive) != 0 ||
+                name.endsWith(QLatin1String(".afm"), Qt::CaseInsensitive))
+                continue;
+            clashes << i;
+            lines << name + QStringLiteral(": TeX finds ") + installedOutlines.value(i);
+            break;
+        }
+    }
+    if (clashes.isEmpty())
+        return;
+    // Without a choice the new metrics would silently go with the old outlines.
+    const bool own = askYesNo(
+        QStringLiteral("The folder holds outline fonts whose names TeX already finds installed:\n") +
+        lines.join(QLatin1Char('\n')) +
+        QStringLiteral("\n\nInstall the dropped outline fonts with the package? They are then found first.\n"
+                       "No keeps the installed ones, which the new metrics will then use."));
+    if (!own)
+        return;
+    for (int i : clashes) {
+        instpfb[i] = false;
+        ownOutlines << afmlist.at(i);
+    }
+}
+
+bool afm2tfmWin::outlinesSound(const QString& supplier, const QString& family)
+{
+    for (int i = 0; i < fontfilename.size(); ++i) {
+        const QString pfb = outlineCopyPath(tdsFolder, fontfilename.at(i), supplier, family);
+        if (pfb.isEmpty() || !QFileInfo::exists(pfb))
+            continue;
+        const QString problem = outlineFontProblem(pfb);
+        if (!problem.isEmpty()) {
+            msgBox(damagedOutlineMessage(fontfilepath.value(i), problem));
+            return false;
+        }
+        keepDrawing();
+    }
+    return true;
+}
+
+void afm2tfmWin::checkOwnOutlinesFound(const QString& tree)
+{
+    const QString top = QDir::cleanPath(tree) + QLatin1Char('/');
+    for (const QString& base : ownOutlines) {
+        const QString found = runShellQuiet(kpsewhichCommand(base + QStringLiteral(".pfb")));
+        if (QDir::cleanPath(found).startsWith(top))
+            continue;
+        msgBox(QStringLiteral("TeX finds ") + (found.isEmpty() ? QStringLiteral("no file") : found) +
+               QStringLiteral(" for ") + base + QStringLiteral(".pfb, not the outline font installed with the "
+                                                                 "package in ") +
+               tree + QStringLiteral(": documents will not use the dropped outline."));
+    }
+}
+
 void afm2tfmWin::Listbox1_DropObject(const QStringList& paths)
 {
     StaticText10->clear();
@@ -404,9 +467,13 @@ void afm2tfmWin::Listbox1_DropObject(const QStringList& paths)
     }
 
     instpfb.clear();
+    installedOutlines.clear();
+    ownOutlines.clear();
     for (const QString& base : afmlist) {
-        const bool installed = !runShellQuiet(kpsewhichCommand(base + QStringLiteral(".pfb"))).isEmpty();
+        const QString found = runShellQuiet(kpsewhichCommand(base + QStringLiteral(".pfb")));
+        const bool installed = !found.isEmpty();
         instpfb << installed;
+        installedOutlines << found;
         if (!containsName(pflist, base) && !installed) {
             msgBox(QStringLiteral("No pfb/pfa corresponding to ") + base +
                    QStringLiteral(".afm either in current folder or installed."));
@@ -426,6 +493,8 @@ void afm2tfmWin::Listbox1_DropObject(const QStringList& paths)
         refuseFolder();
         return;
     }
+
+    chooseOutlines();
 
     TextField1->setText(supplierName(afmlist.first().left(1)));
     prefix = afmlist.first().left(3).toLower();
@@ -499,6 +568,21 @@ void afm2tfmWin::prepare()
         sizes << ds;
     }
 
+    // The package's metrics are plain TFM files: a virtual font of the same
+    // name that TeX already finds would be loaded in their place, and
+    // pdfTeX stops on it.
+    for (const QString& base : afmlist) {
+        const QString tfm = metricName(base, enc);
+        const QString vf = runShellQuiet(kpsewhichCommand(tfm + QStringLiteral(".vf")));
+        if (!vf.isEmpty()) {
+            msgBox(QStringLiteral("TeX already finds a virtual font named like the metric ") + tfm +
+                   QStringLiteral(" that this encoding makes:\n") + vf +
+                   QStringLiteral("\nIt would take the new metric's place in documents. Choose another encoding or "
+                                  "give the fonts another Berry name."));
+            return;
+        }
+    }
+
     const QString tds = makeScratchFolder(docf);
     if (tds.isEmpty()) {
         msgBox(QStringLiteral("Error creating TDS in ") + docf);
@@ -524,6 +608,8 @@ void afm2tfmWin::prepare()
         }
         keepDrawing();
     }
+    if (!outlinesSound(supplier, family))
+        return;
 
     maplines.clear();
     const QDir work(tds);
@@ -557,7 +643,7 @@ void afm2tfmWin::prepare()
             if (patchDesignSize(fileLines, ds) && !writeText(vpl, fileLines.join(lf) + lf))
                 msgBox(QStringLiteral("Cannot write ") + vpl);
         }
-        maplines << mapline + QStringLiteral(" <") + base + QStringLiteral(".pfb");
+        maplines << packageMapLine(mapline, base, enc);
 
         // pltotf refuses the groups only a virtual font has; without them the
         // metric file is the one vptovf would make.
@@ -571,6 +657,10 @@ void afm2tfmWin::prepare()
         runShell(pltotfCommand(tds, tfm + QStringLiteral(".pl")));
         if (lastShell.errorCode == 0)
             runShell(copyTfmCommand(tds, tfm, supplier, family));
+        // The raw font of LY1 and T1 is named by no map line; installed, it
+        // would only hide a metric of the same name with another encoding.
+        if (tfm.compare(base, Qt::CaseInsensitive) != 0 && !rawApplies(enc, raw))
+            QFile::remove(work.filePath(base + QStringLiteral(".tfm")));
         keepDrawing();
     }
 
@@ -615,16 +705,28 @@ void afm2tfmWin::install()
     }
     QString fam = family;
     fam.remove(QLatin1Char(' '));
+    if (!installedFolder.isEmpty() && installedFolder == tdsFolder) {
+        msgBox(QStringLiteral("The package ") + fam + QStringLiteral(" is installed already."));
+        PushButton3->setEnabled(false);
+        return;
+    }
 
     runShell(installFoldersCommand(tdsFolder, supplier, family));
     if (lastShell.errorCode != 0) {
         PushButton3->setEnabled(false);
         return;
     }
-    runShell(installMovesCommand(tdsFolder, supplier, family));
-    if (lastShell.errorCode != 0) {
-        PushButton3->setEnabled(false);
-        return;
+    // After a copy that failed the files are in their folders already.
+    const bool moved = QDir(tdsFolder).entryList({QStringLiteral("*.afm")}, QDir::Files).isEmpty() &&
+                       !QDir(tdsFolder + QStringLiteral("/TDS/fonts/afm/") + supplier + QLatin1Char('/') + family)
+                            .entryList({QStringLiteral("*.afm")}, QDir::Files)
+                            .isEmpty();
+    if (!moved) {
+        runShell(installMovesCommand(tdsFolder, supplier, family));
+        if (lastShell.errorCode != 0) {
+            PushButton3->setEnabled(false);
+            return;
+        }
     }
     const QString existing = runShellQuiet(kpsewhichCommand(fam + QStringLiteral(".map")));
     if (!existing.isEmpty()) {
@@ -635,6 +737,7 @@ void afm2tfmWin::install()
     }
 
     const int method = prefMethod();
+    QString tree = texmfLocal;
     if (method == 1) {
         if (runAsRoot(installCopyCommand(tdsFolder, texmfLocal, true)) != 0) {
             msgBox(QStringLiteral("Copying the fonts into ") + texmfLocal + QStringLiteral(" failed."));
@@ -648,7 +751,7 @@ void afm2tfmWin::install()
     } else {
         // "System" with personal installs (an administrator with "method" 0)
         // means the permanent personal tree, like "Personal".
-        const QString tree = RadioButton3[2]->isChecked() ? texmfVar : texmfHome;
+        tree = RadioButton3[2]->isChecked() ? texmfVar : texmfHome;
         runShell(installCopyCommand(tdsFolder, tree, false));
         if (lastShell.errorCode != 0) {
             msgBox(QStringLiteral("Copying the fonts into ") + tree + QStringLiteral(" failed."));
@@ -660,7 +763,9 @@ void afm2tfmWin::install()
     hasTTF = false;
     hasMaps = true;
     tdsMaps = QStringList{fam};
+    installedFolder = tdsFolder;
     finishInstall(method > 0 ? 1 : 0);
+    checkOwnOutlinesFound(tree);
 }
 
 } // namespace qlk

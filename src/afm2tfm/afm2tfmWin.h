@@ -61,8 +61,16 @@ public:
     QStringList fontfilepath;
     QStringList fontfamily;
     QStringList fontfamilies;
+    // Per afmlist entry: true when the package uses the outline TeX finds
+    // installed already, and the path kpsewhich gave for it ("" when none).
     QList<bool> instpfb;
+    QStringList installedOutlines;
+    // AFM base names whose dropped outline the user chose over an installed
+    // one of the same name.
+    QStringList ownOutlines;
     QStringList maplines;
+    // The work folder whose package Install put in place.
+    QString installedFolder;
 
     QLabel* StaticText1;
     FontDropTable* Listbox1;
@@ -98,6 +106,15 @@ protected:
 private:
     // Empties the list and forgets the folder after a refusal.
     void refuseFolder();
+    // Asks whether dropped outlines whose names TeX finds installed go into
+    // the package; marks the ones that do.
+    void chooseOutlines();
+    // Checks every outline font the work folder's TDS got; false after a
+    // message naming the first damaged one.
+    bool outlinesSound(const QString& supplier, const QString& family);
+    // After an installation: tells the user when TeX still finds another
+    // file before an outline the package brought along.
+    void checkOwnOutlinesFound(const QString& tree);
 };
 
 } // namespace qlk

@@ -8,6 +8,7 @@
 #include "services/Runners.h"
 #include "type1/FontinstPackage.h"
 #include "type1/FontinstProcess.h"
+#include "type1/OutlineCheck.h"
 
 #include <QDate>
 #include <QDirIterator>
@@ -234,6 +235,28 @@ bool makeFamily(FontinstJob& job, const MakeInput& input, const QString& work, c
                    QStringLiteral(" to a .pfb font, so the package cannot be installed."));
             return false;
         }
+    }
+
+    // Every outline font the tree would get, dropped as PFB or converted
+    // from PFA: a damaged one would pass every later step and fail only in a
+    // document. The message names the file the user dropped.
+    const QStringList pfbs = dir.entryList({QStringLiteral("*.pfb")}, QDir::Files, QDir::Name);
+    for (const QString& pfb : pfbs) {
+        const QString problem = outlineFontProblem(dir.filePath(pfb));
+        if (problem.isEmpty())
+            continue;
+        QString shown = dir.filePath(pfb);
+        for (int i = 0; i < job.bitem.size() && i < job.bblist.size(); ++i) {
+            const QString made = job.bblist.at(i).toLower() + QStringLiteral(".pfb");
+            if (made.compare(pfb, Qt::CaseInsensitive) == 0)
+                shown = job.bitem.at(i);
+        }
+        // A conversion is made again by the next Make; a dropped PFB stays
+        // to be refused again.
+        if (shown.endsWith(QLatin1String(".pfa"), Qt::CaseInsensitive))
+            QFile::remove(dir.filePath(pfb));
+        msgBox(damagedOutlineMessage(shown, problem));
+        return false;
     }
 
     // 12. Everything into the tree.

@@ -123,18 +123,8 @@ bool processFamily(FontinstJob& job, const QString& prefixField, bool monowidth,
         return false;
     }
 
-    // 2. A new work folder in Documents.
-    const QString work = makeScratchFolder(documentsFolder());
-    if (work.isEmpty()) {
-        msgBox(QStringLiteral("Unable to create a work folder in ") + documentsFolder());
-        return false;
-    }
-    job.tmpfname = QFileInfo(work).fileName();
-    tdsFolder = work;
-    const QString created = QStringLiteral("Created ") + job.tmpfname + QStringLiteral(" for fontinst");
-    status(created);
-    openLog(work);
-
+    // Every check comes before the work folder: a refused drop leaves
+    // nothing behind in Documents.
     // 3, 4. Berry names of the outline and AFM files.
     NoCaseDict<QString> nameMap;
     job.bblist.clear();
@@ -206,23 +196,11 @@ bool processFamily(FontinstJob& job, const QString& prefixField, bool monowidth,
         }
     }
 
-    // 8. The outline fonts under their Berry names.
-    const QDir dir(work);
-    for (int i = 0; i < job.blist.size(); ++i) {
-        const QString target = dir.filePath(job.bblist.at(i).toLower() +
-                                            (job.bIspfa.value(i) ? QStringLiteral(".pfa") : QStringLiteral(".pfb")));
-        if (const int code = copyFile(job.bitem.at(i), target))
-            return copyFailed(job.bitem.at(i), code, work);
-    }
-
     // 9. The AFM files, which must make one family with one prefix.
     QString field = prefixField;
     QStringList prefixes, families;
     for (int i = 0; i < job.yylist.size(); ++i) {
-        const QString target = dir.filePath(job.yylist.at(i).toLower() + QStringLiteral(".afm"));
-        if (const int code = copyFile(job.yitem.at(i), target))
-            return copyFailed(job.yitem.at(i), code, work);
-        const QStringList names = afmNames(target);
+        const QStringList names = afmNames(job.yitem.at(i));
         const QString fontName = names.value(0).trimmed();
         const QString familyName = dropExpert(names.value(1));
         const QString prefix = job.yylist.at(i).left(3).toLower();
@@ -263,6 +241,32 @@ bool processFamily(FontinstJob& job, const QString& prefixField, bool monowidth,
     }
     // The copies are in lower case; fontinst must look for the same names.
     const QString prefix = job.berryname.toLower();
+
+    // 2. A new work folder in Documents.
+    const QString work = makeScratchFolder(documentsFolder());
+    if (work.isEmpty()) {
+        msgBox(QStringLiteral("Unable to create a work folder in ") + documentsFolder());
+        return false;
+    }
+    job.tmpfname = QFileInfo(work).fileName();
+    tdsFolder = work;
+    const QString created = QStringLiteral("Created ") + job.tmpfname + QStringLiteral(" for fontinst");
+    status(created);
+    openLog(work);
+
+    // 8, 9. The outline fonts and the AFM files under their Berry names.
+    const QDir dir(work);
+    for (int i = 0; i < job.blist.size(); ++i) {
+        const QString target = dir.filePath(job.bblist.at(i).toLower() +
+                                            (job.bIspfa.value(i) ? QStringLiteral(".pfa") : QStringLiteral(".pfb")));
+        if (const int code = copyFile(job.bitem.at(i), target))
+            return copyFailed(job.bitem.at(i), code, work);
+    }
+    for (int i = 0; i < job.yylist.size(); ++i) {
+        const QString target = dir.filePath(job.yylist.at(i).toLower() + QStringLiteral(".afm"));
+        if (const int code = copyFile(job.yitem.at(i), target))
+            return copyFailed(job.yitem.at(i), code, work);
+    }
 
     // 11, 12. The drivers.
     job.hasexpert = raiseExpertLevel(job.hasexpert, job.bblist);

@@ -13,8 +13,8 @@ struct ProcessView {
 };
 
 // The Process step: settles a Berry name for every gathered file, checks
-// the metrics and the AFM files, copies the fonts under their Berry names
-// (lower case) into a new work folder in Documents, which becomes
+// the metrics and the AFM files, and only then copies the fonts under their
+// Berry names (lower case) into a new work folder in Documents, which becomes
 // tdsFolder, writes the two fontinst drivers and runs them with tex in a
 // terminal window, one after the other. `prefixField` is the "Berry family
 // prefix" field as the user left it. True when both runs succeeded and left

@@ -184,6 +184,28 @@ TEST(Afm2tfmBuild, MapAndFdTexts)
     EXPECT_TRUE(fdFileText("s", EncT1, "abc", "Abc", {}, {}).contains("[ Abc (T1 encoding)]\n"));
 }
 
+TEST(Afm2tfmBuild, MapLinesNameTheMetricThatCarriesLigatures)
+{
+    const QString ec = "URWGothicL-Book \" ECEncoding ReEncodeFont \" <ec.enc";
+    struct Case {
+        QString printed, base;
+        int enc;
+        QString line;
+    } cases[] = {
+        {"uagk8a " + ec, "uagk8a", EncT1, "uagk8t " + ec + " <uagk8a.pfb"},
+        {"xyzr URWGothicL-Book \" TeXnANSIEncoding ReEncodeFont \" <texnansx.enc", "xyzr", EncLY1,
+         "xyzr8y URWGothicL-Book \" TeXnANSIEncoding ReEncodeFont \" <texnansx.enc <xyzr.pfb"},
+        // The default encoding keeps afm2tfm's name, a raw font's too.
+        {"pzcmi8a ZapfChancery-MediumItalic", "pzcmi8a", EncDefault, "pzcmi8a ZapfChancery-MediumItalic <pzcmi8a.pfb"},
+        {"pzcmi7z ZapfChancery-MediumItalic", "pzcmi8a", EncDefault, "pzcmi7z ZapfChancery-MediumItalic <pzcmi8a.pfb"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(packageMapLine(c.printed, c.base, c.enc), c.line);
+    EXPECT_EQ(outlineCopyPath("/w", "abc.pfa", "urw", "Old Style"), "/w/TDS/fonts/type1/urw/Old Style/abc.pfb");
+    EXPECT_EQ(outlineCopyPath("/w", "abc.PFB", "urw", "Old Style"), "/w/TDS/fonts/type1/urw/Old Style/abc.PFB");
+    EXPECT_EQ(outlineCopyPath("/w", "abc.afm", "urw", "Old Style"), "");
+}
+
 TEST(Afm2tfmBuild, WeightShapePairs)
 {
     struct Case {

@@ -13,6 +13,7 @@
 #include "support/HttpTestServer.h"
 #include "support/MenuFixture.h"
 #include "support/TestEnv.h"
+#include "support/Type1Fixtures.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/Init.h"
 #include "texenv/TexEnv.h"
@@ -354,13 +355,22 @@ TEST_F(Afm2tfmWindowTest, PrepareAndInstallMakeAUsableFamily)
     const QString line = r.output.split('\n').filter("URWChanceryL-MediItal").value(0);
     EXPECT_FALSE(line.isEmpty()) << r.output.toStdString();
     EXPECT_TRUE(line.contains(" yes ")) << line.toStdString();
+
+    // A second Install says so instead of failing on the moved files.
+    env.dialogs.messages.clear();
+    w->install();
+    EXPECT_EQ(env.dialogs.messages, QStringList({"The package URWChanceryL is installed already."}));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join("\n").toStdString();
+    EXPECT_FALSE(w->PushButton3->isEnabled());
 }
 
 TEST_F(Afm2tfmWindowTest, AMapNameInUseIsWarnedAtTheDropAndRefusedAtInstall)
 {
     QByteArray afm = test::readBytes(test::texFile("uzcmi8a.afm"));
     afm.replace("FamilyName URW Chancery L", "FamilyName uzc");
-    env.writeFile("uzc/uzcmi8a.afm", afm);
+    // Under a name of its own: TeX Live has a virtual font uzcmi8t.
+    env.writeFile("uzc/uzcri8a.afm", afm);
+    ASSERT_TRUE(QFile::copy(test::texFile("uzcmi8a.pfb"), env.root() + "/uzc/uzcri8a.pfb"));
     w->RadioButton2[2]->setChecked(true);
     w->Listbox1_DropObject({env.root() + "/uzc"});
     ASSERT_EQ(env.dialogs.messages.size(), 2) << transcript().toStdString();
@@ -375,9 +385,9 @@ TEST_F(Afm2tfmWindowTest, AMapNameInUseIsWarnedAtTheDropAndRefusedAtInstall)
     ASSERT_TRUE(w->PushButton3->isEnabled()) << transcript().toStdString();
     ASSERT_EQ(env.dialogs.messages.size(), 1);
     EXPECT_TRUE(env.dialogs.messages.at(0).startsWith("WARNING!!! There is already an fd file named t1uzc.fd at\n"));
-    EXPECT_EQ(w->maplines.value(0).section(' ', 0, 0), "uzcmi8a");
-    EXPECT_TRUE(QFileInfo(tdsFolder + "/TDS/fonts/tfm/urw/uzc/uzcmi8t.tfm").isFile());
-    EXPECT_TRUE(QString::fromLatin1(test::readBytes(tdsFolder + "/t1uzc.fd")).contains("{T1}{uzc}{m}{it}{<-> uzcmi8a}"));
+    EXPECT_EQ(w->maplines.value(0).section(' ', 0, 0), "uzcri8t");
+    EXPECT_TRUE(QFileInfo(tdsFolder + "/TDS/fonts/tfm/urw/uzc/uzcri8t.tfm").isFile());
+    EXPECT_TRUE(QString::fromLatin1(test::readBytes(tdsFolder + "/t1uzc.fd")).contains("{T1}{uzc}{m}{it}{<-> uzcri8t}"));
 
     env.dialogs.messages.clear();
     const auto before = QDir(env.texmfHome()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -608,4 +618,185 @@ TEST_F(Afm2tfmWindowTest, InstallGoesWhereMethodAndDestinationSay)
         }
     }
     isAdmin = wasAdmin;
+}
+
+namespace {
+
+// Typesets `body` with pdflatex in a folder of its own below the test's
+// root and returns pdffonts' and pdftotext's answers, one after the other.
+QString typeset(test::TestEnv& env, const QString& name, const QString& preamble, const QString& body,
+                QString* log = nullptr)
+{
+    const QString doc = env.root() + "/" + name;
+    QDir().mkpath(doc);
+    env.writeFile(name + "/t.tex", ("\\documentclass{article}" + preamble + "\\begin{document}" + body +
+                                    "\\end{document}\n")
+                                       .toLatin1());
+    const QString cd = "cd " + shellQuote(doc) + " && ";
+    ProcessResult r = runBash(cd + shellQuote(texProgram("pdflatex")) + " -interaction=nonstopmode t.tex");
+    EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
+    if (log)
+        *log = QString::fromLatin1(test::readBytes(doc + "/t.log"));
+    const ProcessResult fonts = runBash(cd + "pdffonts t.pdf");
+    const ProcessResult text = runBash(cd + "pdftotext -enc UTF-8 t.pdf -");
+    return fonts.output + "\n" + QString::fromUtf8(text.output.toUtf8());
+}
+
+} // namespace
+
+// LY1 and T1 packages set dashes and the fi ligature as glyphs of their
+// own and kern AV: the map line and the .fd name the metric that holds the
+// AFM's ligatures and kerns.
+TEST_F(Afm2tfmWindowTest, EncodedPackagesKeepLigaturesAndKerns)
+{
+    struct Case {
+        int button;
+        QString family, enc, metric;
+        QString taken; // a virtual font of TeX Live's under the metric name
+    } cases[] = {
+        {1, "TimesLY", "LY1", "uxyr8y", ""},
+        {2, "TimesEC", "T1", "uxyr8t", "utmr8t"},
+    };
+    const QByteArray distAfm = test::readBytes(test::texFile("utmr8a.afm"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.enc.toStdString());
+        reopen();
+        env.dialogs.messages.clear();
+        QByteArray afm = distAfm;
+        afm.replace("FamilyName Nimbus Roman No9 L", "FamilyName " + c.family.toLatin1());
+        ASSERT_TRUE(afm.contains(c.family.toLatin1()));
+        env.writeFile(c.family + "/utmr8a.afm", afm);
+        w->RadioButton2[c.button]->setChecked(true);
+        w->Listbox1_DropObject({env.root() + "/" + c.family});
+        w->prepare();
+        if (c.taken.isEmpty()) {
+            EXPECT_TRUE(w->PushButton3->isEnabled()) << transcript().toStdString();
+        } else {
+            ASSERT_FALSE(env.dialogs.messages.isEmpty());
+            EXPECT_TRUE(env.dialogs.messages.last().startsWith(
+                "TeX already finds a virtual font named like the metric " + c.taken + " that this encoding makes:\n"));
+            EXPECT_FALSE(w->PushButton3->isEnabled());
+        }
+
+        // The same font under a name of its own.
+        reopen();
+        env.dialogs.messages.clear();
+        env.writeFile(c.family + "2/uxyr8a.afm", afm);
+        ASSERT_TRUE(QFile::copy(test::texFile("utmr8a.pfb"), env.root() + "/" + c.family + "2/uxyr8a.pfb"));
+        w->RadioButton2[c.button]->setChecked(true);
+        w->Listbox1_DropObject({env.root() + "/" + c.family + "2"});
+        w->prepare();
+        ASSERT_TRUE(w->PushButton3->isEnabled()) << transcript().toStdString();
+        EXPECT_TRUE(w->maplines.value(0).startsWith(c.metric + " NimbusRomNo9L-Regu \"")) << w->maplines.value(0).toStdString();
+        EXPECT_TRUE(w->maplines.value(0).endsWith(".enc <uxyr8a.pfb"));
+        // The raw metric, named by no map line, stays out of the package.
+        EXPECT_FALSE(QFileInfo::exists(tdsFolder + "/uxyr8a.tfm"));
+        w->install();
+        EXPECT_TRUE(failures.isEmpty()) << failures.join("\n").toStdString();
+        const QString tfm = env.texmfHome() + "/fonts/tfm/urw/" + c.family + "/" + c.metric + ".tfm";
+        const QString fd = QString::fromLatin1(
+            test::readBytes(env.texmfHome() + "/tex/latex/urw/" + c.family + "/" + c.enc.toLower() + "uxy.fd"));
+        EXPECT_TRUE(fd.contains("{" + c.enc + "}{uxy}{m}{n}{<-> " + c.metric + "}")) << fd.toStdString();
+        const ProcessResult pl = runBash("tftopl " + shellQuote(tfm));
+        EXPECT_TRUE(pl.output.contains("(LIG ")) << "no ligatures";
+        EXPECT_TRUE(pl.output.contains("(KRN ")) << "no kerns";
+
+        QString log;
+        const QString out = typeset(env, "doc" + c.enc,
+                                    "\\DeclareFontEncoding{" + c.enc + "}{}{}\\DeclareFontSubstitution{" + c.enc +
+                                        "}{uxy}{m}{n}",
+                                    "\\fontencoding{" + c.enc + "}\\fontfamily{uxy}\\selectfont a--b---c fig AV"
+                                    "\\setbox0\\hbox{AV}\\setbox2\\hbox{A{}V}\\setbox4\\hbox{fi}"
+                                    "\\setbox6\\hbox{f{}i}\\typeout{WIDTHS \\the\\wd0 \\space\\the\\wd2 "
+                                    "\\space\\the\\wd4 \\space\\the\\wd6 }",
+                                    &log);
+        EXPECT_TRUE(out.contains("NimbusRomNo9L-Regu")) << out.toStdString();
+        // pdftotext gives the fi ligature back as two letters; the widths
+        // below show that it was set.
+        EXPECT_TRUE(out.contains(QString::fromUtf8("a\u2013b\u2014c fig AV"))) << out.toStdString();
+        const QStringList widths = log.split('\n').filter(QRegularExpression("^WIDTHS ")).value(0).split(' ');
+        ASSERT_EQ(widths.size(), 5) << log.toStdString();
+        auto pt = [&widths](int i) { return widths.at(i).chopped(2).toDouble(); };
+        EXPECT_LT(pt(1), pt(2)) << "AV is not kerned";
+        EXPECT_NE(pt(3), pt(4)) << "fi is not a ligature";
+    }
+}
+
+// A dropped outline whose name TeX finds installed asks which one the
+// package uses; the document then embeds the chosen font.
+TEST_F(Afm2tfmWindowTest, DroppedOutlineOfAnInstalledNameIsTheUsersChoice)
+{
+    struct Case {
+        bool own;         // the answer: install the dropped outline
+        QString family;
+        QString embedded; // the font pdffonts names
+    } cases[] = {
+        {false, "ChanceryKept", "URWChanceryL-MediItal"},
+        {true, "ChanceryOwn", "NimbusMonL-Regu"},
+    };
+    const QByteArray distAfm = test::readBytes(test::texFile("uzcmi8a.afm"));
+    const QString installed = test::texFile("uzcmi8a.pfb");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.family.toStdString());
+        reopen();
+        env.dialogs.transcript.clear();
+        env.dialogs.questions.clear();
+        // Another font's outline under the installed name tells the two apart.
+        QByteArray afm = distAfm;
+        afm.replace("FamilyName URW Chancery L", "FamilyName " + c.family.toLatin1());
+        env.writeFile(c.family + "/uzcmi8a.afm", afm);
+        ASSERT_TRUE(QFile::copy(test::texFile("ucrr8a.pfb"), env.root() + "/" + c.family + "/uzcmi8a.pfb"));
+        env.dialogs.answers = {c.own};
+        w->Listbox1_DropObject({env.root() + "/" + c.family});
+        ASSERT_EQ(env.dialogs.questions.size(), 1) << transcript().toStdString();
+        EXPECT_TRUE(env.dialogs.questions.first().contains("uzcmi8a.pfb: TeX finds " + installed + "\n"))
+            << env.dialogs.questions.first().toStdString();
+        w->prepare();
+        ASSERT_TRUE(w->PushButton3->isEnabled()) << transcript().toStdString();
+        EXPECT_EQ(QFileInfo::exists(tdsFolder + "/TDS/fonts/type1/urw/" + c.family + "/uzcmi8a.pfb"), c.own);
+        env.dialogs.messages.clear();
+        w->install();
+        // Found first: no warning that TeX uses another file.
+        EXPECT_TRUE(env.dialogs.messages.filter("TeX finds").isEmpty()) << transcript().toStdString();
+        EXPECT_TRUE(failures.isEmpty()) << failures.join("\n").toStdString();
+        const QString out = typeset(env, "doc" + c.family, "", "\\usefont{U}{uzc}{m}{it}Quill mark");
+        const QString line = out.split('\n').filter("+" + c.embedded + " ").value(0);
+        EXPECT_TRUE(line.contains(" yes ")) << out.toStdString();
+        // Both families have an .fd file of the same name.
+        QDir(env.texmfHome() + "/tex/latex/urw/" + c.family).removeRecursively();
+    }
+}
+
+// A damaged outline font stops Prepare with a message naming the dropped
+// file; Install stays disabled, so nothing reaches a tree.
+TEST_F(Afm2tfmWindowTest, DamagedOutlineFontsAreRefusedByName)
+{
+    const QByteArray pfb = test::readBytes(test::texFile("ucrb8a.pfb"));
+    struct Case {
+        const char* file;
+        QByteArray data;
+        QString problem;
+    } cases[] = {
+        {"ucrbq8a.pfa", test::pfbWithoutSegmentHeaders(pfb), "not followed by the cleartext trailer"},
+        {"ucrbq8a.pfb", pfb.left(20000), "bytes more than the file holds"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        reopen();
+        env.dialogs.messages.clear();
+        const QString dir = env.root() + "/damaged-" + QString(c.file).right(3);
+        QDir().mkpath(dir);
+        ASSERT_TRUE(QFile::copy(test::texFile("ucrb8a.afm"), dir + "/ucrbq8a.afm"));
+        env.writeFile(QDir(env.root()).relativeFilePath(dir) + "/" + c.file, c.data);
+        w->Listbox1_DropObject({dir});
+        ASSERT_TRUE(env.dialogs.messages.isEmpty()) << transcript().toStdString();
+        w->prepare();
+        ASSERT_EQ(env.dialogs.messages.size(), 1) << transcript().toStdString();
+        const QString message = env.dialogs.messages.first();
+        EXPECT_TRUE(message.startsWith("The outline font " + dir + "/" + c.file + " is damaged: ")) << message.toStdString();
+        EXPECT_TRUE(message.contains(c.problem)) << message.toStdString();
+        EXPECT_TRUE(message.endsWith("so the package cannot be installed."));
+        EXPECT_FALSE(w->PushButton3->isEnabled());
+    }
+    EXPECT_EQ(test::filesUnder(env.texmfHome()).filter("ucrbq"), QStringList());
 }

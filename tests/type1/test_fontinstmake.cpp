@@ -4,6 +4,7 @@
 #include "mainwindow/Window1.h"
 #include "services/FileHelpers.h"
 #include "services/RunLog.h"
+#include "support/Type1Fixtures.h"
 #include "textview/TextWindow.h"
 #include "type1/FontinstProcess.h"
 
@@ -287,6 +288,12 @@ TEST_F(FontinstMakeTest, FailedConversionStopsMake)
     const QList<Case> cases{
         {"PFA that is no font", "not a font\n", {},
          "t1binary could not convert pmnr8a.pfa in " + home + " to a .pfb font, so the package cannot be installed."},
+        {"PFA whose encrypted part is binary", pfbWithoutSegmentHeaders(readBytes(env.root() + "/minion/pmnr8a.pfb")),
+         {},
+         "The outline font " + env.root() +
+             "/minion/pmnr8a.pfa is damaged: its encrypted part is not followed by the cleartext trailer with "
+             "\"cleartomark\" (a .pfa file whose encrypted part is binary gives such a font).\nTeX could not use "
+             "it, so the package cannot be installed."},
         {"property list that is no font", {}, "garbage\n",
          "pltotf could not make the metrics listed in pltotf-script.tex in " + home +
              ", so the package cannot be installed."},

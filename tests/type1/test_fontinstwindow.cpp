@@ -111,7 +111,7 @@ TEST_F(FontinstWindowTest, DropProcessAndRealFontinstRuns)
 }
 
 // Each stop shows its message, leaves Make as it was and hands nothing to
-// tex; the work folder holds no more than the copies made before the stop.
+// tex; a refusal writes nothing into Documents.
 TEST_F(FontinstWindowTest, ProcessStopsOnBadInput)
 {
     struct Case {
@@ -119,7 +119,6 @@ TEST_F(FontinstWindowTest, ProcessStopsOnBadInput)
         std::function<QStringList(FontinstFixture&)> drop; // paths to drop
         QString prefix;                                    // typed before Process
         QString message;
-        QStringList workFiles; // nullopt-like: {"-"} means no work folder
     };
     auto pair = [](FontinstFixture& f, const QString& berry, const QString& dir) {
         f.copyTexFile(berry + ".afm", dir + "/" + berry + ".afm");
@@ -135,11 +134,10 @@ TEST_F(FontinstWindowTest, ProcessStopsOnBadInput)
     const Case cases[] = {
         {"only AFMs",
          [](FontinstFixture& f) { return QStringList{f.copyTexFile("uplr8a.afm", "a/uplr8a.afm")}; }, "",
-         "No font files provided---bailing out.", {"-"}},
+         "No font files provided---bailing out."},
         {"unknown name",
          [](FontinstFixture& f) { return QStringList{f.env.writeFile("u/qqzzyy.pfb", "x")}; }, "",
-         "The name 'qqzzyy' is not recognized as either a Berry name or a known file name.\nMust bail out!",
-         {"QLKlogfile.txt"}},
+         "The name 'qqzzyy' is not recognized as either a Berry name or a known file name.\nMust bail out!"},
         {"AFM without FontName",
          [&pair](FontinstFixture& f) {
              const QString dir = pair(f, "uplr8a", "n");
@@ -148,15 +146,14 @@ TEST_F(FontinstWindowTest, ProcessStopsOnBadInput)
              f.env.writeFile("n/uplr8a.afm", afm);
              return QStringList{dir};
          },
-         "", "Unable to find a FontName entry in uplr8a.afm", {"QLKlogfile.txt", "uplr8a.afm", "uplr8a.pfb"}},
+         "", "Unable to find a FontName entry in uplr8a.afm"},
         {"two prefixes",
          [&pair](FontinstFixture& f) { return QStringList{pair(f, "uplr8a", "p"), pair(f, "utmr8a", "p")}; }, "",
-         "The first 3 letters in the AFM filenames are not consistent---cannot use \\latinfamily",
-         {"QLKlogfile.txt", "uplr8a.afm", "uplr8a.pfb", "utmr8a.afm", "utmr8a.pfb"}},
-        {"four letters", withTfm, "uplx", kPrefixLengthMessage, {"QLKlogfile.txt", "uplr8a.pfb"}},
-        {"path in prefix", withTfm, "../", letters, {"QLKlogfile.txt", "uplr8a.pfb"}},
-        {"blank in prefix", withTfm, "a b", letters, {"QLKlogfile.txt", "uplr8a.pfb"}},
-        {"shell in prefix", withTfm, "x;y", letters, {"QLKlogfile.txt", "uplr8a.pfb"}},
+         "The first 3 letters in the AFM filenames are not consistent---cannot use \\latinfamily"},
+        {"four letters", withTfm, "uplx", kPrefixLengthMessage},
+        {"path in prefix", withTfm, "../", letters},
+        {"blank in prefix", withTfm, "a b", letters},
+        {"shell in prefix", withTfm, "x;y", letters},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -175,16 +172,9 @@ TEST_F(FontinstWindowTest, ProcessStopsOnBadInput)
         EXPECT_EQ(env.dialogs.messages, QStringList{c.message});
         EXPECT_TRUE(term.commands.isEmpty());
         EXPECT_FALSE(w->PushButton4->isEnabled());
-        const QStringList work = workFolders();
-        if (c.workFiles == QStringList{"-"}) {
-            EXPECT_TRUE(work.isEmpty());
-            continue;
-        }
-        ASSERT_EQ(work.size(), 1);
-        EXPECT_EQ(files(documentsFolder() + "/" + work.first()), c.workFiles);
-        EXPECT_EQ(w->TextField2->text(), "Created " + work.first() + " for fontinst");
-        // Nothing was written beside the work folder.
-        EXPECT_EQ(QDir(documentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 1);
+        EXPECT_EQ(QDir(documentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{});
+        EXPECT_EQ(w->TextField2->text(), "");
     }
 }
 
