@@ -112,6 +112,32 @@ QMap<QString, QString> parseTreeAnswer(const QString& answer)
     return trees;
 }
 
+QString installationQueryTemplate()
+{
+    return QStringLiteral("$SELFAUTOPARENT\n$TEXMF\n") + treeQueryTemplate();
+}
+
+InstallationAnswer splitInstallationAnswer(const QString& answer)
+{
+    const QStringList lines = answer.split(QLatin1Char('\n'));
+    auto value = [&](int i) {
+        const QString line = i < lines.size() ? trimWhite(lines.at(i)) : QString();
+        return line.startsWith(QLatin1Char('$')) ? QString() : line;
+    };
+    return {value(0), value(1), lines.mid(2).join(QLatin1Char('\n'))};
+}
+
+QStringList filesNamed(const QString& answer, const QString& name)
+{
+    QStringList files;
+    for (const QString& line : answer.split(QLatin1Char('\n'))) {
+        const QString path = trimWhite(line);
+        if (path.section(QLatin1Char('/'), -1).compare(name, Qt::CaseInsensitive) == 0)
+            files << path;
+    }
+    return files;
+}
+
 MapLine parseMapLine(const QString& line)
 {
     MapLine result;

@@ -51,20 +51,13 @@ void findAdminStatus()
 {
     // Root is an administrator whatever its groups.
     isAdmin = effectiveUid() == 0 ||
-              adminFromGroups(runShell(systemCommand(QStringLiteral("id")) + QStringLiteral(" -Gn")));
+              adminFromGroups(runDirect(systemProgram(QStringLiteral("id")), {QStringLiteral("-Gn")}));
 }
 
 // kpsewhich and tex are run directly: no shell is needed to start them.
-bool checkTexYear()
+bool checkTexYear(const InstallationAnswer& answer)
 {
-    // The four queries of the year and the trees depend on nothing the scan
-    // does: they run side by side, and are taken in their order below.
-    const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
-    prefetchDirect({{kpsewhich, {QStringLiteral("-var-value=SELFAUTOPARENT")}},
-                    {kpsewhich, {QStringLiteral("-var-value=TEXMF")}},
-                    {kpsewhich, {QStringLiteral("-expand-var=") + treeQueryTemplate()}},
-                    {texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}}});
-    selfAutoParent = runDirect(texProgram(QStringLiteral("kpsewhich")), {QStringLiteral("-var-value=SELFAUTOPARENT")});
+    selfAutoParent = answer.selfAutoParent;
     texYear = yearFromRoot(selfAutoParent);
     // Distributions that install TeX Live below / (Debian) name the year
     // only in the version line.
@@ -72,21 +65,17 @@ bool checkTexYear()
         texYear = yearFromTexVersion(
             runDirectQuiet(texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}));
     if (yearValue(texYear) < 2013) {
-        forgetPrefetched();
         bailOut(QString::fromLatin1(kOldTexLiveMessage), true, false);
         return false;
     }
     return true;
 }
 
-bool findTrees()
+bool findTrees(const InstallationAnswer& answer)
 {
-    const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
-    texmfTrees = parseTexmfPath(runDirect(kpsewhich, {QStringLiteral("-var-value=TEXMF")}));
+    texmfTrees = parseTexmfPath(answer.texmf);
     texmfVarNames = treeVariableNames();
-    const QMap<QString, QString> named =
-        parseTreeAnswer(runDirect(kpsewhich, {QStringLiteral("-expand-var=") + treeQueryTemplate()}));
-    forgetPrefetched();
+    const QMap<QString, QString> named = parseTreeAnswer(answer.trees);
     texmfByName.clear();
     for (const QString& name : texmfVarNames)
         texmfByName.insert(name, named.value(name));
@@ -124,8 +113,20 @@ void logStart()
 bool findInstallation()
 {
     homePath = homeFolder();
+    // One kpsewhich call answers the root and every tree; it, the groups and
+    // tex's version line (needed where the root names no year) depend on
+    // nothing the scan does: they run side by side.
+    const DirectCall query{texProgram(QStringLiteral("kpsewhich")),
+                           {QStringLiteral("-expand-var=") + installationQueryTemplate()}};
+    QList<DirectCall> calls{query, {texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}}};
+    if (effectiveUid() != 0)
+        calls.append({systemProgram(QStringLiteral("id")), {QStringLiteral("-Gn")}});
+    prefetchDirect(calls);
     findAdminStatus();
-    return checkTexYear() && findTrees();
+    const InstallationAnswer answer = splitInstallationAnswer(runDirect(query.program, query.args));
+    const bool found = checkTexYear(answer) && findTrees(answer);
+    forgetPrefetched(); // what was not needed
+    return found;
 }
 
 } // namespace qlk

@@ -1,4 +1,6 @@
 #pragma once
+#include "texenv/ScanParse.h"
+
 #include <QString>
 
 #include <functional>
@@ -26,12 +28,12 @@ void bailOut(const QString& text, bool show, bool log);
 bool findInstallation();
 // The administrator test alone (id -Gn).
 void findAdminStatus();
-// The year of the installation from kpsewhich (SELFAUTOPARENT) or from
-// `tex --version`; the refusal when it is below 2013.
-bool checkTexYear();
-// The TEXMF search path and the seven named trees; a named tree kpsewhich
-// does not report stops the scan.
-bool findTrees();
+// The year of the installation from kpsewhich's answer (SELFAUTOPARENT)
+// or from `tex --version`; the refusal when it is below 2013.
+bool checkTexYear(const InstallationAnswer& answer);
+// The TEXMF search path and the seven named trees from kpsewhich's answer;
+// a named tree kpsewhich does not report stops the scan.
+bool findTrees(const InstallationAnswer& answer);
 // Opens the run log in the home folder and writes an empty line and
 // "Starting Quillmark2013 at " with the date and time.
 void logStart();

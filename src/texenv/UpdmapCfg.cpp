@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/QuitPath.h"
 #include "platform/Quote.h"
+#include "platform/UiHooks.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
 #include "services/Runners.h"
@@ -154,13 +155,16 @@ bool scanUpdmapFiles()
 {
     if (!mergeUpdmapLocal())
         return false;
-    const QString answer =
-        runDirect(texProgram(QStringLiteral("kpsewhich")), {QStringLiteral("-all"), QStringLiteral("updmap.cfg")});
-    QStringList found;
-    for (const QString& line : answer.split(lf)) {
-        if (!trimWhite(line).isEmpty())
-            found << trimWhite(line);
-    }
+    // One kpsewhich run lists the updmap.cfg files and the pdftex.map copies;
+    // it fails when either name is not found, so its status is read here.
+    runDirectQuiet(texProgram(QStringLiteral("kpsewhich")),
+                   {QStringLiteral("-all"), QStringLiteral("updmap.cfg"), QStringLiteral("pdftex.map")});
+    const QStringList found = filesNamed(lastShell.output, QStringLiteral("updmap.cfg"));
+    const QStringList pdftexMaps = filesNamed(lastShell.output, QStringLiteral("pdftex.map"));
+    if (found.isEmpty() && lastShell.errorCode != 0 && uiHooks().showCommandFailure)
+        uiHooks().showCommandFailure(
+            failureReport(lastShell.command, lastShell.errorCode, lastShell.output, lastShell.errorOutput));
+    const QString answer = found.join(lf);
     logLine(QStringLiteral("updmap.cfg found at: ") + answer);
     symlinkAdvice(found, texmfSysConfig, "TEXMFSYSCONFIG");
     symlinkAdvice(found, texmfConfig, "TEXMFCONFIG");
@@ -175,7 +179,7 @@ bool scanUpdmapFiles()
     if (quitRequested())
         return false;
     hasHomeUpdmap = !updmapHome.isEmpty();
-    getmaps();
+    getmaps(pdftexMaps.join(lf));
     return !quitRequested();
 }
 
