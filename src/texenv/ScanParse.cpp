@@ -124,7 +124,15 @@ InstallationAnswer splitInstallationAnswer(const QString& answer)
         const QString line = i < lines.size() ? trimWhite(lines.at(i)) : QString();
         return line.startsWith(QLatin1Char('$')) ? QString() : line;
     };
-    return {value(0), value(1), lines.mid(2).join(QLatin1Char('\n'))};
+    const int expanded = 2 + int(treeVariableNames().size());
+    InstallationAnswer a;
+    a.selfAutoParent = value(0);
+    a.texmf = value(1);
+    a.trees = lines.mid(2, expanded - 2).join(QLatin1Char('\n'));
+    a.listing = lines.mid(expanded).join(QLatin1Char('\n'));
+    // The answer ends in a line feed: the last expanded line has one after it.
+    a.complete = lines.size() > expanded;
+    return a;
 }
 
 QStringList filesNamed(const QString& answer, const QString& name)

@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "platform/QuitPath.h"
+#include "platform/UiHooks.h"
 #include "services/RunLog.h"
 #include "services/Runners.h"
 #include "texenv/ScanParse.h"
@@ -36,6 +37,14 @@ QString texCommand(const QString& name)
 QString systemCommand(const QString& name)
 {
     return shellQuote(systemProgram(name));
+}
+
+LastShell scanListing;
+
+void reportFailure(const LastShell& run)
+{
+    if (uiHooks().showCommandFailure)
+        uiHooks().showCommandFailure(failureReport(run.command, run.errorCode, run.output, run.errorOutput));
 }
 
 void bailOut(const QString& text, bool show, bool log)
@@ -113,17 +122,27 @@ void logStart()
 bool findInstallation()
 {
     homePath = homeFolder();
-    // One kpsewhich call answers the root and every tree; it, the groups and
-    // tex's version line (needed where the root names no year) depend on
-    // nothing the scan does: they run side by side.
+    // One kpsewhich run answers the root, the search path and the trees
+    // (-expand-var) and lists the updmap.cfg files and pdftex.map copies
+    // that the scan reads later (-all: each line ends in its file's name).
+    // It, the groups and tex's version line (needed where the root names no
+    // year) depend on nothing the scan does: they run side by side.
     const DirectCall query{texProgram(QStringLiteral("kpsewhich")),
-                           {QStringLiteral("-expand-var=") + installationQueryTemplate()}};
+                           {QStringLiteral("-expand-var=") + installationQueryTemplate(), QStringLiteral("-all"),
+                            QStringLiteral("updmap.cfg"), QStringLiteral("pdftex.map")}};
     QList<DirectCall> calls{query, {texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}}};
     if (effectiveUid() != 0)
         calls.append({systemProgram(QStringLiteral("id")), {QStringLiteral("-Gn")}});
     prefetchDirect(calls);
     findAdminStatus();
-    const InstallationAnswer answer = splitInstallationAnswer(runDirect(query.program, query.args));
+    // A file it does not find makes kpsewhich fail: the status tells
+    // something only when the expanded lines are missing too.
+    runDirectQuiet(query.program, query.args);
+    const InstallationAnswer answer = splitInstallationAnswer(lastShell.output);
+    scanListing = lastShell;
+    scanListing.output = answer.listing;
+    if (!answer.complete && lastShell.errorCode != 0)
+        reportFailure(lastShell);
     const bool found = checkTexYear(answer) && findTrees(answer);
     forgetPrefetched(); // what was not needed
     return found;

@@ -1,4 +1,5 @@
 #pragma once
+#include "services/Runners.h"
 #include "texenv/ScanParse.h"
 
 #include <QString>
@@ -22,9 +23,16 @@ QString systemCommand(const QString& name);
 
 // A fatal check: shows and/or logs `text`, then asks the program to quit.
 void bailOut(const QString& text, bool show, bool log);
+// Shows the failure of a finished command as runShell does.
+void reportFailure(const LastShell& run);
+
+// kpsewhich's listing of the updmap.cfg files and the pdftex.map copies
+// (the output of a `kpsewhich -all updmap.cfg pdftex.map`), made with
+// the installation query of findInstallation.
+extern LastShell scanListing;
 
 // Who the user is, which TeX Live the shell reaches and its year (refusing
-// one older than 2013), and the trees by name.
+// one older than 2013), the trees by name, and scanListing.
 bool findInstallation();
 // The administrator test alone (id -Gn).
 void findAdminStatus();

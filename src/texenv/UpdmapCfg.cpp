@@ -4,7 +4,6 @@
 #include "platform/Paths.h"
 #include "platform/QuitPath.h"
 #include "platform/Quote.h"
-#include "platform/UiHooks.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
 #include "services/Runners.h"
@@ -153,17 +152,22 @@ void symlinkAdvice(const QStringList& found, const QString& tree, const char* na
 
 bool scanUpdmapFiles()
 {
+    // The installation query listed the files already, unless merging
+    // updmap-local.cfg changes them.
+    const bool merging = QFileInfo::exists(texmfLocal + QStringLiteral("/web2c/updmap-local.cfg"));
     if (!mergeUpdmapLocal())
         return false;
-    // One kpsewhich run lists the updmap.cfg files and the pdftex.map copies;
-    // it fails when either name is not found, so its status is read here.
-    runDirectQuiet(texProgram(QStringLiteral("kpsewhich")),
-                   {QStringLiteral("-all"), QStringLiteral("updmap.cfg"), QStringLiteral("pdftex.map")});
-    const QStringList found = filesNamed(lastShell.output, QStringLiteral("updmap.cfg"));
-    const QStringList pdftexMaps = filesNamed(lastShell.output, QStringLiteral("pdftex.map"));
-    if (found.isEmpty() && lastShell.errorCode != 0 && uiHooks().showCommandFailure)
-        uiHooks().showCommandFailure(
-            failureReport(lastShell.command, lastShell.errorCode, lastShell.output, lastShell.errorOutput));
+    if (merging) {
+        runDirectQuiet(texProgram(QStringLiteral("kpsewhich")),
+                       {QStringLiteral("-all"), QStringLiteral("updmap.cfg"), QStringLiteral("pdftex.map")});
+        scanListing = lastShell;
+    }
+    const QStringList found = filesNamed(scanListing.output, QStringLiteral("updmap.cfg"));
+    const QStringList pdftexMaps = filesNamed(scanListing.output, QStringLiteral("pdftex.map"));
+    // kpsewhich fails when either name is not found: only a missing
+    // updmap.cfg is its failure here (getmaps tells of a missing pdftex.map).
+    if (found.isEmpty() && scanListing.errorCode != 0)
+        reportFailure(scanListing);
     const QString answer = found.join(lf);
     logLine(QStringLiteral("updmap.cfg found at: ") + answer);
     symlinkAdvice(found, texmfSysConfig, "TEXMFSYSCONFIG");

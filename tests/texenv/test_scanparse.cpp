@@ -70,8 +70,15 @@ TEST(TreeAnswer, RootSearchPathAndTreesFromOneAnswer)
     const InstallationAnswer debian = splitInstallationAnswer(QStringLiteral(
         "/\n{{}/h/.texlive2022/texmf-config,!!/usr/share/texlive/texmf-dist}\n/h/.texlive2022/texmf-config\n"
         "/h/.texlive2022/texmf-var\n/h/texmf\n/etc/texmf\n/var/lib/texmf\n/usr/local/share/texmf\n"
-        "/usr/share/texlive/texmf-dist\n"));
+        "/usr/share/texlive/texmf-dist\n/usr/share/texmf/web2c/updmap.cfg\n"
+        "/var/lib/texmf/fonts/map/pdftex/updmap/pdftex.map\n"));
+    EXPECT_TRUE(debian.complete);
     EXPECT_EQ(debian.selfAutoParent, QStringLiteral("/"));
+    // The lines of the file look-ups follow the expanded ones.
+    EXPECT_EQ(filesNamed(debian.listing, QStringLiteral("updmap.cfg")),
+              QStringList{"/usr/share/texmf/web2c/updmap.cfg"});
+    EXPECT_EQ(filesNamed(debian.listing, QStringLiteral("pdftex.map")),
+              QStringList{"/var/lib/texmf/fonts/map/pdftex/updmap/pdftex.map"});
     EXPECT_EQ(parseTexmfPath(debian.texmf),
               (QStringList{"/h/.texlive2022/texmf-config", "/usr/share/texlive/texmf-dist"}));
     EXPECT_EQ(parseTreeAnswer(debian.trees).value("TEXMFCONFIG"), QStringLiteral("/h/.texlive2022/texmf-config"));
@@ -81,7 +88,10 @@ TEST(TreeAnswer, RootSearchPathAndTreesFromOneAnswer)
     EXPECT_EQ(unknown.selfAutoParent, QString());
     EXPECT_EQ(unknown.texmf, QString());
     EXPECT_EQ(parseTreeAnswer(unknown.trees).value("TEXMFCONFIG"), QString());
+    EXPECT_FALSE(unknown.complete);
+    EXPECT_TRUE(unknown.listing.isEmpty());
     EXPECT_EQ(splitInstallationAnswer(QString()).texmf, QString());
+    EXPECT_FALSE(splitInstallationAnswer(QString()).complete);
 }
 
 TEST(KpsewhichAll, LinesSortedByTheFileTheyName)
