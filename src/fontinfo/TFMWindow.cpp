@@ -117,21 +117,17 @@ void TFMWindow::Event_Open()
         msgBox(QStringLiteral("Cannot make a work folder in ") + tempFolder());
 
     trees = {texmfDist, texmfLocal, texmfHome, texmfVar};
-    QStringList lsRTexts;
+    QList<QByteArray> lsRTexts;
     for (int i = 0; i < 4; ++i) {
         // A tree that is not there takes no part, and nothing runs in it.
         treeexists[i] = !trees[i].isEmpty() && QFileInfo(trees[i]).isDir();
         if (!treeexists[i])
             continue;
-        const QString lsR = trees[i] + QStringLiteral("/ls-R");
         // A personal tree without an ls-R is listed for the catalogue in
         // memory: an ls-R file there would hide later files from kpsewhich
         // and make the start-up scan ask about it. One that is there already
         // (mktexlsr's) is used as it is.
-        if (i >= 2 && !QFileInfo::exists(lsR))
-            lsRTexts << lsRListing(trees[i]);
-        else
-            lsRTexts << readTextFile(lsR);
+        lsRTexts << catalogueText(trees[i], i >= 2);
     }
 
     QString error;

@@ -1,10 +1,15 @@
 #include "fontinfo/TfmCatalogue.h"
 
 #include "fontinfo/SqlStatement.h"
+#include "services/FileHelpers.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
 
 #include <sqlite3.h>
+
+#include <cstring>
 
 namespace qlk {
 
@@ -17,7 +22,9 @@ TfmCatalogue::~TfmCatalogue()
 
 bool TfmCatalogue::open(QString* error)
 {
-    if (sqlite3_open(":memory:", &db_) != SQLITE_OK) {
+    // Only the window's own thread uses the catalogue: no locking needed.
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
         if (error)
             *error = dbMessage(db_);
         sqlite3_close(db_);
@@ -33,29 +40,46 @@ bool TfmCatalogue::open(QString* error)
     return true;
 }
 
-void TfmCatalogue::build(const QStringList& lsRTexts, QStringList* errors)
+namespace {
+// A name as the virtual-font test compares it, letter case folded: ASCII
+// names (nearly all) without decoding them.
+QByteArray foldedName(QByteArrayView name)
+{
+    for (const char c : name) {
+        if (uchar(c) >= 0x80)
+            return QString::fromUtf8(name).toLower().toUtf8();
+    }
+    return name.toByteArray().toLower();
+}
+} // namespace
+
+void TfmCatalogue::build(const QList<QByteArray>& lsRTexts, QStringList* errors)
 {
     if (!db_)
         return;
     // Virtual fonts of every tree first: a .vf in one tree marks a .tfm of
     // that name in any other.
-    QSet<QString> virtualNames;
-    for (const QString& text : lsRTexts) {
-        for (const QString& name : lsRNames(text, QStringLiteral(".vf")))
-            virtualNames.insert(name.toLower());
+    QList<LsRFontNames> listed;
+    QSet<QByteArray> virtualNames;
+    for (const QByteArray& text : lsRTexts) {
+        listed << lsRFontNames(text);
+        for (const QByteArrayView name : listed.last().vf)
+            virtualNames.insert(foldedName(name));
     }
-    for (const QString& text : lsRTexts) {
-        const QStringList names = lsRNames(text, QStringLiteral(".tfm"));
+    for (const LsRFontNames& fonts : listed) {
+        const QList<QByteArrayView>& names = fonts.tfm;
         if (names.isEmpty())
             continue;
         sqlite3_stmt* insert = nullptr;
         bool ok = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
                   sqlite3_prepare_v2(db_, "INSERT INTO tfmfiles (tfmname,vf) VALUES (?,?)", -1, &insert,
                                      nullptr) == SQLITE_OK;
+        // The names are views into the texts, which outlive each step:
+        // bound as they stand, without a copy.
         for (int i = 0; ok && i < names.size(); ++i) {
-            const QByteArray utf8 = names.at(i).toUtf8();
-            sqlite3_bind_text(insert, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_int(insert, 2, virtualNames.contains(names.at(i).toLower()) ? 1 : 0);
+            const QByteArrayView name = names.at(i);
+            sqlite3_bind_text(insert, 1, name.data(), int(name.size()), SQLITE_STATIC);
+            sqlite3_bind_int(insert, 2, virtualNames.contains(foldedName(name)) ? 1 : 0);
             ok = sqlite3_step(insert) == SQLITE_DONE;
             sqlite3_reset(insert);
         }
@@ -103,12 +127,36 @@ bool TfmCatalogue::isVirtual(const QString& name) const
     return st.next();
 }
 
-QStringList lsRNames(const QString& lsRText, const QString& extension)
+QByteArray catalogueText(const QString& tree, bool listWhenMissing)
 {
-    QStringList names;
-    for (const QStringView line : QStringView(lsRText).split(QLatin1Char('\n'))) {
-        if (line.size() > extension.size() && line.endsWith(extension))
-            names << line.left(line.size() - extension.size()).toString();
+    const QString lsR = tree + QStringLiteral("/ls-R");
+    if (listWhenMissing && !QFileInfo::exists(lsR))
+        return lsRListing(tree).toUtf8();
+    QFile f(lsR);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+LsRFontNames lsRFontNames(QByteArrayView lsRText)
+{
+    // ls-R texts run to tens of thousands of lines: one pass over the
+    // bytes, each line's end compared in place.
+    LsRFontNames names;
+    auto endsWith = [](const char* lineEnd, qsizetype length, const char* extension, qsizetype n) {
+        return length > n && std::memcmp(lineEnd - n, extension, size_t(n)) == 0;
+    };
+    const char* p = lsRText.data();
+    const char* const end = p + lsRText.size();
+    while (p < end) {
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        const char* const lineEnd = lf ? lf : end;
+        const qsizetype length = lineEnd - p;
+        if (endsWith(lineEnd, length, ".tfm", 4))
+            names.tfm << QByteArrayView(p, length - 4);
+        else if (endsWith(lineEnd, length, ".vf", 3))
+            names.vf << QByteArrayView(p, length - 3);
+        if (!lf)
+            break;
+        p = lf + 1;
     }
     return names;
 }

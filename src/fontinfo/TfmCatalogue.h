@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -29,10 +31,10 @@ public:
     // Connects the in-memory database and creates the table; false with the
     // database's message when that failed (the catalogue then stays empty).
     bool open(QString* error);
-    // Adds the TFM names of the given ls-R texts; a name counts as virtual
-    // when any of the texts lists a .vf of that name. One message per text
-    // whose rows could not be stored.
-    void build(const QStringList& lsRTexts, QStringList* errors);
+    // Adds the TFM names of the given ls-R texts (UTF-8, as the files hold
+    // them); a name counts as virtual when any of the texts lists a .vf of
+    // that name. One message per text whose rows could not be stored.
+    void build(const QList<QByteArray>& lsRTexts, QStringList* errors);
 
     // The entries whose name matches a LIKE pattern ("%" any run, "_" one
     // character, ASCII letter case ignored), ordered by name; no value (with
@@ -47,9 +49,18 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-// The file names an ls-R text lists that end in `extension` (".tfm"),
-// without it, in order.
-QStringList lsRNames(const QString& lsRText, const QString& extension);
+// The text of a tree's ls-R file as it stands (empty when it cannot be
+// read); with `listWhenMissing`, a tree without one is listed in memory
+// instead, as an ls-R file of it would be.
+QByteArray catalogueText(const QString& tree, bool listWhenMissing);
+
+// The file names an ls-R text lists that end in ".tfm" and in ".vf",
+// without it, each in order: views into the text.
+struct LsRFontNames {
+    QList<QByteArrayView> tfm;
+    QList<QByteArrayView> vf;
+};
+LsRFontNames lsRFontNames(QByteArrayView lsRText);
 
 // The LIKE pattern for what was typed into the filter: blanks trimmed, a "*"
 // appended when there is none, every "*" made "%". No value when the filter

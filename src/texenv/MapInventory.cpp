@@ -16,13 +16,15 @@
 
 namespace qlk {
 
-void getmaps()
+void getmaps(const QString& listing)
 {
-    guardBounds("getmaps", [] {
-        const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
-        prefetchDirect({{kpsewhich, {QStringLiteral("pdftex.map")}},
-                        {kpsewhich, {QStringLiteral("-all"), QStringLiteral("pdftex.map")}}});
-        const QString active = runDirectQuiet(kpsewhich, {QStringLiteral("pdftex.map")});
+    guardBounds("getmaps", [&] {
+        otherPdftexMaps = listing.split(lf);
+        // kpsewhich lists the copy in use first.
+        qsizetype first = 0;
+        while (first < otherPdftexMaps.size() && trimWhite(otherPdftexMaps.at(first)).isEmpty())
+            ++first;
+        const QString active = first < otherPdftexMaps.size() ? trimWhite(otherPdftexMaps.at(first)) : QString();
         if (!active.contains(QLatin1String("pdftex/"))) {
             bailOut(QStringLiteral("pdftex.map not found in your TeX trees. This should not happen. "
                                    "Check that your TeX is functional."),
@@ -31,19 +33,7 @@ void getmaps()
         }
         mapRoot = pdftexMapRoot(active);
         const QDateTime activeDate = QFileInfo(active).lastModified();
-        otherPdftexMaps = runDirect(kpsewhich, {QStringLiteral("-all"), QStringLiteral("pdftex.map")}).split(lf);
-        int found = -1;
-        for (int i = 0; i < otherPdftexMaps.size(); ++i) {
-            if (trimWhite(otherPdftexMaps.at(i)) == active) {
-                found = i;
-                break;
-            }
-        }
-        if (found < 0) {
-            bailOut(QStringLiteral("Problem locating pdftex.map"), true, false);
-            return;
-        }
-        otherPdftexMaps.removeAt(found);
+        otherPdftexMaps.removeAt(first);
         mapListTags << QStringLiteral("[M0]");
         mapListPaths << mapRoot;
         mapListDates << fileDate(active);
@@ -63,7 +53,6 @@ void getmaps()
             ++counter;
         }
     });
-    forgetPrefetched(); // what a fatal answer left unread
 }
 
 void distMaps()

@@ -4,9 +4,10 @@
 
 namespace qlk {
 
-// Finds the pdftex.map in use (mapRoot), the other copies with their dates
-// (mapList*, otherPdftexMaps, newerMapCopy). Quits when kpsewhich finds none.
-void getmaps();
+// The pdftex.map in use (mapRoot) and the other copies with their dates
+// (mapList*, otherPdftexMaps, newerMapCopy) from kpsewhich's listing of
+// the copies, one a line, the one in use first. Quits when it lists none.
+void getmaps(const QString& listing);
 // Replaces mapDict by the font maps of the distribution's trees: TEXMFDIST
 // and the trees of the search path that have no role name (Debian's
 // /usr/share/texmf).

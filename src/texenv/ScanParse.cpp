@@ -112,6 +112,40 @@ QMap<QString, QString> parseTreeAnswer(const QString& answer)
     return trees;
 }
 
+QString installationQueryTemplate()
+{
+    return QStringLiteral("$SELFAUTOPARENT\n$TEXMF\n") + treeQueryTemplate();
+}
+
+InstallationAnswer splitInstallationAnswer(const QString& answer)
+{
+    const QStringList lines = answer.split(QLatin1Char('\n'));
+    auto value = [&](int i) {
+        const QString line = i < lines.size() ? trimWhite(lines.at(i)) : QString();
+        return line.startsWith(QLatin1Char('$')) ? QString() : line;
+    };
+    const int expanded = 2 + int(treeVariableNames().size());
+    InstallationAnswer a;
+    a.selfAutoParent = value(0);
+    a.texmf = value(1);
+    a.trees = lines.mid(2, expanded - 2).join(QLatin1Char('\n'));
+    a.listing = lines.mid(expanded).join(QLatin1Char('\n'));
+    // The answer ends in a line feed: the last expanded line has one after it.
+    a.complete = lines.size() > expanded;
+    return a;
+}
+
+QStringList filesNamed(const QString& answer, const QString& name)
+{
+    QStringList files;
+    for (const QString& line : answer.split(QLatin1Char('\n'))) {
+        const QString path = trimWhite(line);
+        if (path.section(QLatin1Char('/'), -1).compare(name, Qt::CaseInsensitive) == 0)
+            files << path;
+    }
+    return files;
+}
+
 MapLine parseMapLine(const QString& line)
 {
     MapLine result;

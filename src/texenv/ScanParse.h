@@ -36,6 +36,26 @@ QString treeQueryTemplate();
 // as "$NAME") or an empty line gives the empty text.
 QMap<QString, QString> parseTreeAnswer(const QString& answer);
 
+// The argument of -expand-var for the start-up scan's kpsewhich run:
+// SELFAUTOPARENT, TEXMF, then the lines of treeQueryTemplate.
+QString installationQueryTemplate();
+// That run's answer taken apart: the expanded lines first, one for each
+// line of the template, then what its file look-ups list. A variable
+// kpsewhich does not know gives the empty text, as -var-value would.
+struct InstallationAnswer {
+    QString selfAutoParent; // as -var-value=SELFAUTOPARENT gives it
+    QString texmf;          // as -var-value=TEXMF gives it
+    QString trees;          // the answer parseTreeAnswer reads
+    QString listing;        // the lines after the expanded ones
+    bool complete = false;  // every line of the template was answered
+};
+InstallationAnswer splitInstallationAnswer(const QString& answer);
+
+// The lines of a `kpsewhich -all` answer for several file names that name
+// a file called `name` (letter case ignored), trimmed, in kpsewhich's
+// order: every line ends in its file's name.
+QStringList filesNamed(const QString& answer, const QString& name);
+
 // One line of updmap.cfg as the map readers see it.
 struct MapLine {
     bool isMap = false;    // a line naming a font map

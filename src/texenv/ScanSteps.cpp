@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "platform/QuitPath.h"
+#include "platform/UiHooks.h"
 #include "services/RunLog.h"
 #include "services/Runners.h"
 #include "texenv/ScanParse.h"
@@ -38,6 +39,14 @@ QString systemCommand(const QString& name)
     return shellQuote(systemProgram(name));
 }
 
+LastShell scanListing;
+
+void reportFailure(const LastShell& run)
+{
+    if (uiHooks().showCommandFailure)
+        uiHooks().showCommandFailure(failureReport(run.command, run.errorCode, run.output, run.errorOutput));
+}
+
 void bailOut(const QString& text, bool show, bool log)
 {
     if (log)
@@ -51,20 +60,13 @@ void findAdminStatus()
 {
     // Root is an administrator whatever its groups.
     isAdmin = effectiveUid() == 0 ||
-              adminFromGroups(runShell(systemCommand(QStringLiteral("id")) + QStringLiteral(" -Gn")));
+              adminFromGroups(runDirect(systemProgram(QStringLiteral("id")), {QStringLiteral("-Gn")}));
 }
 
 // kpsewhich and tex are run directly: no shell is needed to start them.
-bool checkTexYear()
+bool checkTexYear(const InstallationAnswer& answer)
 {
-    // The four queries of the year and the trees depend on nothing the scan
-    // does: they run side by side, and are taken in their order below.
-    const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
-    prefetchDirect({{kpsewhich, {QStringLiteral("-var-value=SELFAUTOPARENT")}},
-                    {kpsewhich, {QStringLiteral("-var-value=TEXMF")}},
-                    {kpsewhich, {QStringLiteral("-expand-var=") + treeQueryTemplate()}},
-                    {texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}}});
-    selfAutoParent = runDirect(texProgram(QStringLiteral("kpsewhich")), {QStringLiteral("-var-value=SELFAUTOPARENT")});
+    selfAutoParent = answer.selfAutoParent;
     texYear = yearFromRoot(selfAutoParent);
     // Distributions that install TeX Live below / (Debian) name the year
     // only in the version line.
@@ -72,21 +74,17 @@ bool checkTexYear()
         texYear = yearFromTexVersion(
             runDirectQuiet(texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}));
     if (yearValue(texYear) < 2013) {
-        forgetPrefetched();
         bailOut(QString::fromLatin1(kOldTexLiveMessage), true, false);
         return false;
     }
     return true;
 }
 
-bool findTrees()
+bool findTrees(const InstallationAnswer& answer)
 {
-    const QString kpsewhich = texProgram(QStringLiteral("kpsewhich"));
-    texmfTrees = parseTexmfPath(runDirect(kpsewhich, {QStringLiteral("-var-value=TEXMF")}));
+    texmfTrees = parseTexmfPath(answer.texmf);
     texmfVarNames = treeVariableNames();
-    const QMap<QString, QString> named =
-        parseTreeAnswer(runDirect(kpsewhich, {QStringLiteral("-expand-var=") + treeQueryTemplate()}));
-    forgetPrefetched();
+    const QMap<QString, QString> named = parseTreeAnswer(answer.trees);
     texmfByName.clear();
     for (const QString& name : texmfVarNames)
         texmfByName.insert(name, named.value(name));
@@ -124,8 +122,30 @@ void logStart()
 bool findInstallation()
 {
     homePath = homeFolder();
+    // One kpsewhich run answers the root, the search path and the trees
+    // (-expand-var) and lists the updmap.cfg files and pdftex.map copies
+    // that the scan reads later (-all: each line ends in its file's name).
+    // It, the groups and tex's version line (needed where the root names no
+    // year) depend on nothing the scan does: they run side by side.
+    const DirectCall query{texProgram(QStringLiteral("kpsewhich")),
+                           {QStringLiteral("-expand-var=") + installationQueryTemplate(), QStringLiteral("-all"),
+                            QStringLiteral("updmap.cfg"), QStringLiteral("pdftex.map")}};
+    QList<DirectCall> calls{query, {texProgram(QStringLiteral("tex")), {QStringLiteral("--version")}}};
+    if (effectiveUid() != 0)
+        calls.append({systemProgram(QStringLiteral("id")), {QStringLiteral("-Gn")}});
+    prefetchDirect(calls);
     findAdminStatus();
-    return checkTexYear() && findTrees();
+    // A file it does not find makes kpsewhich fail: the status tells
+    // something only when the expanded lines are missing too.
+    runDirectQuiet(query.program, query.args);
+    const InstallationAnswer answer = splitInstallationAnswer(lastShell.output);
+    scanListing = lastShell;
+    scanListing.output = answer.listing;
+    if (!answer.complete && lastShell.errorCode != 0)
+        reportFailure(lastShell);
+    const bool found = checkTexYear(answer) && findTrees(answer);
+    forgetPrefetched(); // what was not needed
+    return found;
 }
 
 } // namespace qlk

@@ -154,15 +154,23 @@ void symlinkAdvice(const QStringList& found, const QString& tree, const char* na
 
 bool scanUpdmapFiles()
 {
+    // The installation query listed the files already, unless merging
+    // updmap-local.cfg changes them.
+    const bool merging = QFileInfo::exists(texmfLocal + QStringLiteral("/web2c/updmap-local.cfg"));
     if (!mergeUpdmapLocal())
         return false;
-    const QString answer =
-        runDirect(texProgram(QStringLiteral("kpsewhich")), {QStringLiteral("-all"), QStringLiteral("updmap.cfg")});
-    QStringList found;
-    for (const QString& line : answer.split(lf)) {
-        if (!trimWhite(line).isEmpty())
-            found << trimWhite(line);
+    if (merging) {
+        runDirectQuiet(texProgram(QStringLiteral("kpsewhich")),
+                       {QStringLiteral("-all"), QStringLiteral("updmap.cfg"), QStringLiteral("pdftex.map")});
+        scanListing = lastShell;
     }
+    const QStringList found = filesNamed(scanListing.output, QStringLiteral("updmap.cfg"));
+    const QStringList pdftexMaps = filesNamed(scanListing.output, QStringLiteral("pdftex.map"));
+    // kpsewhich fails when either name is not found: only a missing
+    // updmap.cfg is its failure here (getmaps tells of a missing pdftex.map).
+    if (found.isEmpty() && scanListing.errorCode != 0)
+        reportFailure(scanListing);
+    const QString answer = found.join(lf);
     logLine(QStringLiteral("updmap.cfg found at: ") + answer);
     symlinkAdvice(found, texmfSysConfig, "TEXMFSYSCONFIG");
     symlinkAdvice(found, texmfConfig, "TEXMFCONFIG");
@@ -177,7 +185,7 @@ bool scanUpdmapFiles()
     if (quitRequested())
         return false;
     hasHomeUpdmap = !updmapHome.isEmpty();
-    getmaps();
+    getmaps(pdftexMaps.join(lf));
     return !quitRequested();
 }
 

@@ -39,14 +39,15 @@ TEST(TfmCatalogue, FilterRules)
 
 TEST(TfmCatalogue, NamesFromLsRTextsAndTheirVirtualFlag)
 {
-    EXPECT_EQ(lsRNames(QStringLiteral("% ls-R\n./:\nls-R\n\n./fonts/tfm/a:\nx.tfm\ny.vf\nz.tfm.bak\n.tfm\nX.TFM\n"),
-                       QStringLiteral(".tfm")),
-              QStringList{"x"});
+    const LsRFontNames listed =
+        lsRFontNames("% ls-R\n./:\nls-R\n\n./fonts/tfm/a:\nx.tfm\ny.vf\nz.tfm.bak\n.tfm\nX.TFM\n.vf\nw.vf.gz\n");
+    EXPECT_EQ(listed.tfm, QList<QByteArrayView>{"x"});
+    EXPECT_EQ(listed.vf, QList<QByteArrayView>{"y"});
 
     // The .vf of one tree marks the .tfm of another, whatever the case.
-    const QString dist = QStringLiteral("./fonts/tfm/adobe:\nptmr8t.tfm\nptmr8r.tfm\nZapf.tfm\n"
-                                        "./fonts/tfm/other:\nptmr8r.tfm\nab_c.tfm\nabxc.tfm\nit's.tfm\n");
-    const QString home = QStringLiteral("./fonts/vf/adobe:\nPTMR8T.vf\n");
+    const QByteArray dist("./fonts/tfm/adobe:\nptmr8t.tfm\nptmr8r.tfm\nZapf.tfm\n"
+                          "./fonts/tfm/other:\nptmr8r.tfm\nab_c.tfm\nabxc.tfm\nit's.tfm\n");
+    const QByteArray home("./fonts/vf/adobe:\nPTMR8T.vf\n");
     TfmCatalogue cat;
     QString error;
     ASSERT_TRUE(cat.open(&error)) << error.toStdString();
@@ -71,6 +72,22 @@ TEST(TfmCatalogue, NamesFromLsRTextsAndTheirVirtualFlag)
     EXPECT_TRUE(cat.isVirtual(QStringLiteral("ptmr8t")));
     EXPECT_FALSE(cat.isVirtual(QStringLiteral("ptmr8r")));
     EXPECT_FALSE(cat.isVirtual(QStringLiteral("it's")));
+}
+
+TEST(TfmCatalogue, NamesBeyondAsciiAndALastLineWithoutLineFeed)
+{
+    // Letter case is folded beyond ASCII too; a text need not end in a line feed.
+    const QByteArray dist = QStringLiteral("./fonts/tfm/x:\nÉlan.tfm\nStraße.tfm\nlast.tfm").toUtf8();
+    const QByteArray home = QStringLiteral("./fonts/vf/x:\nélan.vf\nLAST.vf").toUtf8();
+    TfmCatalogue cat;
+    ASSERT_TRUE(cat.open(nullptr));
+    QStringList errors;
+    cat.build({dist, home}, &errors);
+    EXPECT_TRUE(errors.isEmpty());
+    const auto all = cat.filter(QStringLiteral("%"), nullptr);
+    ASSERT_TRUE(all.has_value());
+    EXPECT_EQ(names(*all), (QStringList{QStringLiteral("Straße"), QStringLiteral("last+vf"),
+                                        QStringLiteral("Élan+vf")}));
 }
 
 TEST(TfmCatalogue, MapRowsFromMasterMapLines)
@@ -122,7 +139,7 @@ TEST(TfmCatalogue, TraceStopsAtAVirtualFontThatLeadsBackToItself)
     }
     TfmCatalogue cat;
     ASSERT_TRUE(cat.open(nullptr));
-    cat.build({QStringLiteral("qlkloopa.tfm\nqlkloopb.tfm\nqlkloopa.vf\nqlkloopb.vf\ncmr10.tfm\n")}, nullptr);
+    cat.build({"qlkloopa.tfm\nqlkloopb.tfm\nqlkloopa.vf\nqlkloopb.vf\ncmr10.tfm\n"}, nullptr);
     const QString scratch = env.root() + QStringLiteral("/scratch");
     QDir().mkpath(scratch);
     TfmTracer tracer(cat, scratch);
@@ -148,7 +165,7 @@ TEST(TfmCatalogue, TraceStopsAtAVirtualFontThatLeadsBackToItself)
     ASSERT_EQ(r.exitCode, 0) << r.errorOutput.toStdString();
     TfmCatalogue dashed;
     ASSERT_TRUE(dashed.open(nullptr));
-    dashed.build({QStringLiteral("-qlkdash.tfm\n-qlkdash.vf\ncmr10.tfm\n")}, nullptr);
+    dashed.build({"-qlkdash.tfm\n-qlkdash.vf\ncmr10.tfm\n"}, nullptr);
     TfmTracer dash(dashed, scratch);
     ASSERT_TRUE(dash.trace(QStringLiteral("-qlkdash"), true));
     EXPECT_EQ(dash.vfbase, QStringList{"cmr10"});

@@ -449,10 +449,10 @@ void standInTexbin(test::TestEnv& env, const QString& selfAutoParent, const QStr
     env.writeFile("answers/texmf", texmf.toUtf8());
     env.writeFile("answers/trees", trees.toUtf8());
     const QString a = env.root() + "/answers/";
+    // One -expand-var query answers the root, the search path and the trees, a line each.
     env.writeScript("tex bin/kpsewhich", QStringLiteral("case \"$1\" in\n"
-                                                       "  -var-value=SELFAUTOPARENT) cat '%1sap';;\n"
-                                                       "  -var-value=TEXMF) cat '%1texmf';;\n"
-                                                       "  -expand-var=*) cat '%1trees';;\n"
+                                                       "  -expand-var=*) printf '%s\\n' \"$(cat '%1sap')\" "
+                                                       "\"$(cat '%1texmf')\"; cat '%1trees';;\n"
                                                        "esac\n")
                                             .arg(a));
     if (!texVersion.isEmpty())

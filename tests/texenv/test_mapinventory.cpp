@@ -19,17 +19,6 @@ void setTimes(const QString& path, const QDateTime& when)
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     f.setFileTime(when, QFileDevice::FileModificationTime);
 }
-
-// A kpsewhich that answers pdftex.map queries from two files of the test.
-QString standInKpsewhich(test::TestEnv& env, const QString& active, const QString& all)
-{
-    const QString a = env.writeFile("answers/active", active.toUtf8());
-    const QString b = env.writeFile("answers/all", all.toUtf8());
-    env.writeScript("texbin/kpsewhich", QStringLiteral("if [ \"$1\" = -all ]; then cat '%1'; else cat '%2'; fi\n")
-                                            .arg(b, a));
-    setTexbinForTesting(env.root() + "/texbin");
-    return env.root() + "/texbin";
-}
 } // namespace
 
 TEST(FindMapFiles, MissingFolderDoesNotHideTheOthers)
@@ -85,11 +74,12 @@ TEST(Getmaps, ActiveCopyFirstThenTheOthersWithGaplessTags)
     setTimes(active, t);
     setTimes(same, t);
     setTimes(older, t.addDays(-3));
-    standInKpsewhich(env, active + "\n", older + "\n\n" + active + "\n" + same + "\n");
+    // kpsewhich's listing: the copy in use first.
+    const QString listing = active + "\n" + older + "\n\n" + same + "\n";
     mapListTags.clear();
     mapListPaths.clear();
     mapListDates.clear();
-    getmaps();
+    getmaps(listing);
     EXPECT_EQ(env.quits, 0);
     EXPECT_EQ(mapRoot, env.root() + "/sysvar/fonts/map/");
     EXPECT_EQ(mapListTags, (QStringList{"[M0]", "[M1]", "[M2]"}));
@@ -104,28 +94,22 @@ TEST(Getmaps, ActiveCopyFirstThenTheOthersWithGaplessTags)
     mapListTags.clear();
     mapListPaths.clear();
     mapListDates.clear();
-    getmaps();
+    getmaps(listing);
     EXPECT_TRUE(newerMapCopy);
 }
 
 TEST(Getmaps, FatalAnswers)
 {
-    struct Case {
-        const char* active;
-        const char* all;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"", "", "pdftex.map not found in your TeX trees. This should not happen. Check that your TeX is functional."},
-        {"/a/fonts/map/pdftex/updmap/pdftex.map", "/b/fonts/map/pdftex/updmap/pdftex.map",
-         "Problem locating pdftex.map"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
+    // No copy listed, or the one in use (the first) outside a pdftex folder.
+    const char* const listings[] = {"", "\n\n",
+                                    "/a/fonts/map/dvips/pdftex.map\n/b/fonts/map/pdftex/updmap/pdftex.map"};
+    for (const char* listing : listings) {
+        SCOPED_TRACE(listing);
         test::TestEnv env;
-        standInKpsewhich(env, QString::fromLatin1(c.active), QString::fromLatin1(c.all));
-        getmaps();
-        EXPECT_EQ(env.dialogs.messages, QStringList{QString::fromLatin1(c.message)});
+        getmaps(QString::fromLatin1(listing));
+        EXPECT_EQ(env.dialogs.messages,
+                  QStringList{"pdftex.map not found in your TeX trees. This should not happen. Check that your TeX "
+                              "is functional."});
         EXPECT_EQ(env.quits, 1);
     }
 }

@@ -64,6 +64,57 @@ TEST(TreeAnswer, TreesByTheirNames)
     EXPECT_EQ(parseTreeAnswer(QStringLiteral("/a\n/b")).value("TEXMFDIST"), QString());
 }
 
+TEST(TreeAnswer, RootSearchPathAndTreesFromOneAnswer)
+{
+    EXPECT_EQ(installationQueryTemplate(), "$SELFAUTOPARENT\n$TEXMF\n" + treeQueryTemplate());
+    const InstallationAnswer debian = splitInstallationAnswer(QStringLiteral(
+        "/\n{{}/h/.texlive2022/texmf-config,!!/usr/share/texlive/texmf-dist}\n/h/.texlive2022/texmf-config\n"
+        "/h/.texlive2022/texmf-var\n/h/texmf\n/etc/texmf\n/var/lib/texmf\n/usr/local/share/texmf\n"
+        "/usr/share/texlive/texmf-dist\n/usr/share/texmf/web2c/updmap.cfg\n"
+        "/var/lib/texmf/fonts/map/pdftex/updmap/pdftex.map\n"));
+    EXPECT_TRUE(debian.complete);
+    EXPECT_EQ(debian.selfAutoParent, QStringLiteral("/"));
+    // The lines of the file look-ups follow the expanded ones.
+    EXPECT_EQ(filesNamed(debian.listing, QStringLiteral("updmap.cfg")),
+              QStringList{"/usr/share/texmf/web2c/updmap.cfg"});
+    EXPECT_EQ(filesNamed(debian.listing, QStringLiteral("pdftex.map")),
+              QStringList{"/var/lib/texmf/fonts/map/pdftex/updmap/pdftex.map"});
+    EXPECT_EQ(parseTexmfPath(debian.texmf),
+              (QStringList{"/h/.texlive2022/texmf-config", "/usr/share/texlive/texmf-dist"}));
+    EXPECT_EQ(parseTreeAnswer(debian.trees).value("TEXMFCONFIG"), QStringLiteral("/h/.texlive2022/texmf-config"));
+    EXPECT_EQ(parseTreeAnswer(debian.trees).value("TEXMFDIST"), QStringLiteral("/usr/share/texlive/texmf-dist"));
+    // Variables kpsewhich does not know, and a short answer: empty, as -var-value gives them.
+    const InstallationAnswer unknown = splitInstallationAnswer(QStringLiteral("$SELFAUTOPARENT\n$TEXMF\n"));
+    EXPECT_EQ(unknown.selfAutoParent, QString());
+    EXPECT_EQ(unknown.texmf, QString());
+    EXPECT_EQ(parseTreeAnswer(unknown.trees).value("TEXMFCONFIG"), QString());
+    EXPECT_FALSE(unknown.complete);
+    EXPECT_TRUE(unknown.listing.isEmpty());
+    EXPECT_EQ(splitInstallationAnswer(QString()).texmf, QString());
+    EXPECT_FALSE(splitInstallationAnswer(QString()).complete);
+}
+
+TEST(KpsewhichAll, LinesSortedByTheFileTheyName)
+{
+    const QString answer = QStringLiteral(
+        "/usr/share/texmf/web2c/updmap.cfg\n  /usr/share/texlive/texmf-dist/web2c/updmap.cfg \n"
+        "/var/lib/texmf/fonts/map/pdftex/updmap/pdftex.map\n/h/texmf/web2c/Updmap.CFG\n"
+        "/x/web2c/myupdmap.cfg\n/x/updmap.cfg/pdftex.map.bak\n\n");
+    const struct {
+        const char* name;
+        QStringList files;
+    } cases[] = {
+        {"updmap.cfg",
+         {"/usr/share/texmf/web2c/updmap.cfg", "/usr/share/texlive/texmf-dist/web2c/updmap.cfg",
+          "/h/texmf/web2c/Updmap.CFG"}},
+        {"pdftex.map", {"/var/lib/texmf/fonts/map/pdftex/updmap/pdftex.map"}},
+        {"psfonts.map", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(filesNamed(answer, QString::fromLatin1(c.name)), c.files) << c.name;
+    EXPECT_TRUE(filesNamed(QString(), QStringLiteral("updmap.cfg")).isEmpty());
+}
+
 TEST(UpdmapCfgLines, MapLineRules)
 {
     struct Case {
