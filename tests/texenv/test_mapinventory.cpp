@@ -90,7 +90,7 @@ TEST(Getmaps, ActiveCopyFirstThenTheOthersWithGaplessTags)
     mapListPaths.clear();
     mapListDates.clear();
     getmaps();
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
     EXPECT_EQ(mapRoot, env.root() + "/sysvar/fonts/map/");
     EXPECT_EQ(mapListTags, (QStringList{"[M0]", "[M1]", "[M2]"}));
     EXPECT_EQ(mapListPaths, (QStringList{env.root() + "/sysvar/fonts/map/",
@@ -126,7 +126,7 @@ TEST(Getmaps, FatalAnswers)
         standInKpsewhich(env, QString::fromLatin1(c.active), QString::fromLatin1(c.all));
         getmaps();
         EXPECT_EQ(env.dialogs.messages, QStringList{QString::fromLatin1(c.message)});
-        EXPECT_EQ(env.quits, 1);
+        EXPECT_EQ(env.takeQuits(), 1);
     }
 }
 
