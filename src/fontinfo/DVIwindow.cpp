@@ -45,6 +45,13 @@ DVIwindow::DVIwindow()
     setTabOrder(CheckBox1, PushButton1);
 }
 
+DVIwindow::~DVIwindow()
+{
+    // The list outlives `rows` (children go after the members) and may be
+    // laid out again while it goes: let it show nothing first.
+    Listbox1->deleteAllRows();
+}
+
 void DVIwindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

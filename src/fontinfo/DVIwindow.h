@@ -17,6 +17,7 @@ public:
     static DVIwindow* instance();
 
     DVIwindow();
+    ~DVIwindow() override;
 
     QString dvif;           // the DVI file being examined; empty when none
     bool activated = false; // set at the first activation

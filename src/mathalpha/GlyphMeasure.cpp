@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qlk::mathalpha {
@@ -49,6 +50,20 @@ QString pictureDocument(const QString& sty, const QString& alphabet)
                           "\\end{document}\n");
 }
 
+namespace {
+QString incompleteWidths(int found)
+{
+    return QStringLiteral("The measuring pictures are incomplete: %1 of %2 page widths were found in lst.txt.")
+        .arg(found)
+        .arg(kMeasurePages);
+}
+
+bool saneWidth(int w)
+{
+    return w >= 0 && w <= kMetricLimit;
+}
+} // namespace
+
 bool parsePageWidths(const QStringList& lines, QVector<int>& widths, QString* error)
 {
     widths = QVector<int>(kMeasurePages, 0);
@@ -67,7 +82,7 @@ bool parsePageWidths(const QStringList& lines, QVector<int>& widths, QString* er
             continue;
         const QStringList words = shortened.left(x).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const int w = words.isEmpty() ? 0 : words.last().toInt(&ok);
-        if (!ok)
+        if (!ok || !saneWidth(w))
             continue;
         widths[page - 1] = w;
         seen[page - 1] = true;
@@ -75,10 +90,7 @@ bool parsePageWidths(const QStringList& lines, QVector<int>& widths, QString* er
     }
     if (found < kMeasurePages) {
         if (error)
-            *error = QStringLiteral("The measuring pictures are incomplete: %1 of %2 page widths were found in "
-                                    "lst.txt.")
-                         .arg(found)
-                         .arg(kMeasurePages);
+            *error = incompleteWidths(found);
         return false;
     }
     return true;
@@ -150,8 +162,14 @@ bool parseVplLetters(const QString& vpl, const QString& fontName, std::array<int
     return true;
 }
 
-void metricsFromWidths(const QVector<int>& widths, Metrics& m, QList<int>* protruding)
+bool metricsFromWidths(const QVector<int>& widths, Metrics& m, QList<int>* protruding, QString* error)
 {
+    const int found = int(std::count_if(widths.begin(), widths.end(), saneWidth));
+    if (widths.size() != kMeasurePages || found < kMeasurePages) {
+        if (error)
+            *error = incompleteWidths(qMin(found, kMeasurePages));
+        return false;
+    }
     for (int k = 0; k < kGlyphs; ++k) {
         const int alone = widths.value(2 * k);
         m.leftside[k] = widths.value(2 * k + 1) - kRuleOffset - alone;
@@ -160,6 +178,7 @@ void metricsFromWidths(const QVector<int>& widths, Metrics& m, QList<int>* protr
         // dvipng's tight crop loses a little; 1.004 makes up for it.
         m.gw[k] = int(std::lround(alone * 1.004));
     }
+    return true;
 }
 
 QString protrusionMessage(int glyph)

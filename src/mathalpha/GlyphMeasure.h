@@ -22,7 +22,8 @@ QString pictureDocument(const QString& sty, const QString& alphabet);
 // The page widths from the `file` listing of glt1.png .. glt104.png (lst.txt),
 // indexed by page - 1. The listing comes in the shell's name order (glt1,
 // glt10, glt100 ...), so the page comes from each file name. Returns false,
-// with `error` set, unless every one of the 104 pages has a width.
+// with `error` set, unless every one of the 104 pages has a width from 0 to
+// kMetricLimit.
 bool parsePageWidths(const QStringList& lines, QVector<int>& widths, QString* error);
 
 // The advance widths (CHARWD) and italic corrections (CHARIC, 0 when
@@ -34,8 +35,10 @@ bool parseVplLetters(const QString& vpl, const QString& fontName, std::array<int
 
 // gw, leftside from the page widths; subpos and ic come in `m` already.
 // Letters whose ink begins 6bp or more left of their origin are listed in
-// `protruding` (their values are kept as computed).
-void metricsFromWidths(const QVector<int>& widths, Metrics& m, QList<int>* protruding);
+// `protruding` (their values are kept as computed). Returns false, with `m`
+// untouched and `error` set as parsePageWidths sets it, unless there are 104
+// widths from 0 to kMetricLimit.
+bool metricsFromWidths(const QVector<int>& widths, Metrics& m, QList<int>* protruding, QString* error);
 QString protrusionMessage(int glyph);
 
 // Command lines of the two runs. The MathTime build measures with the

@@ -198,14 +198,20 @@ bool parseMetrics(const QStringList& lines, Metrics& out)
 {
     if (lines.size() < kGlyphs)
         return false;
+    Metrics read;
     for (int k = 0; k < kGlyphs; ++k) {
         const QStringList f = lines.at(k).split(QLatin1Char(' '));
+        for (int i = 0; i < qMin<qsizetype>(f.size(), 4); ++i) {
+            if (!saneMetric(leadingNumber(f.at(i))))
+                return false;
+        }
         auto field = [&f](int i) { return i < f.size() ? wholeNumber(f.at(i)) : 0; };
-        out.gw[k] = field(0);
-        out.leftside[k] = field(1);
-        out.subpos[k] = field(2);
-        out.ic[k] = field(3);
+        read.gw[k] = field(0);
+        read.leftside[k] = field(1);
+        read.subpos[k] = field(2);
+        read.ic[k] = field(3);
     }
+    out = read;
     return true;
 }
 
@@ -224,8 +230,15 @@ QString metricsText(const Metrics& m)
 
 // --- the build ---------------------------------------------------------------
 
-void applySpacing(int method, int s, const Metrics& m, Adjustments& xx)
+bool applySpacing(int method, int s, const Metrics& m, Adjustments& xx)
 {
+    bool sane = saneMetric(s);
+    for (int k = 0; k < kGlyphs; ++k) {
+        for (int v : {m.gw[k], m.leftside[k], m.subpos[k], m.ic[k], xx[k][0], xx[k][1]})
+            sane = sane && saneMetric(v);
+    }
+    if (!sane)
+        return false;
     if (method == 0) {
         for (int k = 0; k < kGlyphs; ++k) {
             // Room from the right edge of the ink to the advance width plus
@@ -241,6 +254,7 @@ void applySpacing(int method, int s, const Metrics& m, Adjustments& xx)
             xx[k][1] += s - h;
         }
     }
+    return true;
 }
 
 QString adjustmentsMtxTail(const Adjustments& xx)

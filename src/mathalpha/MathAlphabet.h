@@ -24,6 +24,13 @@ QString alphabetCommand(int kind);       // "cal", "scr", "bb", "frak"
 // 1 right, 2 subscript, 3 accent.
 using Adjustments = std::array<std::array<int, 4>, kGlyphs>;
 
+// The largest size a glyph metric, an adjustment or the spacing may have, in
+// either direction: 10000bp in measuring pixels, far beyond any letter. The
+// files holding them lie in the user's master folder; anything larger is
+// refused rather than let overflow the sums below.
+constexpr int kMetricLimit = 1000000;
+inline bool saneMetric(double v) { return v >= -kMetricLimit && v <= kMetricLimit; }
+
 // The measured metrics of the new font's glyphs.
 struct Metrics {
     std::array<int, kGlyphs> gw{};
@@ -91,16 +98,19 @@ QList<AdjustmentCell> parseAdjustments(const QStringList& lines, int* skipped = 
 // value other than 0.
 QString adjustmentsText(const Adjustments& xx);
 
-// Reads lines 1..52 of "metrics"; false when there are fewer than 52 lines.
-// A line with fewer than four numbers leaves the missing ones 0.
+// Reads lines 1..52 of "metrics"; false when there are fewer than 52 lines
+// or a number is beyond kMetricLimit. A line with fewer than four numbers
+// leaves the missing ones 0.
 bool parseMetrics(const QStringList& lines, Metrics& out);
 QString metricsLine(int gw, int leftside, int subpos, int ic);
 QString metricsText(const Metrics& m);
 
 // --- the build -----------------------------------------------------------
 
-// The spacing methods: 0 Min VR, 1 Letterspace, 2 None.
-void applySpacing(int method, int spacing, const Metrics& m, Adjustments& xx);
+// The spacing methods: 0 Min VR, 1 Letterspace, 2 None. Returns false, with
+// `xx` untouched, when the spacing, a metric or an adjustment is beyond
+// kMetricLimit.
+bool applySpacing(int method, int spacing, const Metrics& m, Adjustments& xx);
 
 // What "adjustments.mtx" gets after the header: the \skewkern definition,
 // the \shiftglyph lines, the \skewkern lines and \endmetrics.

@@ -617,8 +617,12 @@ bool MathAlphabetWin::process()
             else
                 apply = false;
         }
+        if (apply && !applySpacing(spacingMethod(), cellNumber(TextField4->text()), metrics, xx)) {
+            // The grid goes into the font as it stands.
+            msgBox(QStringLiteral("The spacing or an adjustment is too large; no spacing was applied."));
+            apply = false;
+        }
         if (apply) {
-            applySpacing(spacingMethod(), cellNumber(TextField4->text()), metrics, xx);
             const QSignalBlocker block(Listbox1);
             for (int k = 0; k < kGlyphs; ++k) {
                 for (int c = 1; c <= 4; ++c)
@@ -818,7 +822,10 @@ bool MathAlphabetWin::MakeMetrics()
         return false;
     }
     QList<int> protruding;
-    metricsFromWidths(widths, m, &protruding);
+    if (!metricsFromWidths(widths, m, &protruding, &error)) {
+        msgBox(error);
+        return false;
+    }
     for (int k : protruding)
         msgBox(protrusionMessage(k));
     if (!writeText(metricsfile.isEmpty() ? QDir(masterfolder).filePath(QStringLiteral("metrics")) : metricsfile,

@@ -62,7 +62,7 @@ protected:
         setAppFolderForTesting(QLK_APP_DIR);
         setpref("method", qint32(0));
         init();
-        ASSERT_EQ(env.quits, 0);
+        ASSERT_EQ(env.takeQuits(), 0);
         uiHooks().showCommandFailure = [this](const QString& report) { failures << report; };
         w = afm2tfmWin::instance();
         w->show();

@@ -186,6 +186,31 @@ TEST_F(DviWindowTest, SaveWritesTheRowsShownBesideTheFile)
     EXPECT_TRUE(QFile::exists(env.root() + QStringLiteral("/docs/thesis.sav")));
 }
 
+TEST_F(DviWindowTest, WindowHoldingAListingGoesInEitherOrder)
+{
+    // A shown window whose list has the focus and a layout still pending
+    // lays the list out again as it is torn down; its rows must not be read
+    // once they are gone.
+    for (const bool closeFirst : {false, true}) {
+        SCOPED_TRACE(closeFirst ? "closed, then deleted" : "deleted while shown");
+        w = DVIwindow::instance();
+        w->show();
+        w->Listbox1_DropObject({dvi});
+        w->CheckBox1->setChecked(false);
+        ASSERT_EQ(shownRows(w), kFullRows);
+        w->activateWindow();
+        w->Listbox1->setFocus();
+        if (closeFirst)
+            w->close();
+        delete w.data();
+        QApplication::processEvents();
+        EXPECT_FALSE(w);
+    }
+    // A fresh window afterwards starts empty.
+    w = DVIwindow::instance();
+    EXPECT_EQ(w->Listbox1->rowCount(), 0);
+}
+
 TEST_F(DviWindowTest, DamagedFileShowsTheRowsReadAndAMessage)
 {
     const QString cut = env.writeFile(QStringLiteral("cut.dvi"), smallDvi().left(40));

@@ -43,6 +43,7 @@ protected:
     void SetUp() override
     {
         app = createAppObject();
+        test::recordQuits();
         openDefaultWindow();
     }
     void TearDown() override
@@ -141,7 +142,11 @@ TEST_F(AppTest, InstallerHelpTextsNameWhatThisProgramHas)
 
 TEST_F(AppTest, QuitClosesTheLogThenWritesThePreferences)
 {
-    // SetUp's createAppObject installed the real quit path.
+    // The real quit path, which createAppObject installs: its exit ends
+    // the application's event loop with status 0.
+    test::expectRealExit();
+    delete app;
+    app = createAppObject();
     openLog(env.home());
     logLine(QStringLiteral("a line"));
     setpref(QStringLiteral("editor"), QStringLiteral("kate"));
@@ -150,25 +155,27 @@ TEST_F(AppTest, QuitClosesTheLogThenWritesThePreferences)
     EXPECT_FALSE(logStream);
     EXPECT_TRUE(QFile::exists(prefsfile()));
     EXPECT_TRUE(QFile::exists(env.home() + QStringLiteral("/QLKlogfile.txt")));
-    QApplication::processEvents(); // the queued quit finds no loop to end
+    EXPECT_EQ(QApplication::exec(), 0);
 }
 
 TEST_F(AppTest, QuitBeforeAnyLogWritesOnlyThePreferences)
 {
+    test::expectRealExit();
+    delete app;
+    app = createAppObject();
     requestQuit();
     EXPECT_TRUE(QFile::exists(prefsfile()));
     EXPECT_FALSE(QFile::exists(env.home() + QStringLiteral("/QLKlogfile.txt")));
-    QApplication::processEvents();
+    EXPECT_EQ(QApplication::exec(), 0);
 }
 
 TEST_F(AppTest, MainWindowQuitButtonAndCloseBoxQuit)
 {
-    setQuitHandler([this] { ++env.quits; });
     Window1::instance()->PushButton2->click();
-    EXPECT_EQ(env.quits, 1);
+    EXPECT_EQ(env.takeQuits(), 1);
     resetQuitState();
     Window1::instance()->close();
-    EXPECT_EQ(env.quits, 2);
+    EXPECT_EQ(env.takeQuits(), 1);
     EXPECT_TRUE(Window1::exists());
 }
 

@@ -216,10 +216,9 @@ TEST_F(InstallationTest, FatalChecksStopWithTheirTextsAndCopyNothing)
         setup.isWritable = [&c](const QString&) { return !c.treeUnwritable; };
         env.dialogs.messages.clear();
         resetQuitState();
-        const int quitsBefore = env.quits;
 
         EXPECT_EQ(runInstallation(setup), InstallOutcome::Stopped);
-        EXPECT_EQ(env.quits, quitsBefore + 1);
+        EXPECT_EQ(env.takeQuits(), 1);
         EXPECT_EQ(env.dialogs.messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
         EXPECT_EQ(readLines(prefix() + "/QLKInstall.txt").last(), c.logged);
         EXPECT_FALSE(QFileInfo::exists(prefix() + "/README.txt"));
@@ -236,6 +235,7 @@ TEST_F(InstallationTest, ASupportFileThatCannotBeCopiedStopsAfterTheOnesBefore)
     QDir().mkpath(source + "/TeXFonts.db/inside"); // a folder cannot be copied as a file
 
     EXPECT_EQ(runInstallation(setup), InstallOutcome::Stopped);
+    EXPECT_EQ(env.takeQuits(), 1);
     ASSERT_EQ(env.dialogs.messages.size(), 1);
     EXPECT_TRUE(env.dialogs.messages.first().startsWith("Error copying TeXFonts.db to " + prefix() + ": errorcode="));
     const QStringList log = readLines(prefix() + "/QLKInstall.txt");
@@ -294,7 +294,9 @@ TEST_F(InstallationTest, RefusedPrefixesChangeNothing)
         SCOPED_TRACE(p.toStdString());
         setup.prefix = p;
         env.dialogs.messages.clear();
+        resetQuitState();
         EXPECT_EQ(runInstallation(setup), InstallOutcome::Stopped);
+        EXPECT_EQ(env.takeQuits(), 1); // each refusal ends the installer
         ASSERT_EQ(env.dialogs.messages.size(), 1);
         EXPECT_TRUE(env.dialogs.messages.first().startsWith("Quillmark2013 cannot be installed into"));
         EXPECT_FALSE(QFileInfo::exists(p + "/QLKInstall.txt"));

@@ -34,7 +34,7 @@ TEST(InstallerRunner, AcceptsZeroAnd255AndStopsTheInstallerOnAnyOtherCode)
     EXPECT_EQ(runCommandLines("echo out; echo err >&2; exit 255"), (QStringList{"out", "err"}));
     EXPECT_TRUE(runCommandLines("true").isEmpty());
     EXPECT_TRUE(env.dialogs.messages.isEmpty());
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
 
     bool nextStepRan = false;
     try {
@@ -45,7 +45,7 @@ TEST(InstallerRunner, AcceptsZeroAnd255AndStopsTheInstallerOnAnyOtherCode)
     EXPECT_FALSE(nextStepRan);
     ASSERT_EQ(env.dialogs.messages.size(), 1);
     EXPECT_EQ(env.dialogs.messages.first(), "While running command echo partial; exit 1, error code: 1\npartial\n");
-    EXPECT_EQ(env.quits, 1);
+    EXPECT_EQ(env.takeQuits(), 1);
 }
 
 } // namespace

@@ -166,7 +166,7 @@ TEST(InstallTab, PalatinoFromLooseFilesIntoThePersonalTree)
     test::TestEnv env(false);
     test::RootRecorder root;
     Window1* w = scannedTab();
-    ASSERT_EQ(env.quits, 0) << env.dialogs.transcript.join("\n").toStdString();
+    ASSERT_EQ(env.takeQuits(), 0) << env.dialogs.transcript.join("\n").toStdString();
     QStringList dropped;
     for (const char* name : {"uplr8a.afm", "uplr8a.pfb", "upl.map", "t1ppl.fd"}) {
         const QString src = test::texFile(name);
@@ -543,7 +543,7 @@ TEST(InstallTab, UpperCaseExtensionsStillHaveTheirMapEnabled)
     test::TestEnv env(false);
     test::RootRecorder root;
     Window1* w = scannedTab();
-    ASSERT_EQ(env.quits, 0);
+    ASSERT_EQ(env.takeQuits(), 0);
     const QString pfb = env.writeFile("drop/FOO.PFB", test::readBytes(test::texFile("uplr8a.pfb")));
     const QString map = env.writeFile("drop/FOO.MAP", "uplr8a URWPalladioL-Roma <FOO.PFB\n");
     w->Listbox7_DropObject({pfb, map});

@@ -137,7 +137,7 @@ TEST(ListActions, DeletionsRebuildTheDisplay)
     const QString kept = env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/k/k.map", "k K <k.pfb\n");
     Window1* w = test::freshWindow();
     init();
-    ASSERT_EQ(env.quits, 0);
+    ASSERT_EQ(env.takeQuits(), 0);
     ASSERT_EQ(w->Listbox1[1]->rowCount(), 1);
     EXPECT_EQ(w->Listbox1[1]->cell(0, 1), cfg);
     int personal = -1;

@@ -104,7 +104,7 @@ TEST(Window1Design, QuitButtonRequestsTheQuit)
 {
     test::TestEnv env;
     Window1::instance()->PushButton2->click();
-    EXPECT_EQ(env.quits, 1);
+    EXPECT_EQ(env.takeQuits(), 1);
 }
 
 TEST(Window1Design, CaptionFollowsAdministratorStatus)
@@ -188,7 +188,7 @@ TEST(Window1Display, SetupwinSentencesAlertsAndSearchOrder)
         mapsDisabled = {"a.map", "b.map"};
         Window1* w = test::freshWindow();
         w->Setupwin();
-        EXPECT_EQ(env.quits, 0);
+        EXPECT_EQ(env.takeQuits(), 0);
         QStringList messages = env.dialogs.messages;
         EXPECT_EQ(messages, c.alerts);
         EXPECT_EQ(w->StaticText8->text(),

@@ -40,7 +40,7 @@ void scan(test::TestEnv& env)
     ASSERT_TRUE(test::makeFontDB(env));
     Window1::instance()->Clearitems();
     init();
-    ASSERT_EQ(env.quits, 0) << env.dialogs.transcript.join("\n").toStdString();
+    ASSERT_EQ(env.takeQuits(), 0) << env.dialogs.transcript.join("\n").toStdString();
 }
 
 int rowOf(UpdmapWindow* w, const QString& name)
@@ -313,6 +313,7 @@ TEST(UpdmapWindowTest, MenuItemsReachTheMapTools)
     test::TestEnv env(false);
     scan(env);
     App* app = createAppObject();
+    test::recordQuits();
     openDefaultWindow();
     MenuBar1* bar = app->menuBar();
     for (const char* name :

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,39 @@ TEST(GlyphMeasure, PageWidthsComeFromTheFileNamesNotTheOrder)
     EXPECT_FALSE(parsePageWidths({}, w, &error));
 }
 
+TEST(GlyphMeasure, WidthsNoPictureCanHaveAreRefused)
+{
+    // lst.txt lies in the user's master folder; a width read from it that
+    // no picture can have counts as missing, in the reader and in the sums.
+    struct Case {
+        const char* width;
+        bool read;
+    } cases[] = {{"-2147483648", false}, {"-1", false}, {"1000001", false}, {"0", true}, {"1000000", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        QStringList lines = listing();
+        const int at = int(lines.indexOf(QRegularExpression("^glt2\\.png:.*")));
+        ASSERT_GE(at, 0);
+        lines[at] = QString("glt2.png:    PNG image data, %1 x 604, 4-bit colormap, non-interlaced").arg(c.width);
+        QVector<int> w;
+        QString error;
+        EXPECT_EQ(parsePageWidths(lines, w, &error), c.read);
+        EXPECT_EQ(error, c.read ? QString()
+                                : "The measuring pictures are incomplete: 103 of 104 page widths were found in lst.txt.");
+
+        QVector<int> widths(kMeasurePages, 700);
+        widths[1] = QString(c.width).toInt();
+        Metrics m;
+        m.gw.fill(7);
+        QList<int> protruding;
+        error.clear();
+        EXPECT_EQ(metricsFromWidths(widths, m, &protruding, &error), c.read);
+        EXPECT_EQ(m.gw[51], c.read ? 703 : 7);
+        EXPECT_EQ(error, c.read ? QString()
+                                : "The measuring pictures are incomplete: 103 of 104 page widths were found in lst.txt.");
+    }
+}
+
 TEST(GlyphMeasure, PropertyListLettersAndTheirCases)
 {
     std::array<int, kGlyphs> sub{};
@@ -136,7 +170,8 @@ TEST(GlyphMeasure, MetricsFromPageWidths)
     m.subpos[0] = 500;
     m.ic[0] = 20;
     QList<int> protruding;
-    metricsFromWidths(widths, m, &protruding);
+    QString error;
+    ASSERT_TRUE(metricsFromWidths(widths, m, &protruding, &error)) << error.toStdString();
     EXPECT_EQ(metricsLine(m.gw[0], m.leftside[0], m.subpos[0], m.ic[0]), "414 38 500 20\n");
     EXPECT_EQ(m.gw[1], 251);
     EXPECT_EQ(m.leftside[1], 50);

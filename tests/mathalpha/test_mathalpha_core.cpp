@@ -172,6 +172,54 @@ TEST(MathAlphaMaster, MetricsNeedFiftyTwoLines)
     EXPECT_EQ(m.subpos[3], 0);
 }
 
+TEST(MathAlphaMaster, NumbersBeyondAnyLetterAreRefused)
+{
+    // "metrics" lies in the user's master folder: numbers no letter can
+    // have are refused, leaving what was read before.
+    struct Case {
+        const char* firstLine;
+        bool read;
+    } cases[] = {
+        {"2147483647 0 0 0", false}, {"0 -2147483648 0 0", false}, {"0 0 99999999999 0", false},
+        {"0 0 0 -1000001", false},   {"1000000 -1000000 5 5 2147483647", true},
+    };
+    for (const Case& c : cases) {
+        QStringList lines(kGlyphs, "400 20 500 30");
+        lines[0] = c.firstLine;
+        Metrics m;
+        m.gw.fill(7);
+        EXPECT_EQ(parseMetrics(lines, m), c.read) << c.firstLine;
+        EXPECT_EQ(m.gw[51], c.read ? 400 : 7) << c.firstLine;
+    }
+
+    // Spacing refuses such numbers too, from wherever they come, and
+    // leaves the adjustments as they were.
+    struct Spacing {
+        const char* what;
+        int spacing;
+        int gw;
+        int right;
+        bool applied;
+    } spacings[] = {
+        {"the overflowing metric", 20, 2147483647, 0, false},
+        {"a huge spacing", -2147483647, 430, 0, false},
+        {"a huge adjustment", 20, 430, 2147483647, false},
+        {"the limits themselves", kMetricLimit, kMetricLimit, -kMetricLimit, true},
+    };
+    for (const Spacing& c : spacings) {
+        for (int method : {0, 1}) {
+            Metrics m;
+            m.gw.fill(c.gw);
+            m.leftside.fill(-kMetricLimit);
+            Adjustments xx{};
+            xx[4][1] = c.right;
+            const Adjustments before = xx;
+            EXPECT_EQ(applySpacing(method, c.spacing, m, xx), c.applied) << c.what << " " << method;
+            EXPECT_EQ(xx != before, c.applied) << c.what << " " << method;
+        }
+    }
+}
+
 TEST(MathAlphaBuildTexts, GridCellsReadAsRoundedNumbers)
 {
     struct Case {

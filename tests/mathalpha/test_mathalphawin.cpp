@@ -65,6 +65,8 @@ TEST_F(MathAlphaTest, MasterFoldersLoadByTheirFiles)
          false, ""},
         {"51 metrics lines", {{"metrics", metricsFile(51)}}, false, false, true,
          "Bailing out---this does not contain all metrics. Please select a new base tfm."},
+        {"a width no letter has", {{"metrics", "2147483647 0 0 0\n" + metricsFile(51)}}, false, false, true,
+         "Bailing out---this does not contain all metrics. Please select a new base tfm."},
         {"52 metrics lines and full settings",
          {{"metrics", metricsFile(52)},
           {"settings", six + "spacingmethod=2\nspacingactive=0\n"},

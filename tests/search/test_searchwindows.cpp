@@ -42,6 +42,7 @@ protected:
     void SetUp() override
     {
         app = createAppObject();
+        test::recordQuits();
         if (QPointer<TextWindow> viewer = TextWindow::instance())
             viewer->close();
         deleteClosedWindows();

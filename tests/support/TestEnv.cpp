@@ -10,14 +10,106 @@
 #include "services/RunLog.h"
 #include "services/Runners.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 
 namespace qlk::test {
+
+namespace {
+struct QuitLog {
+    int recorded = 0;
+    int taken = 0;
+    QString lastMessage; // the dialog shown just before the first quit
+    bool realExitExpected = false;
+};
+QuitLog& quitLog()
+{
+    static QuitLog log;
+    return log;
+}
+
+QString lastShownMessage()
+{
+    auto* scripted = dynamic_cast<ScriptedDialogs*>(&dialogs());
+    return scripted && !scripted->transcript.isEmpty() ? scripted->transcript.last() : QString();
+}
+
+// True when QCoreApplication::exit ran outside QCoreApplication::exec():
+// from then on every event loop returns at once.
+bool eventLoopsEnded()
+{
+    QCoreApplication::processEvents(); // a queued exit runs now
+    QEventLoop probe;
+    QTimer::singleShot(0, &probe, [&probe] { probe.exit(1); });
+    return probe.exec() == -1;
+}
+
+class QuitCheck : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        quitLog() = QuitLog{};
+        resetQuitState();
+        recordQuits();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        QuitLog& log = quitLog();
+        const QString after =
+            log.lastMessage.isEmpty() ? QString() : QStringLiteral(" (last dialog: %1)").arg(log.lastMessage);
+        if (log.recorded > log.taken)
+            ADD_FAILURE() << "the program requested a quit the test did not expect" << after.toStdString()
+                          << "; a test that expects it checks env.takeQuits()";
+        else if (quitRequested() && log.recorded == 0 && !log.realExitExpected)
+            ADD_FAILURE() << "the program requested a quit that reached a handler other than the test's recorder"
+                          << " (createAppObject installs the real exit: call recordQuits() after it)";
+        if (eventLoopsEnded()) {
+            if (!log.realExitExpected)
+                ADD_FAILURE() << "the program's real exit ran: every later event loop of this process returns at once";
+            // exec() starts afresh: the tests that follow in this process get working event loops.
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            QCoreApplication::exec();
+        }
+        setQuitHandler({});
+        resetQuitState();
+    }
+};
+} // namespace
+
+int takeQuits()
+{
+    QuitLog& log = quitLog();
+    const int count = log.recorded - log.taken;
+    log.taken = log.recorded;
+    return count;
+}
+
+void recordQuits()
+{
+    setQuitHandler([] {
+        QuitLog& log = quitLog();
+        if (log.recorded++ == log.taken)
+            log.lastMessage = lastShownMessage();
+    });
+}
+
+void expectRealExit()
+{
+    quitLog().realExitExpected = true;
+}
+
+void checkQuitsAfterEachTest()
+{
+    ::testing::UnitTest::GetInstance()->listeners().Append(new QuitCheck);
+}
 
 TestEnv::TestEnv(bool isolateSystemTrees)
 {
@@ -37,7 +129,7 @@ TestEnv::TestEnv(bool isolateSystemTrees)
     }
     setDialogService(&dialogs);
     resetQuitState();
-    setQuitHandler([this] { ++quits; });
+    recordQuits();
     closeLog();
     logFile.clear();
     logMessage.clear();
@@ -50,8 +142,6 @@ TestEnv::~TestEnv()
     closeLog();
     resetPrefsForTesting();
     setDialogService(nullptr);
-    setQuitHandler({});
-    resetQuitState();
     setDesktopRecorder({});
     setBundleScriptRunner({});
     setTexbinForTesting(QString());

@@ -9,11 +9,27 @@
 
 namespace qlk::test {
 
+// Quits in tests. A quit request is only recorded, never acted on: the
+// program's real exit would make every later event loop of the process
+// return at once. A test that expects quits takes them, and so says it did:
+//     EXPECT_EQ(env.takeQuits(), 1);
+// At the end of every test (a listener in the test mains) a quit that was
+// not taken fails the test, naming the last dialog shown before it; so does
+// a quit that reached another handler, and a real exit of the event loop.
+// createAppObject() installs the program's real exit: call recordQuits()
+// after it. A test of that real exit says so with expectRealExit() and runs
+// it inside QCoreApplication::exec(), which ends the way the program's does.
+int takeQuits();
+void recordQuits();
+void expectRealExit();
+// Installs the end-of-test check; the test mains call it once.
+void checkQuitsAfterEachTest();
+
 // A test's own world: a temporary HOME, and the personal and local TeX trees
 // pointed at temporary folders through the environment, which kpsewhich and
 // the TeX programs honour. With `isolateSystemTrees` TEXMFSYSVAR and
 // TEXMFSYSCONFIG move too. Dialogs are answered by `dialogs`; the quit path
-// only records. Everything is put back when the object goes.
+// only records (see below). Everything is put back when the object goes.
 class TestEnv {
 public:
     explicit TestEnv(bool isolateSystemTrees = true);
@@ -34,7 +50,8 @@ public:
     QString writeScript(const QString& relativePath, const QString& body) const;
 
     ScriptedDialogs dialogs;
-    int quits = 0;
+    // The quits recorded since the last call; see "Quits in tests" above.
+    int takeQuits() { return test::takeQuits(); }
 
 private:
     void setEnv(const char* name, const QString& value);

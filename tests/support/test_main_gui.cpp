@@ -1,4 +1,5 @@
 #include "platform/Paths.h"
+#include "support/TestEnv.h"
 
 #include <QApplication>
 
@@ -10,5 +11,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    qlk::test::checkQuitsAfterEachTest();
     return RUN_ALL_TESTS();
 }

@@ -92,7 +92,7 @@ TEST(InitRealTexLive, StartsWithoutQuitAndLogsInOrder)
     FailureRecorder failures;
     Window1* w = test::freshWindow();
     init();
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
     EXPECT_TRUE(env.dialogs.transcript.isEmpty()) << env.dialogs.transcript.join("\n").toStdString();
     EXPECT_TRUE(failures.reports.isEmpty()) << failures.reports.join("\n").toStdString();
 
@@ -182,7 +182,7 @@ TEST(InitRealTexLive, RefreshFillsTheDisplayOnce)
     EXPECT_EQ(w->Listbox4->rowCount(), 0);
     EXPECT_TRUE(w->StaticText20->text().isEmpty());
     init();
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
     EXPECT_EQ(w->Listbox2->rowCount(), trees);
     EXPECT_EQ(w->Listbox1[0]->rowCount(), copies);
     EXPECT_EQ(w->Listbox4->rowCount(), 1);
@@ -199,7 +199,7 @@ TEST(InitRealTexLive, PersonalUpdmapCfgIsListedComparedAndChecked)
     env.dialogs.answers = {true}; // stop checking the options
     Window1* w = test::freshWindow();
     init();
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
     EXPECT_EQ(updmapHome, QStringList{cfg});
     EXPECT_EQ(w->Listbox1[1]->rowCount(), 1);
     EXPECT_EQ(w->Listbox1[1]->cell(0, 0), QStringLiteral("[P0]"));
@@ -256,7 +256,7 @@ TEST(InitRealTexLive, SymlinkAdviceOnlyForATexBefore2017)
         test::freshWindow();
         init();
         setTexbinForTesting(QString());
-        EXPECT_EQ(env.quits, 0);
+        EXPECT_EQ(env.takeQuits(), 0);
         EXPECT_EQ(texYear, QString::fromLatin1(c.year));
         EXPECT_EQ(env.dialogs.transcript, c.advice);
     }
@@ -284,7 +284,7 @@ TEST(InitRealTexLive, FontMapListsAlertsAndDeprecatedFolders)
     };
     Window1* w = test::freshWindow();
     init();
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
     EXPECT_EQ(deprecatedRows, QStringList{old});
     ASSERT_EQ(w->Listbox4->rowCount(), 2);
     EXPECT_EQ(w->Listbox5->rowCount(), 1);
@@ -344,7 +344,7 @@ TEST(InitRealTexLive, FatalChecksQuitBeforeTheWindowIsFilled)
         c.prepare(env);
         Window1* w = test::freshWindow();
         init();
-        EXPECT_EQ(env.quits, 1);
+        EXPECT_EQ(env.takeQuits(), 1);
         EXPECT_EQ(w->Listbox4->rowCount(), 0);
         EXPECT_EQ(w->Listbox2->rowCount(), 0);
         if (!c.message.isEmpty()) {
@@ -372,7 +372,7 @@ TEST(InitRealTexLive, UpdmapLocalCfgQuestionAndUserWithoutAdminRights)
     if (isAdmin)
         GTEST_SKIP() << "this account is an administrator by its groups";
     // Yes without administrator rights changes nothing; the scan goes on.
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
     EXPECT_EQ(env.dialogs.questions.value(0),
               QStringLiteral("You have a file updmap-local.cfg whose contents must be moved into "
                              "web2c/updmap.cfg, and possibly edited. Do it?"));
@@ -390,7 +390,7 @@ TEST(InitRealTexLive, RootIsAnAdministrator)
         test::freshWindow();
         setEffectiveUidForTesting(uid);
         init();
-        EXPECT_EQ(env.quits, 0);
+        EXPECT_EQ(env.takeQuits(), 0);
         const bool byGroups = adminFromGroups(runShell("id -Gn"));
         EXPECT_EQ(isAdmin, uid == 0 || byGroups);
         EXPECT_EQ(prefInt("method"), isAdmin ? 1 : 0);
@@ -413,7 +413,7 @@ TEST(InitRealTexLive, PersonalTreeRepairsAndStrayLsR)
         setWritableCheckForTesting({});
         EXPECT_EQ(env.dialogs.questions.value(0),
                   "Your folder " + env.texmfHome() + " (TEXMFHOME) is not writable. Correct?");
-        EXPECT_EQ(env.quits, yes ? 0 : 1);
+        EXPECT_EQ(env.takeQuits(), yes ? 0 : 1);
         EXPECT_TRUE(logText(env).contains("Your folder " + env.texmfHome() + " (TEXMFHOME) is not writable. "));
         if (yes) {
             EXPECT_EQ(env.dialogs.questions.value(1),
@@ -484,7 +484,7 @@ TEST(InitStandIn, OldOrUnknownTexLiveIsRefusedBeforeTheLog)
         init();
         EXPECT_EQ(env.dialogs.messages,
                   QStringList{"This software works only with TeX Live versions 2013 or later---bailing out."});
-        EXPECT_EQ(env.quits, 1);
+        EXPECT_EQ(env.takeQuits(), 1);
         EXPECT_FALSE(logText(env).contains("Starting Quillmark2013"));
         EXPECT_EQ(w->Listbox2->rowCount(), 0);
     }
@@ -508,7 +508,7 @@ TEST(InitStandIn, TreesAreTakenByNameAndAMissingOneStopsTheScan)
         standInTexbin(env, base + "/2013\n", texmf, trees);
         test::freshWindow();
         init();
-        EXPECT_EQ(env.quits, 1);
+        EXPECT_EQ(env.takeQuits(), 1);
         EXPECT_EQ(texYear, QStringLiteral("2013"));
         EXPECT_EQ(texmfTrees.size(), 6);
         const QString log = logText(env);

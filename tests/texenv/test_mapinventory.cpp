@@ -80,7 +80,7 @@ TEST(Getmaps, ActiveCopyFirstThenTheOthersWithGaplessTags)
     mapListPaths.clear();
     mapListDates.clear();
     getmaps(listing);
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
     EXPECT_EQ(mapRoot, env.root() + "/sysvar/fonts/map/");
     EXPECT_EQ(mapListTags, (QStringList{"[M0]", "[M1]", "[M2]"}));
     EXPECT_EQ(mapListPaths, (QStringList{env.root() + "/sysvar/fonts/map/",
@@ -110,7 +110,7 @@ TEST(Getmaps, FatalAnswers)
         EXPECT_EQ(env.dialogs.messages,
                   QStringList{"pdftex.map not found in your TeX trees. This should not happen. Check that your TeX "
                               "is functional."});
-        EXPECT_EQ(env.quits, 1);
+        EXPECT_EQ(env.takeQuits(), 1);
     }
 }
 

@@ -45,7 +45,7 @@ TEST(Readupdmap, ReadsLowestPriorityFirstAndComparesMaps)
     EXPECT_TRUE(with.endsWith(QLatin1String("LW35 ADOBE\n#! Map a.map\n")));
     parsecfgstr();
     EXPECT_EQ(mapsDisabled, (QStringList{"a.map", "b.map"}));
-    EXPECT_EQ(env.quits, 0);
+    EXPECT_EQ(env.takeQuits(), 0);
     closeLog();
     EXPECT_TRUE(readTextFile(env.home() + "/QLKlogfile.txt")
                     .contains(QLatin1String("In readupdmap: updmap1 has 4 entries, updmap2 has 1\n")));
@@ -79,7 +79,7 @@ TEST(Readupdmap, NoSystemFileBailsOut)
     const QString text = QStringLiteral("Something's wrong! You appear to have no updmap.cfg in your "
                                         "texmf system folders. Bailing out!");
     EXPECT_EQ(env.dialogs.messages, QStringList{text});
-    EXPECT_EQ(env.quits, 1);
+    EXPECT_EQ(env.takeQuits(), 1);
     closeLog();
     const QString log = readTextFile(env.home() + "/QLKlogfile.txt");
     // The count line comes before the reason, also when it quits.
@@ -133,5 +133,5 @@ TEST(OutOfBounds, NamesTheRoutineAndQuits)
     const QStringList six(6);
     EXPECT_FALSE(guardBounds("init", [&] { checkedAt(six, 6); }));
     EXPECT_EQ(env.dialogs.messages, QStringList{"Out of Bounds error in init!"});
-    EXPECT_EQ(env.quits, 1);
+    EXPECT_EQ(env.takeQuits(), 1);
 }

@@ -34,7 +34,7 @@ protected:
     {
         setAppFolderForTesting(QLK_APP_DIR);
         init();
-        ASSERT_EQ(env.quits, 0);
+        ASSERT_EQ(env.takeQuits(), 0);
         setDesktopRecorder([this](const QString& action, const QString& path) { desktop << action + " " + path; });
         problemFiles.clear();
     }

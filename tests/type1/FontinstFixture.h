@@ -76,6 +76,8 @@ public:
     {
         QString error;
         ASSERT_TRUE(connectFontDB(QStringLiteral(QLK_APP_DIR "/TeXFonts.db"), &error)) << error.toStdString();
+        // The rescan after an installation connects to the database beside the program.
+        setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
         pointTreesAt(env);
         homePath = env.home();
         setDesktopRecorder([this](const QString& action, const QString& path) { desktop << action + ": " + path; });

@@ -30,6 +30,15 @@ public:
         return work;
     }
 
+    // The rows of one of the main window's map lists, as the last rescan left them.
+    static QStringList mapRows(Window1List* list)
+    {
+        QStringList out;
+        for (int i = 0; i < list->rowCount(); ++i)
+            out << list->cell(i, 0);
+        return out;
+    }
+
     // A small package tree in W/TDS, as Make leaves it.
     QString handTree()
     {
@@ -113,6 +122,11 @@ TEST_F(FontinstMakeTest, StandInFamilyMadeInstalledAndTypeset)
     EXPECT_EQ(w->TextField2->text(), "Done");
     EXPECT_TRUE(env.dialogs.questions.isEmpty());
     EXPECT_TRUE(root.commands.isEmpty());
+    // The rescan ran: the main window lists the new personal map.
+    const QString personalMap = env.texmfHome() + "/fonts/map/dvips/adobe/Minion/Minion.map";
+    EXPECT_EQ(Window1::instance()->TextField2->text(), "Install finished.");
+    EXPECT_EQ(mapRows(Window1::instance()->Listbox5), QStringList{personalMap});
+    EXPECT_EQ(mapDict.value("Minion.map"), personalMap);
     const QString installed = env.texmfHome() + "/tex/latex/adobe/Minion/Minion.sty";
     EXPECT_TRUE(QFileInfo::exists(installed));
     EXPECT_TRUE(QFileInfo::exists(env.texmfHome() + "/fonts/type1/adobe/Minion/pmnr8a.pfb"));
@@ -354,6 +368,11 @@ TEST_F(FontinstMakeTest, SystemInstallGoesTheRootRoute)
     EXPECT_FALSE(QFileInfo::exists(W + "/TDS"));
     EXPECT_TRUE(QFileInfo(W).isDir());
     EXPECT_EQ(w->TextField2->text(), "Installation finished");
+    // The rescan ran: the main window lists the map now in TEXMFLOCAL.
+    const QString localMap = texmfLocal + "/fonts/map/dvips/adobe/Minion/Minion.map";
+    EXPECT_EQ(Window1::instance()->TextField2->text(), "Install finished.");
+    EXPECT_TRUE(mapRows(Window1::instance()->Listbox4).contains(localMap));
+    EXPECT_EQ(mapDict.value("Minion.map"), localMap);
     // The tree is gone: a second Install stops at once.
     env.dialogs.messages.clear();
     EXPECT_FALSE(w->install());

@@ -322,7 +322,7 @@ TEST_P(RoundTrip, RemovedWithItsTdsCopyAndInstalledAgainFromIt)
     setAppFolderForTesting(QLK_APP_DIR);
     setpref("method", qint32(0));
     init();
-    ASSERT_EQ(env.quits, 0) << env.dialogs.transcript.join("\n").toStdString();
+    ASSERT_EQ(env.takeQuits(), 0) << env.dialogs.transcript.join("\n").toStdString();
     const QString home = env.texmfHome();
     const QString work = env.root() + "/work";
     const bool trueType = *r.truetype;
