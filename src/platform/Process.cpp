@@ -70,13 +70,13 @@ private:
         if (!commandLabel().isEmpty())
             return commandLabel();
         if (argv_.size() == 3 && argv_[0] == "/bin/bash" && argv_[1] == "-c")
-            return describeCommand(QString::fromUtf8(argv_[2]));
+            return QStringLiteral("Running: ") + describeCommand(QString::fromUtf8(argv_[2]));
         QStringList words;
         for (const QByteArray& a : argv_)
             words << QString::fromUtf8(a);
         if (!words.isEmpty())
             words.first() = words.first().section(QLatin1Char('/'), -1);
-        return describeCommand(words.join(QLatin1Char(' ')));
+        return QStringLiteral("Running: ") + describeCommand(words.join(QLatin1Char(' ')));
     }
     const std::vector<QByteArray>& argv_;
     const bool active_;

@@ -28,7 +28,8 @@ ProcessResult runProgram(const QString& program, const QStringList& args,
 // While a command runs, the window layer keeps the windows painted and
 // says what runs; user input waits until the command has ended. `begin`
 // comes once the command has run a moment (short ones never show), with a
-// text saying what runs; `pump` then every few milliseconds; `end` once it
+// text saying what runs ("Running: " and the command line, or the label
+// below); `pump` then every few milliseconds; `end` once it
 // has ended. A command started from inside `pump` is not pumped again.
 struct CommandWaitHooks {
     std::function<void(const QString& what)> begin;

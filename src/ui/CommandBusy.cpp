@@ -87,7 +87,7 @@ void begin(const QString& what)
     if (QWidget* window = workingWindow()) {
         line = new QLabel(window);
         line->setObjectName(QStringLiteral("commandBusyLine"));
-        line->setText(QStringLiteral("Running: ") + what);
+        line->setText(what);
         line->setAutoFillBackground(true);
         line->setFrameShape(QFrame::StyledPanel);
         line->setMargin(3);

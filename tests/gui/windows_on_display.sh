@@ -10,21 +10,15 @@ set -u
 probe=$1
 work=$(mktemp -d)
 pids=()
+xpid=
 cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    for p in "${pids[@]}" $xpid; do kill "$p" 2>/dev/null; done
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-# -displayfd lets the server choose a free display, so parallel runs never share one.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
-pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.err"; exit 1; }
-export DISPLAY=:$(head -n1 "$work/display")
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work" || exit 1
 mkdir -p "$work/home"
 export HOME=$work/home TEXMFHOME=$work/texmf TEXMFVAR=$work/texmf-var TEXMFCONFIG=$work/texmf-config \
     TEXMFLOCAL=$work/texmf-local QT_QPA_PLATFORM=xcb
