@@ -17,7 +17,7 @@ packages=(
   texlive-font-utils lcdf-typetools t1utils fonts-lmodern lmodern ghostscript fonts-dejavu-core
   zip unzip xvfb xauth xdotool curl file python3 poppler-utils fonts-urw-base35 fonts-texgyre
   dvipng ps2eps texlive-pstricks hyperfine
-  xdg-utils openssl libssl-dev
+  xdg-utils openssl libssl-dev openbox xterm x11-utils
 )
 
 install_missing() {

@@ -23,14 +23,17 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/qlkterm.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 status_file=$work/status
+pid_file=$work/pid
 script=$work/run.sh
 {
     printf '%s\n' '#!/bin/bash'
+    printf 'echo $$ > %q\n' "$pid_file"
     printf 'echo %q\n' "$joined"
     printf '%s\n' "$joined"
     printf 'status=$?\n'
-    printf 'echo; echo "Finished with exit status $status. Press Return to close this window."\n'
     printf 'echo $status > %q\n' "$status_file"
+    printf 'echo; echo "Finished with exit status $status. Quillmark goes on without this window."\n'
+    printf 'echo "Press Return to close it."\n'
     printf 'read -r _\n'
 } > "$script"
 chmod 700 "$script"
@@ -43,19 +46,33 @@ if [ -z "$terminal" ]; then
     echo "No terminal emulator found." >&2
     exit 127
 fi
+# The window gets none of our output streams: whoever waits for this script
+# must not end up waiting for the window, which may stay open for good.
 case "$terminal" in
-    gnome-terminal) "$terminal" -- /bin/bash "$script" & ;;
-    *) "$terminal" -e /bin/bash "$script" & ;;
+    gnome-terminal) "$terminal" -- /bin/bash "$script" </dev/null >/dev/null 2>&1 & ;;
+    *) "$terminal" -e /bin/bash "$script" </dev/null >/dev/null 2>&1 & ;;
 esac
 
-# Some terminals return at once: wait for the status the script writes.
+# Some terminals return at once, others only when their window closes: the
+# script itself tells when the commands have ended, and whether it still runs.
+running() {
+    local pid cmdline
+    pid=$(cat "$pid_file" 2>/dev/null) || return 1
+    case "$pid" in '' | *[!0-9]*) return 1 ;; esac
+    # The process that runs our script, not another that got its number.
+    cmdline=$(tr '\0' ' ' < "/proc/$pid/cmdline" 2>/dev/null) || return 1
+    [[ "$cmdline" == *"$script"* ]]
+}
+waited=0
 while [ ! -s "$status_file" ]; do
-    sleep 1
-    # The window was closed before the commands ended.
-    if command -v pgrep >/dev/null 2>&1 && ! pgrep -f -- "$script" >/dev/null 2>&1 &&
-        [ ! -s "$status_file" ]; then
-        sleep 1
-        [ -s "$status_file" ] || exit 130
+    sleep 0.2
+    if [ ! -s "$pid_file" ]; then
+        # The window never started the script.
+        waited=$((waited + 1))
+        [ "$waited" -lt 300 ] || exit 130
+    elif ! running && [ ! -s "$status_file" ]; then
+        # The window was closed before the commands ended.
+        exit 130
     fi
 done
 status=$(cat "$status_file")

@@ -40,11 +40,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 namespace qlk {
 
@@ -58,6 +60,12 @@ struct Binding {
     Handler handler;
     bool available; // the tool is part of this build
 };
+
+// When a window was last shown, and how long the window manager may take
+// to place it and frame it (it may frame it without moving it: the timers
+// after the showing look again).
+const char* const kShownAt = "qlkShownAt";
+constexpr qint64 kSettleMs = 3000;
 
 // In the order the handlers are bound.
 const Binding kBindings[] = {
@@ -97,20 +105,40 @@ void fitToScreen(QWidget* window)
     if (!screen || window->isMaximized() || window->isFullScreen())
         return;
     const QRect available = screen->availableGeometry();
-    // The frame (title bar, borders) counts too; before the window is
-    // mapped the frame equals the window.
-    const QRect frame = window->frameGeometry();
-    const int extraW = frame.width() - window->width();
-    const int extraH = frame.height() - window->height();
-    const QSize fits(qMin(window->width(), available.width() - extraW),
-                     qMin(window->height(), available.height() - extraH));
-    if (fits != window->size())
-        window->resize(fits.expandedTo(window->minimumSize()));
-    const QRect now = window->frameGeometry();
-    const int x = qBound(available.left(), now.left(), qMax(available.left(), available.right() - now.width() + 1));
-    const int y = qBound(available.top(), now.top(), qMax(available.top(), available.bottom() - now.height() + 1));
-    if (x != now.left() || y != now.top())
-        window->move(x, y);
+    // The frame (title bar, borders) counts too. The window manager says
+    // how wide it is once it has framed the window; until then it is none.
+    QMargins frame;
+    if (const QWindow* handle = window->windowHandle())
+        frame = handle->frameMargins();
+    const QRect client = window->geometry();
+    const QSize fits = QSize(qMin(client.width(), available.width() - frame.left() - frame.right()),
+                             qMin(client.height(), available.height() - frame.top() - frame.bottom()))
+                           .expandedTo(window->minimumSize());
+    const int frameW = fits.width() + frame.left() + frame.right();
+    const int frameH = fits.height() + frame.top() + frame.bottom();
+    const int x = qBound(available.left(), client.left() - frame.left(),
+                         qMax(available.left(), available.right() - frameW + 1));
+    const int y = qBound(available.top(), client.top() - frame.top(),
+                         qMax(available.top(), available.bottom() - frameH + 1));
+    const QRect target(QPoint(x + frame.left(), y + frame.top()), fits);
+    if (target.topLeft() != client.topLeft())
+        window->setGeometry(target);
+    else if (target.size() != client.size())
+        window->resize(fits);
+}
+
+void closeToolWindows()
+{
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && !qobject_cast<Window1*>(w) && !qobject_cast<QMenu*>(w) &&
+            w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup)
+            windows << w;
+    }
+    for (const QPointer<QWidget>& w : windows) {
+        if (w)
+            w->close();
+    }
 }
 
 App* appObject()
@@ -181,9 +209,18 @@ bool App::eventFilter(QObject* watched, QEvent* event)
             if (!known)
                 windows_ << w;
             fitToScreen(w);
-            // The platform may place the window as it maps it: check again then.
-            QTimer::singleShot(0, w, [w] { fitToScreen(w); });
+            // The window manager places the window and puts its frame (title
+            // bar, borders) around it only as it maps it: fit again each time
+            // the window moves or grows in its first moments on screen.
+            w->setProperty(kShownAt, QDateTime::currentMSecsSinceEpoch());
+            for (int ms : {0, 150, 500, 1500})
+                QTimer::singleShot(ms, w, [w] { fitToScreen(w); });
         }
+    } else if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        const QVariant shown = w->isWindow() ? w->property(kShownAt) : QVariant();
+        if (shown.isValid() && QDateTime::currentMSecsSinceEpoch() - shown.toLongLong() < kSettleMs)
+            QTimer::singleShot(0, w, [w] { fitToScreen(w); });
     }
     return QObject::eventFilter(watched, event);
 }
@@ -391,6 +428,10 @@ App* createAppObject()
     registered = app;
     app->registerMenuHandlers();
     setQuitHandler([] {
+        // Every window does its close-time work first (an Autoinst test
+        // copy goes, a window's log goes back home); the log and the
+        // preferences close last.
+        closeToolWindows();
         if (App* a = appObject())
             a->Event_Close();
         // exit(), not quit(): Qt 6's quit() first asks every window to close,

@@ -78,6 +78,10 @@ private:
 // available area of its screen (every window, as it is shown).
 void fitToScreen(QWidget* window);
 
+// Closes every shown window but the main window, each with its close-time
+// work; the quit path runs it before the application's close event.
+void closeToolWindows();
+
 // The registered application object.
 App* appObject();
 

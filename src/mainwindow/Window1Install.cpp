@@ -223,14 +223,19 @@ bool Window1::install()
     TextField2->setText(QStringLiteral("Done"));
     // The maps are enabled before the tree may go: a failure there leaves
     // the tree, and the tab, for another try.
-    if (finishTarget >= 0 && !finishInstall(finishTarget))
+    if (finishTarget >= 0 && !finishInstall(finishTarget)) {
+        TextField2->setText(lastInstallStatus);
         return false;
+    }
     if (quitRequested()) // the rescan met a fatal check
         return true;
     if (askYesNo(QStringLiteral("Delete temporary TDS folder?")))
         removeScratchFolder(tdsFolder);
     PushButton11->setVisible(place == 3 && hasMaps);
     resetInstallTab();
+    // Only now has this install ended.
+    if (finishTarget >= 0)
+        TextField2->setText(lastInstallStatus);
     return true;
 }
 

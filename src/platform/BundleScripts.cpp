@@ -35,6 +35,10 @@ ScriptResult runBundleScript(const QString& scriptName, const QStringList& args)
     // take long; both scripts return when their commands have ended.
     QStringList argv{script};
     argv << args;
+    const QString commands = describeCommand(QString(args.value(0)).replace(QLatin1Char('\t'), QLatin1String("; ")));
+    const CommandLabel label(scriptName == QLatin1String("sudoterm.sh")
+                                 ? QStringLiteral("Waiting for the commands in the terminal window: ") + commands
+                                 : QStringLiteral("Running with administrator rights: ") + commands);
     const ProcessResult p = runProgram(QStringLiteral("/bin/bash"), argv, 0);
     result.exitCode = p.exitCode;
     result.output = p.output.trimmed();

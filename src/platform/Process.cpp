@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,72 @@
 namespace qlk {
 
 namespace {
+
+CommandWaitHooks& waitHooks()
+{
+    static CommandWaitHooks hooks;
+    return hooks;
+}
+QString& commandLabel()
+{
+    static QString label;
+    return label;
+}
+int pumpingDepth = 0;
+
+// The window side of one run: nothing for the first moment, then the busy
+// display and a pump every few milliseconds until the command has ended.
+class CommandWait {
+public:
+    explicit CommandWait(const std::vector<QByteArray>& argv)
+        : argv_(argv), active_(pumpingDepth == 0 && waitHooks().pump)
+    {
+        clock_.start();
+    }
+    ~CommandWait()
+    {
+        if (begun_) {
+            --pumpingDepth;
+            if (waitHooks().end)
+                waitHooks().end();
+        }
+    }
+    int sliceMs() const { return active_ ? 20 : 200; }
+    void tick()
+    {
+        if (!active_)
+            return;
+        if (!begun_) {
+            if (clock_.elapsed() < kQuietMs)
+                return;
+            begun_ = true;
+            ++pumpingDepth;
+            if (waitHooks().begin)
+                waitHooks().begin(what());
+        }
+        waitHooks().pump();
+    }
+
+private:
+    static constexpr qint64 kQuietMs = 150;
+    QString what() const
+    {
+        if (!commandLabel().isEmpty())
+            return commandLabel();
+        if (argv_.size() == 3 && argv_[0] == "/bin/bash" && argv_[1] == "-c")
+            return QStringLiteral("Running: ") + describeCommand(QString::fromUtf8(argv_[2]));
+        QStringList words;
+        for (const QByteArray& a : argv_)
+            words << QString::fromUtf8(a);
+        if (!words.isEmpty())
+            words.first() = words.first().section(QLatin1Char('/'), -1);
+        return QStringLiteral("Running: ") + describeCommand(words.join(QLatin1Char(' ')));
+    }
+    const std::vector<QByteArray>& argv_;
+    const bool active_;
+    bool begun_ = false;
+    QElapsedTimer clock_;
+};
 
 void closeFd(int& fd)
 {
@@ -72,11 +139,18 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
     QElapsedTimer clock;
     clock.start();
     bool killed = false;
+    bool reaped = false;
+    int status = 0;
     int fds[2] = {outPipe[0], errPipe[0]};
-    while (fds[0] >= 0 || fds[1] >= 0) {
-        struct pollfd pfd[2];
+    CommandWait wait(argv);
+    // Wakes the wait below the moment the command's own process ends.
+    int exitFd = int(::syscall(SYS_pidfd_open, pid, 0));
+    // Reads what is waiting in the pipes, waiting up to `ms` for it (or for
+    // the exit). True when something was read or a pipe reached its end.
+    auto readPipes = [&](int ms) {
+        struct pollfd pfd[3];
         int n = 0;
-        int map[2];
+        int map[3];
         for (int i = 0; i < 2; ++i) {
             if (fds[i] >= 0) {
                 pfd[n].fd = fds[i];
@@ -86,34 +160,67 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
                 ++n;
             }
         }
-        int wait = -1;
+        if (exitFd >= 0 && ms > 0) {
+            pfd[n].fd = exitFd;
+            pfd[n].events = POLLIN;
+            pfd[n].revents = 0;
+            map[n] = 2;
+            ++n;
+        }
+        if (n == 0) {
+            // No way to wake on the exit: look again shortly.
+            ::usleep(useconds_t(qMin(ms, 2)) * 1000);
+            return false;
+        }
+        const int r = ::poll(pfd, nfds_t(n), ms);
+        if (r <= 0)
+            return false;
+        bool got = false;
+        for (int k = 0; k < n; ++k) {
+            const int i = map[k];
+            if (i == 2 || !(pfd[k].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            char buf[8192];
+            const ssize_t len = ::read(pfd[k].fd, buf, sizeof buf);
+            if (len > 0) {
+                (i == 0 ? out : err).append(buf, int(len));
+                got = true;
+            } else if (len == 0 || (errno != EINTR && errno != EAGAIN)) {
+                closeFd(fds[i]);
+                got = true;
+            }
+        }
+        return got;
+    };
+    // The command has ended when its own process has: a program it left
+    // running in the background (a terminal window, a server) may hold the
+    // pipes open for as long as it likes, and is not waited for.
+    while (!reaped) {
+        int slice = wait.sliceMs();
         if (timeoutMs > 0) {
-            qint64 left = timeoutMs - clock.elapsed();
+            const qint64 left = timeoutMs - clock.elapsed();
             if (left <= 0) {
                 ::kill(-pid, SIGKILL);
                 killed = true;
                 break;
             }
-            wait = int(left);
+            slice = int(qMin<qint64>(slice, left));
         }
-        int r = ::poll(pfd, nfds_t(n), wait);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
+        readPipes(slice);
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            reaped = true;
+        else if (done < 0 && errno != EINTR)
             break;
-        }
-        for (int k = 0; k < n; ++k) {
-            if (!(pfd[k].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            char buf[8192];
-            ssize_t got = ::read(pfd[k].fd, buf, sizeof buf);
-            int i = map[k];
-            if (got > 0) {
-                (i == 0 ? out : err).append(buf, int(got));
-            } else if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) {
-                closeFd(fds[i]);
-            }
-        }
+        wait.tick();
+    }
+    closeFd(exitFd);
+    // What the command wrote before it ended is in the pipes already (at
+    // most a pipe's worth each); a background writer is not followed.
+    for (int round = 0; !killed && round < 64 && readPipes(0); ++round) {
+    }
+    // What the command wrote before it ended is in the pipes already.
+    while (!killed && readPipes(0)) {
     }
     closeFd(fds[0]);
     closeFd(fds[1]);
@@ -121,8 +228,7 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
         // The leader may have gone already while its children held the pipes.
         ::kill(-pid, SIGKILL);
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    while (!reaped && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     // Nothing of the group may outlive a timed-out command.
     if (killed)
@@ -144,6 +250,40 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
 }
 
 } // namespace
+
+void setCommandWaitHooks(CommandWaitHooks hooks)
+{
+    waitHooks() = std::move(hooks);
+}
+
+CommandLabel::CommandLabel(const QString& what) : previous_(commandLabel())
+{
+    commandLabel() = what;
+}
+
+CommandLabel::~CommandLabel()
+{
+    commandLabel() = previous_;
+}
+
+QString describeCommand(const QString& command)
+{
+    QString text = command.simplified();
+    if (text.startsWith(QLatin1String("export PATH="))) {
+        const qsizetype end = text.indexOf(QLatin1Char(';'));
+        if (end >= 0)
+            text = text.mid(end + 1).trimmed();
+    }
+    if (text.startsWith(QLatin1String("cd "))) {
+        const qsizetype chain = text.indexOf(QLatin1String(" && "));
+        if (chain >= 0)
+            text = text.mid(chain + 4).trimmed();
+    }
+    constexpr qsizetype kLength = 100;
+    if (text.size() > kLength)
+        text = text.left(kLength - 1) + QChar(0x2026);
+    return text;
+}
 
 ProcessResult runBash(const QString& command, int timeoutMs)
 {

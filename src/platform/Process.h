@@ -1,5 +1,8 @@
 #pragma once
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace qlk {
 
@@ -21,5 +24,35 @@ ProcessResult runBash(const QString& command, int timeoutMs = kShellTimeoutMs);
 // Runs a program directly (no shell) with the given arguments, same rules.
 ProcessResult runProgram(const QString& program, const QStringList& args,
                          int timeoutMs = kShellTimeoutMs);
+
+// While a command runs, the window layer keeps the windows painted and
+// says what runs; user input waits until the command has ended. `begin`
+// comes once the command has run a moment (short ones never show), with a
+// text saying what runs ("Running: " and the command line, or the label
+// below); `pump` then every few milliseconds; `end` once it
+// has ended. A command started from inside `pump` is not pumped again.
+struct CommandWaitHooks {
+    std::function<void(const QString& what)> begin;
+    std::function<void()> pump;
+    std::function<void()> end;
+};
+void setCommandWaitHooks(CommandWaitHooks hooks);
+
+// While one lives, the commands run show `what` instead of their own
+// command line (a script whose arguments say little).
+class CommandLabel {
+public:
+    explicit CommandLabel(const QString& what);
+    ~CommandLabel();
+    CommandLabel(const CommandLabel&) = delete;
+    CommandLabel& operator=(const CommandLabel&) = delete;
+
+private:
+    QString previous_;
+};
+
+// The short text the busy display shows for a command line: the PATH
+// set-up and a leading folder change left out, cut to a line's length.
+QString describeCommand(const QString& command);
 
 } // namespace qlk

@@ -13,8 +13,10 @@ struct UiHooks {
     // Wait cursor on the main window while root commands run; false restores
     // the pointer and redraws the window.
     std::function<void(bool busy)> setMainWindowBusy;
-    // Raises and activates the main window.
-    std::function<void()> bringMainWindowToFront;
+    // Brings the program forward after a drop from another program: the
+    // window the user works in (the one the drop went to), not the main
+    // window over it.
+    std::function<void()> bringAppToFront;
 };
 
 UiHooks& uiHooks();

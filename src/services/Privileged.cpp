@@ -124,8 +124,8 @@ QString sudotermResult(const QStringList& args)
 
 void bringAppToFront(const QStringList&)
 {
-    if (uiHooks().bringMainWindowToFront)
-        uiHooks().bringMainWindowToFront();
+    if (uiHooks().bringAppToFront)
+        uiHooks().bringAppToFront();
 }
 
 QString currentUserName()

@@ -30,7 +30,8 @@ extern const char* const kTerminalNotice;
 int sudocmd(const QStringList& args);
 int sudoterm(const QStringList& args);
 QString sudotermResult(const QStringList& args);
-// Raises and activates the main window (after a drop from the file manager).
+// Brings the program forward after a drop from the file manager: the window
+// that took the drop.
 void bringAppToFront(const QStringList& args = {});
 
 // The name of the user who runs the program (not root's when commands go

@@ -8,15 +8,18 @@
 
 namespace qlk {
 
+QString lastInstallStatus;
+
 namespace {
 void setStatus(const QString& text)
 {
-    Window1::instance()->TextField2->setText(text);
+    lastInstallStatus = text;
 }
 } // namespace
 
 bool finishInstall(int target)
 {
+    lastInstallStatus.clear();
     const InstallPlan plan = planInstall();
     for (const QString& warning : plan.warnings)
         msgBox(warning);

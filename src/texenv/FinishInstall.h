@@ -19,10 +19,12 @@ extern QString tdsFolder;    // the TDS tree of the current job
 void scanTDS();
 
 // Ends an installation: enables the new maps (updmap-sys for the system
-// trees, updmap-user for the personal ones), writes the main window's status
-// line and rescans. target 1: the fonts went into TEXMFLOCAL. Returns false
-// when a command failed (the status line then says what failed).
+// trees, updmap-user for the personal ones) and rescans. target 1: the fonts
+// went into TEXMFLOCAL. Returns false when a command failed. It writes no
+// window's status line: lastInstallStatus says "Install finished." or what
+// failed, for the caller to show once its whole install has ended.
 bool finishInstall(int target);
+extern QString lastInstallStatus;
 
 // The command lists of finishInstall. kind is "Map" or "MixedMap"; skip
 // leaves out the enabling and the rebuilding runs. Each returns true when

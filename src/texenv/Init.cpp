@@ -112,7 +112,10 @@ void runScan()
         return;
     fillMainWindow();
     Window1* main = Window1::instance();
-    main->Show();
+    // A rescan after an installation leaves the window the user works in
+    // in front; the main window comes forward only when it is not shown.
+    if (!main->isVisible() || main->isMinimized())
+        main->Show();
     main->Setupwin();
 }
 } // namespace

@@ -3,9 +3,11 @@
 #include "mainwindow/Window1.h"
 #include "platform/UiHooks.h"
 #include "textview/TextWindow.h"
+#include "ui/CommandBusy.h"
 #include "ui/SingleWindow.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -71,7 +73,16 @@ void installGuiHooks()
             main->repaint();
         }
     };
-    hooks.bringMainWindowToFront = [] { showWindow(Window1::instance()); };
+    hooks.bringAppToFront = [] {
+        // A drop lands under the pointer: that window is the one worked in.
+        QWidget* target = QApplication::widgetAt(QCursor::pos());
+        if (target)
+            target = target->window();
+        if (!target)
+            target = QApplication::activeWindow();
+        showWindow(target ? target : Window1::instance());
+    };
+    installCommandBusy();
 }
 
 } // namespace qlk

@@ -14,15 +14,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# -displayfd lets the server choose a free display, so parallel runs never share one.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.err" &
-xpid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.err"; exit 1; }
-export DISPLAY=:$(head -n1 "$work/display")
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb "$work" || exit 1
 
 fail=0
 run() { # road name, then the xdotool keys

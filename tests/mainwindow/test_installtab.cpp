@@ -198,13 +198,23 @@ TEST(InstallTab, PalatinoFromLooseFilesIntoThePersonalTree)
     EXPECT_TRUE(log.contains("Matches to upl.map\n" + test::texFile("upl.map"))) << log.toStdString();
 
     w->RadioButton2[1]->setChecked(true);
-    env.dialogs.transcript.clear();
-    env.dialogs.questions.clear();
-    env.dialogs.answers = {true}; // delete the scratch folder
+    // The status line as each question comes: the install is not over yet.
+    struct StatusAtQuestion : ScriptedDialogs {
+        QStringList seen;
+        bool question(const QString& text) override
+        {
+            seen << Window1::instance()->TextField2->text();
+            return ScriptedDialogs::question(text);
+        }
+    } dialogs;
+    dialogs.answers = {true}; // delete the scratch folder
+    setDialogService(&dialogs);
     w->PushButton7->click();
+    setDialogService(&env.dialogs);
     // The rescan may tell of the new personal updmap.cfg; the install asks one thing.
-    EXPECT_EQ(env.dialogs.questions, QStringList{"Delete temporary TDS folder?"})
-        << env.dialogs.transcript.join("\n").toStdString();
+    EXPECT_EQ(dialogs.questions, QStringList{"Delete temporary TDS folder?"})
+        << dialogs.transcript.join("\n").toStdString();
+    EXPECT_NE(dialogs.seen.value(0), "Install finished.");
     EXPECT_EQ(w->TextField2->text(), "Install finished.");
     EXPECT_EQ(w->Listbox7->count(), 0);
     EXPECT_TRUE(w->dropped.isEmpty());

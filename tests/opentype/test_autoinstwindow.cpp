@@ -9,6 +9,7 @@
 #include "platform/BundleScripts.h"
 #include "platform/Desktop.h"
 #include "platform/Process.h"
+#include "platform/QuitPath.h"
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 #include "services/Privileged.h"
@@ -369,4 +370,24 @@ TEST_F(AutoinstWindowTest, LogLabelsNameTheFileTheLinesWentTo)
     o->close();
     EXPECT_EQ(logPath(), home);
     closeLog();
+}
+
+// Quit through the program's own quit path closes the window first, so the
+// test copy in TEXMFVAR goes with it: a later install with another scale
+// must not typeset from a stale copy.
+TEST_F(AutoinstWindowTest, QuitRemovesTheTestCopy)
+{
+    w->Listbox1_DropObject({pagella()});
+    w->PushButton1_Action();
+    ASSERT_EQ(w->StaticText9->text(), QStringLiteral("Ready to run 'Test' or 'Install'"));
+    env.dialogs.answers = {true};
+    w->PushButton6_Action();
+    ASSERT_TRUE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella/TeXGyrePagella.sty"));
+
+    std::unique_ptr<App> app(createAppObject());
+    requestQuit();
+    QApplication::processEvents(); // the queued end finds no loop to leave
+    EXPECT_TRUE(!w || !w->isVisible());
+    EXPECT_FALSE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella"));
+    EXPECT_TRUE(QDir(texmfVar + "/fonts/tfm").entryList({"*"}, QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <unistd.h>
+
 using qlk::runBash;
 
 TEST(RunBash, KeepsOutputErrorOutputAndExitCodeApart)
@@ -53,4 +56,37 @@ TEST(RunProgram, MissingProgramFails)
 {
     const qlk::ProcessResult r = qlk::runProgram(QStringLiteral("/nonexistent/program"), {});
     EXPECT_EQ(r.exitCode, 127);
+}
+
+// A command has ended when its own process has: what it left running in the
+// background with our pipes (a terminal window, say) is not waited for, and
+// what the command itself wrote is all there.
+TEST(RunBash, ReturnsWhenTheCommandEndsNotItsBackgroundChildren)
+{
+    struct Case {
+        const char* command;
+        int status;
+        const char* output;
+    };
+    const Case cases[] = {
+        {"sleep 60 & echo $! > \"$PIDS\"; echo done; exit 4", 4, "done\n"},
+        {"sleep 60 & echo $! > \"$PIDS\"; sleep 1; echo done >&2; echo done", 0, "done\n"},
+        {"sleep 60 >/dev/null 2>&1 & echo $! > \"$PIDS\"; head -c 200000 /dev/zero | tr '\\0' a | head -c 5; echo",
+         0, "aaaaa\n"},
+    };
+    QTemporaryDir dir;
+    const QString pids = dir.filePath(QStringLiteral("pids"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        QElapsedTimer clock;
+        clock.start();
+        const qlk::ProcessResult r =
+            runBash(QStringLiteral("PIDS='%1'; ").arg(pids) + QString::fromUtf8(c.command), 0);
+        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_EQ(r.exitCode, c.status);
+        EXPECT_EQ(r.output, QString::fromUtf8(c.output));
+        QFile f(pids);
+        if (f.open(QIODevice::ReadOnly))
+            ::kill(f.readAll().trimmed().toInt(), SIGKILL);
+    }
 }

@@ -6,10 +6,12 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace qlk;
@@ -142,35 +144,86 @@ TEST(RootScripts, PathsAndPatternsReachTheCommandUnchanged)
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/steps/ran-s2")));
 }
 
-// The terminal route as an ordinary user (a stand-in id and terminal): the
-// command's failure comes back, and the status file lives in a private
+namespace {
+// The terminal route as an ordinary user: a stand-in `id` and a stand-in
+// x-terminal-emulator (called as "-e /bin/bash script") first on the
+// search path, and a temporary folder of the test's own.
+class TerminalStandIn {
+public:
+    explicit TerminalStandIn(const QString& terminalBody)
+    {
+        setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
+        env.writeScript(QStringLiteral("bin/id"), QStringLiteral("echo 1000"));
+        env.writeScript(QStringLiteral("bin/x-terminal-emulator"), terminalBody);
+        tmp = env.root() + QStringLiteral("/tmp");
+        QDir().mkpath(tmp);
+        oldPath_ = qgetenv("PATH");
+        oldTmp_ = qgetenv("TMPDIR");
+        qputenv("PATH", env.root().toLocal8Bit() + "/bin:" + oldPath_);
+        qputenv("TMPDIR", tmp.toLocal8Bit());
+    }
+    ~TerminalStandIn()
+    {
+        qputenv("PATH", oldPath_);
+        if (oldTmp_.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", oldTmp_);
+    }
+    test::TestEnv env;
+    QString tmp;
+
+private:
+    QByteArray oldPath_;
+    QByteArray oldTmp_;
+};
+} // namespace
+
+// The command's failure comes back, and the status file lives in a private
 // folder that is gone afterwards.
 TEST(RootScripts, TerminalRouteKeepsItsStatusPrivate)
 {
-    test::TestEnv env;
-    setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
-    const QString bin = env.root() + QStringLiteral("/bin");
-    env.writeScript(QStringLiteral("bin/id"), QStringLiteral("echo 1000"));
-    // Called as "-e /bin/bash script": records the script's folder, then runs it.
-    env.writeScript(QStringLiteral("bin/x-terminal-emulator"),
-                    QStringLiteral("dirname \"$3\" > %1/seen; exec /bin/bash \"$3\" </dev/null").arg(env.root()));
-    const QString tmp = env.root() + QStringLiteral("/tmp");
-    QDir().mkpath(tmp);
-    const QByteArray oldPath = qgetenv("PATH");
-    const QByteArray oldTmp = qgetenv("TMPDIR");
-    qputenv("PATH", bin.toLocal8Bit() + ":" + oldPath);
-    qputenv("TMPDIR", tmp.toLocal8Bit());
+    TerminalStandIn term(QStringLiteral("dirname \"$3\" > \"$HOME/../seen\"; exec /bin/bash \"$3\" </dev/null"));
     const ScriptResult ok = runBundleScript(QStringLiteral("sudoterm.sh"), {QStringLiteral("/bin/true")});
     const ScriptResult failed =
         runBundleScript(QStringLiteral("sudoterm.sh"), {QStringLiteral("/bin/true\t/bin/sh -c 'exit 3'")});
-    qputenv("PATH", oldPath);
-    if (oldTmp.isEmpty())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", oldTmp);
     EXPECT_EQ(ok.exitCode, 0);
     EXPECT_EQ(failed.exitCode, 3);
-    const QString seen = QString::fromLocal8Bit(test::readBytes(env.root() + QStringLiteral("/seen"))).trimmed();
-    EXPECT_TRUE(seen.startsWith(tmp + QStringLiteral("/qlkterm."))) << seen.toStdString();
-    EXPECT_TRUE(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    const QString seen = QString::fromLocal8Bit(test::readBytes(term.env.root() + QStringLiteral("/seen"))).trimmed();
+    EXPECT_TRUE(seen.startsWith(term.tmp + QStringLiteral("/qlkterm."))) << seen.toStdString();
+    EXPECT_TRUE(QDir(term.tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
+// Whatever the window does once the commands have ended, the script comes
+// back with their status at once; a window closed before they end gives 130.
+TEST(RootScripts, TerminalWindowNeverHoldsTheCaller)
+{
+    struct Case {
+        const char* what;
+        const char* terminal; // the stand-in's body; it notes its pid for the clean-up
+        const char* commands;
+        int status;
+    };
+    const Case cases[] = {
+        {"stays open a minute", "/bin/bash \"$3\" </dev/null; sleep 60", "sleep 1; /bin/true", 0},
+        {"stays open, the command fails", "/bin/bash \"$3\" </dev/null; sleep 60", "/bin/sh -c 'exit 7'", 7},
+        {"returns at once", "setsid /bin/bash \"$3\" </dev/null >/dev/null 2>&1 & exit 0", "sleep 1; /bin/sh -c 'exit 5'", 5},
+        // Closing a window hangs up its whole session.
+        {"closed early", "setsid /bin/bash \"$3\" </dev/null & sleep 1; kill -HUP -- -$!; sleep 60", "sleep 30", 130},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TerminalStandIn term(QStringLiteral("echo $$ >> \"$HOME/../pids\"\n") + QString::fromUtf8(c.terminal));
+        QElapsedTimer clock;
+        clock.start();
+        const ScriptResult r = runBundleScript(QStringLiteral("sudoterm.sh"), {QString::fromUtf8(c.commands)});
+        const qint64 took = clock.elapsed();
+        EXPECT_EQ(r.exitCode, c.status);
+        // The commands take about a second; the window's minute is not waited for.
+        EXPECT_LT(took, 3500);
+        for (const QByteArray& pid : test::readBytes(term.env.root() + QStringLiteral("/pids")).split('\n')) {
+            if (pid.toInt() > 0)
+                ::kill(pid.toInt(), SIGKILL);
+        }
+    }
 }

@@ -9,6 +9,7 @@
 #include "prefs/PrefsStore.h"
 #include "support/HttpTestServer.h"
 #include "support/TestEnv.h"
+#include "texenv/FinishInstall.h"
 #include "texenv/Init.h"
 #include "type1/Downloads.h"
 
@@ -43,6 +44,7 @@ struct DownloadWorld {
 
     explicit DownloadWorld(int method = 0)
     {
+        lastInstallStatus.clear();
         // A proxy of the machine must not see the local server's requests.
         for (const char* v : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy",
                               "CURL_CA_BUNDLE"}) {
@@ -74,7 +76,8 @@ struct DownloadWorld {
         for (auto it = proxies.constBegin(); it != proxies.constEnd(); ++it)
             qputenv(it.key().constData(), it.value());
     }
-    QString status() const { return Window1::instance()->TextField2->text(); }
+    // What the last install's map enabling said (no window writes it for them).
+    QString status() const { return lastInstallStatus; }
     // The one scratch folder in Documents (empty when there is none or more).
     QString scratch() const
     {
