@@ -166,7 +166,7 @@ TEST_F(AutoinstWindowTest, CommandLinesAndAFailingRun)
         << handed.first().toStdString();
     EXPECT_EQ(w->TextField2->text(), QStringLiteral("DejaVuSerif"));
     EXPECT_EQ(env.dialogs.messages, QStringList{"Bailing out! No support files found in dejavu/texmf/tex/latex"});
-    EXPECT_TRUE(w->PushButton2->isEnabled() && w->PushButton3->isEnabled());
+    EXPECT_FALSE(w->PushButton2->isEnabled() || w->PushButton3->isEnabled());
     EXPECT_FALSE(w->PushButton6->isEnabled());
     EXPECT_EQ(w->StaticText9->text(), QStringLiteral("Running autoinst"));
 
@@ -240,17 +240,20 @@ TEST_F(AutoinstWindowTest, PagellaRoad)
     ASSERT_EQ(tex.exitCode, 0) << tex.output.toStdString();
     EXPECT_TRUE(tex.output.contains("FONT:TeXGyrePagella-Regular-osf-t1 at 8.99994pt")) << tex.output.toStdString();
 
-    // Test copies into TEXMFVAR; closing removes that copy and nothing else.
+    // Test typesets the package where autoinst wrote it: nothing is copied
+    // into TEXMFVAR, and the trees are the real ones again afterwards.
     const QString other = env.writeFile("home/.texlive2022/texmf-var/fonts/tfm/other/keep.tfm", "x");
-    env.dialogs.answers = {true};
+    const QString home = texmfHome;
     w->PushButton6_Action();
-    EXPECT_TRUE(w->hasvar);
+    EXPECT_TRUE(env.dialogs.questions.isEmpty());
     ASSERT_FALSE(w->lastTestFolder.isEmpty());
     EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
     const ProcessResult fonts = runBash("pdffonts " + shellQuote(w->lastTestFolder + "/test.pdf"));
     EXPECT_TRUE(fonts.output.contains(QRegularExpression("TeXGyrePagella-Regular +Type 1 +\\S+ +yes")))
         << fonts.output.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella/TeXGyrePagella.sty"));
+    EXPECT_FALSE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella"));
+    EXPECT_EQ(texmfHome, home);
+    EXPECT_EQ(qEnvironmentVariable("TEXMFHOME"), home);
     w->close();
     QApplication::processEvents();
     EXPECT_FALSE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella"));

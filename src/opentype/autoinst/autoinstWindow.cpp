@@ -4,6 +4,7 @@
 #include "fontinfo/OtfInfo.h"
 #include "fontinfo/PackageTest.h"
 #include "opentype/autoinst/AutoinstRun.h"
+#include "opentype/common/PackageSwap.h"
 #include "opentype/common/OtfReaders.h"
 #include "opentype/common/OtfTemplate.h"
 #include "opentype/common/Postflight.h"
@@ -186,8 +187,6 @@ void autoinstWindow::Listbox1_DropObject(const QStringList& paths)
     if (!fontfilename.isEmpty())
         isotf = fontfilename.first().endsWith(QLatin1String(".otf"), Qt::CaseInsensitive);
 
-    if (!offerPfbRemoval(QStringLiteral("autoinst")))
-        return;
     logLine(QStringLiteral("%% end of font list"));
     if (fontfilename.isEmpty())
         return;
@@ -219,6 +218,10 @@ void autoinstWindow::wipetexmf()
 
 void autoinstWindow::PushButton1_Action()
 {
+    // The texmf folder is emptied for the new output: until the run has made
+    // a whole package there is nothing to install or test.
+    PushButton2->setEnabled(false);
+    PushButton3->setEnabled(false);
     PushButton6->setEnabled(false);
     if (fontfolder.isEmpty()) {
         msgBox(QStringLiteral("There is no font folder: drop the folder of fonts on the list again."));
@@ -281,8 +284,6 @@ void autoinstWindow::PushButton1_Action()
     }
 
     PushButton1->setEnabled(true);
-    PushButton2->setEnabled(true);
-    PushButton3->setEnabled(true);
     installed = false;
     setStatus(QStringLiteral("Running autoinst"));
     repaint();
@@ -316,8 +317,13 @@ void autoinstWindow::PushButton1_Action()
                QStringLiteral("/texmf/tex/latex"));
         return;
     }
-    const QString verdict = judgeSupportFiles(files, shortname, QStringLiteral("font"));
+    QString verdict = judgeSupportFiles(files, shortname, QStringLiteral("font"));
+    // autoinst ends with 0 also when otftotfm failed on every font: the
+    // package must have what its .fd files name.
+    if (verdict.isEmpty())
+        verdict = autoinstOutputProblem(fontfolder + QStringLiteral("/texmf"), fontfamily, vendor);
     if (!verdict.isEmpty()) {
+        logLine(verdict);
         msgBox(verdict);
         return;
     }
@@ -403,8 +409,8 @@ void autoinstWindow::install()
 
 void autoinstWindow::PushButton3_Action()
 {
-    if (pathInTree(texmfVar, homeFolder()))
-        QDir(texmfVar + QStringLiteral("/fonts")).removeRecursively();
+    // The package came from the font folder's texmf: TEXMFVAR holds nothing
+    // of it, and the other fonts' files there stay.
     setStatus(QStringLiteral("Running 'updmap'"));
     hasType1 = true;
     hasMF = false;
@@ -424,17 +430,10 @@ void autoinstWindow::postflight()
 
 void autoinstWindow::PushButton6_Action()
 {
-    if (!askYesNo(QStringLiteral("Support files will be copied to TEXMFVAR. Go ahead?")))
-        return;
-    hasvar = true;
-    QStringList files;
-    const bool copied = copyForTest(fontfolder + QStringLiteral("/texmf"), files);
-    for (const QString& file : files) {
-        if (!testCopy_.contains(file))
-            testCopy_ << file;
-    }
-    if (!copied)
-        return;
+    // The new package is tested where autoinst wrote it, in place of the
+    // permanent personal tree: nothing is copied into the trees, so that
+    // nothing half copied can hide the installed package.
+    const StagedTrees trees(fontfolder + QStringLiteral("/texmf"), QString());
     int enc = 0;
     for (int i = 0; i < 3; ++i) {
         if (CheckBox1[i]->isChecked()) {
