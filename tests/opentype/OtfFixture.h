@@ -1,12 +1,15 @@
 #pragma once
 #include "mainwindow/InstallFixture.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Quote.h"
 #include "platform/UiHooks.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +38,23 @@ protected:
             QFile::copy(src, folder + QLatin1Char('/') + font);
         }
         return folder;
+    }
+
+    // Whether a document in `package` typesets with the installed trees (the
+    // enabled maps, no map loaded by the document) and embeds `font`; the
+    // output of pdflatex and pdffonts on failure.
+    ::testing::AssertionResult typesets(const QString& package, const QString& font)
+    {
+        const QString doc = env.root() + "/doc-" + package;
+        QDir().mkpath(doc);
+        env.writeFile("doc-" + package + "/t.tex", "\\documentclass{article}\\usepackage[T1]{fontenc}\\usepackage{" +
+                                                       package.toUtf8() +
+                                                       "}\\begin{document}Hello 1234\\end{document}\n");
+        const ProcessResult r = runBash("cd " + shellQuote(doc) +
+                                        " && rm -f t.pdf && pdflatex -interaction=nonstopmode t && pdffonts t.pdf", 120000);
+        if (r.exitCode == 0 && r.output.contains(QRegularExpression(font + " +Type 1 +\\S+ +yes")))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << r.output.right(3000).toStdString();
     }
 
     // The scan that follows an installation runs on the machine's system

@@ -1,6 +1,7 @@
 #include "opentype/autoinst/autoinstWindow.h"
 
 #include "OtfFixture.h"
+#include "opentype/common/PackageSwap.h"
 #include "fontinfo/ExamineList.h"
 #include "maps/MapsFixture.h"
 #include "platform/BundleScripts.h"
@@ -279,4 +280,70 @@ TEST_F(AutoinstWindowTest, TrueTypeMapAndEncodingsGoToThePdftexBranch)
         EXPECT_TRUE(e.startsWith("dejavuserif_")) << e.toStdString();
     EXPECT_TRUE(readText(texmfHome + "/fonts/map/pdftex/dejavuserif/DejaVuSerif.map").contains("<[dejavuserif_"));
     EXPECT_TRUE(QFileInfo::exists(texmfHome + "/fonts/truetype/sourceforge/DejaVuSerif/DejaVuSerif.ttf"));
+}
+
+// Over an installed Pagella package: Install stopped at each step of its
+// replacement, then runs of autoinst that fail, end with 0 after otftotfm
+// failed (.fd and .sty files without metrics), or are killed midway. After
+// each the installed package typesets, nothing says finished, and nothing
+// can be installed.
+TEST_F(AutoinstWindowTest, RerunsAndInterruptionsKeepTheInstalledPackage)
+{
+    const QString folder = pagella();
+    w->Listbox1_DropObject({folder});
+    w->PushButton1_Action();
+    w->install();
+    w->PushButton3_Action();
+    ASSERT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
+    const auto notFinished = [&] {
+        for (const QString& m : env.dialogs.messages)
+            EXPECT_FALSE(m.contains("finished", Qt::CaseInsensitive)) << m.toStdString();
+        EXPECT_FALSE(w->StaticText9->text().contains("Finished"));
+    };
+
+    for (const char* step : {"staged", "swapped"}) {
+        SCOPED_TRACE(step);
+        setSwapSeamForTesting([step](const QString& at) { return at != QLatin1String(step); });
+        env.dialogs.messages.clear();
+        w->install();
+        setSwapSeamForTesting(nullptr);
+        EXPECT_FALSE(w->PushButton3->isEnabled());
+        notFinished();
+        EXPECT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
+    }
+
+    // What the stand-ins leave: the package's .fd and .sty files, without
+    // the fonts they name.
+    const QString latex = "pagella/texmf/tex/latex/TeXGyrePagella/";
+    const auto styAndFd = [&] {
+        env.writeFile(latex + "TeXGyrePagella.sty", "\\ProvidesPackage{TeXGyrePagella}\n");
+        env.writeFile(latex + "T1TeXGyrePagella-LF.fd",
+                      "\\DeclareFontFamily{T1}{TeXGyrePagella-LF}{}\n"
+                      "\\DeclareFontShape{T1}{TeXGyrePagella-LF}{m}{n}{<-> TeXGyrePagella-Regular-lf-t1}{}\n");
+    };
+    struct Case {
+        const char* what;
+        int status;
+        QString message;
+    };
+    const QList<Case> cases{
+        {"fails", 1, "autoinst failed (exit status 1)."},
+        {"otftotfm failed", 0, "Bailing out! The new package is not complete"},
+        {"killed", 137, "autoinst failed (exit status 137)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setBundleScriptRunner([&](const QString&, const QStringList&) {
+            styAndFd();
+            return ScriptResult{c.status, QString()};
+        });
+        env.dialogs.messages.clear();
+        w->PushButton1_Action();
+        ASSERT_FALSE(env.dialogs.messages.isEmpty());
+        EXPECT_TRUE(env.dialogs.messages.last().startsWith(c.message)) << env.dialogs.messages.join('\n').toStdString();
+        for (QPushButton* b : {w->PushButton2, w->PushButton3, w->PushButton6})
+            EXPECT_FALSE(b->isEnabled());
+        notFinished();
+        EXPECT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
+    }
 }

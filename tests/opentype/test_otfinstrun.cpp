@@ -1,6 +1,7 @@
 #include "opentype/otfinst/otfinstWindow.h"
 
 #include "OtfFixture.h"
+#include "opentype/common/PackageSwap.h"
 #include "maps/MapsFixture.h"
 #include "platform/BundleScripts.h"
 #include "platform/Desktop.h"
@@ -385,4 +386,61 @@ TEST_F(OtfinstRunTest, PagellaRoadEndsInAnEmbeddedFont)
     EXPECT_TRUE(fonts.output.contains(QRegularExpression("TeXGyrePagella-Regular +Type 1 +\\S+ +yes")))
         << fonts.output.toStdString();
     EXPECT_EQ(opened, QStringList{"open " + w->lastTestFolder + "/test.pdf"});
+}
+
+// Over an installed Pagella package: Install stopped at each step of its
+// replacement, then runs whose otftotfm fails, writes nothing or is killed
+// with its script. After each the installed package typesets, nothing says
+// finished, and nothing can be installed.
+TEST_F(OtfinstRunTest, RerunsAndInterruptionsKeepTheInstalledPackage)
+{
+    const QString folder = fontFolder({"texgyrepagella-regular.otf"});
+    w->Listbox1_DropObject({folder});
+    w->PushButton4_Action();
+    w->PushButton1_Action();
+    w->install();
+    w->PushButton3_Action();
+    ASSERT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular"));
+    const auto notFinished = [&] {
+        for (const QString& m : env.dialogs.messages)
+            EXPECT_FALSE(m.contains("finished", Qt::CaseInsensitive)) << m.toStdString();
+        EXPECT_FALSE(w->StaticText9->text().contains("Finished"));
+    };
+
+    for (const char* step : {"staged", "swapped"}) {
+        SCOPED_TRACE(step);
+        setSwapSeamForTesting([step](const QString& at) { return at != QLatin1String(step); });
+        env.dialogs.messages.clear();
+        w->install();
+        setSwapSeamForTesting(nullptr);
+        EXPECT_FALSE(w->PushButton3->isEnabled());
+        notFinished();
+        EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular"));
+    }
+
+    struct Case {
+        const char* what;
+        const char* otftotfm; // the stand-in's body
+        const char* message;  // how the first message begins
+    };
+    const QList<Case> cases{
+        {"fails", "exit 1\n", "otfinst0 failed (exit status 1)"},
+        {"writes nothing", "exit 0\n", "Bailing out! The new package is not complete"},
+        {"killed with its script", "kill -9 $PPID\nsleep 5\n", "otfinst0 failed (exit status"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setpref("otftotfm", env.writeScript("bin/otftotfm", c.otftotfm));
+        env.dialogs.messages.clear();
+        env.dialogs.answers = {true};
+        w->PushButton4_Action();
+        EXPECT_FALSE(w->PushButton2->isEnabled());
+        w->PushButton1_Action();
+        ASSERT_FALSE(env.dialogs.messages.isEmpty());
+        EXPECT_TRUE(env.dialogs.messages.last().startsWith(c.message)) << env.dialogs.messages.join('\n').toStdString();
+        for (QPushButton* b : {w->PushButton2, w->PushButton3, w->PushButton6})
+            EXPECT_FALSE(b->isEnabled());
+        notFinished();
+        EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular"));
+    }
 }

@@ -392,6 +392,8 @@ void autoinstWindow::PushButton2_Action()
 void autoinstWindow::install()
 {
     installed = false;
+    // updmap enables what this Install put in place, and nothing else.
+    PushButton3->setEnabled(false);
     AutoinstInstallJob job;
     job.fontFolder = fontfolder;
     job.family = fontfamily;

@@ -486,6 +486,8 @@ void otfinstWindow::PushButton2_Action()
 void otfinstWindow::install()
 {
     installed = false;
+    // updmap enables what this Install put in place, and nothing else.
+    PushButton3->setEnabled(false);
     OtfinstInstallJob job;
     job.vendorField = TextField5->text().trimmed();
     job.packageField = TextField4->text();
