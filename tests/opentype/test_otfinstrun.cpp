@@ -418,6 +418,21 @@ TEST_F(OtfinstRunTest, RerunsAndInterruptionsKeepTheInstalledPackage)
         EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular"));
     }
 
+    // A repeated run over the installed package: otftotfm, not seeing the
+    // installed outline, makes it again, and the zip holds it.
+    env.dialogs.answers = {true};
+    w->PushButton4_Action();
+    w->PushButton1_Action();
+    env.dialogs.messages.clear();
+    w->install();
+    ASSERT_TRUE(env.dialogs.messages.value(0).startsWith("A TDS zip file texgyrepagella.zip"))
+        << env.dialogs.messages.join('\n').toStdString();
+    const QString zip = env.dialogs.messages.first().section('\n', 1) + "/texgyrepagella.zip";
+    EXPECT_TRUE(runBash("unzip -l " + shellQuote(zip)).output.contains(
+        "fonts/type1/lcdftools/texgyrepagella/TeXGyrePagella-Regular.pfb"));
+    w->PushButton3_Action();
+    ASSERT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular"));
+
     struct Case {
         const char* what;
         const char* otftotfm; // the stand-in's body
@@ -442,5 +457,8 @@ TEST_F(OtfinstRunTest, RerunsAndInterruptionsKeepTheInstalledPackage)
             EXPECT_FALSE(b->isEnabled());
         notFinished();
         EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular"));
+        // The failed run wrote nothing into TEXMFVAR: only updmap's maps.
+        for (const QString& f : filesUnder(texmfVar + "/fonts"))
+            EXPECT_TRUE(f.contains("/updmap/")) << f.toStdString();
     }
 }

@@ -127,6 +127,22 @@ TEST_F(OtfinstWindowTest, PagellaDropFillsTheFields)
     EXPECT_TRUE(env.dialogs.messages.last().contains("onum"));
 }
 
+// The Berry code typed after any number of drops is the one the script's
+// table holds for the family, once.
+TEST_F(OtfinstWindowTest, TypedBerryCodeWinsAfterASecondDrop)
+{
+    const QString folder = fontFolder({"texgyrepagella-regular.otf"});
+    open()->Listbox1_DropObject({folder});
+    w->Listbox1_DropObject({folder});
+    w->TextField3->setText("zpl");
+    w->PushButton4_Action();
+    ASSERT_FALSE(w->srcfolder.isEmpty());
+    const QString script = readText(w->srcfolder + "/otfinst0");
+    EXPECT_EQ(script.count("'TeX Gyre Pagella' :"), 2) << script.toStdString(); // Berry and scale tables
+    EXPECT_TRUE(script.contains("'TeX Gyre Pagella' : 'zpl',"));
+    EXPECT_FALSE(script.contains("'qpl'"));
+}
+
 TEST_F(OtfinstWindowTest, RefusedDropsWriteNothing)
 {
     const QString folder = fontFolder({"texgyrepagella-regular.otf"});
