@@ -40,14 +40,15 @@ protected:
         return folder;
     }
 
-    // Whether a document in `package` typesets with the installed trees (the
-    // enabled maps, no map loaded by the document) and embeds `font`; the
+    // Whether a document in `package` and encoding `enc` typesets with the
+    // installed trees (the enabled maps, no map loaded by the document) and
+    // embeds `font`; the
     // output of pdflatex and pdffonts on failure.
-    ::testing::AssertionResult typesets(const QString& package, const QString& font)
+    ::testing::AssertionResult typesets(const QString& package, const QString& font, const QByteArray& enc = "T1")
     {
         const QString doc = env.root() + "/doc-" + package;
         QDir().mkpath(doc);
-        env.writeFile("doc-" + package + "/t.tex", "\\documentclass{article}\\usepackage[T1]{fontenc}\\usepackage{" +
+        env.writeFile("doc-" + package + "/t.tex", "\\documentclass{article}\\usepackage[" + enc + "]{fontenc}\\usepackage{" +
                                                        package.toUtf8() +
                                                        "}\\begin{document}Hello 1234\\end{document}\n");
         const ProcessResult r = runBash("cd " + shellQuote(doc) +
