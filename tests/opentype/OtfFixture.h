@@ -1,5 +1,6 @@
 #pragma once
 #include "mainwindow/InstallFixture.h"
+#include "opentype/common/PackageSwap.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Quote.h"
@@ -9,9 +10,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace qlk::test {
 
@@ -56,6 +61,31 @@ protected:
         if (r.exitCode == 0 && r.output.contains(QRegularExpression(font + " +Type 1 +\\S+ +yes")))
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << r.output.right(3000).toStdString();
+    }
+
+    // Neither a message nor the status line says finished.
+    void expectNothingFinished(const QLabel* status)
+    {
+        for (const QString& m : env.dialogs.messages)
+            EXPECT_FALSE(m.contains("finished", Qt::CaseInsensitive)) << m.toStdString();
+        EXPECT_FALSE(status->text().contains("Finished"));
+    }
+    // Runs `install` stopped after each step of the replacement, as a kill
+    // there would stop it; each time updmap must stay disabled, nothing say
+    // finished and `check` hold.
+    void stopInstallAtEachStep(const std::function<void()>& install, const QPushButton* updmap, const QLabel* status,
+                               const std::function<void()>& check)
+    {
+        for (const char* step : {"staged", "swapped"}) {
+            SCOPED_TRACE(step);
+            setSwapSeamForTesting([step](const QString& at) { return at != QLatin1String(step); });
+            env.dialogs.messages.clear();
+            install();
+            setSwapSeamForTesting(nullptr);
+            EXPECT_FALSE(updmap->isEnabled());
+            expectNothingFinished(status);
+            check();
+        }
     }
 
     // The scan that follows an installation runs on the machine's system
