@@ -70,6 +70,16 @@ protected:
             EXPECT_FALSE(m.contains("finished", Qt::CaseInsensitive)) << m.toStdString();
         EXPECT_FALSE(status->text().contains("Finished"));
     }
+    // After a refused run: its message came last, Install, updmap and Test
+    // are disabled, and nothing says finished.
+    void expectRefusedRun(const QString& messageStart, const QList<QPushButton*>& buttons, const QLabel* status)
+    {
+        ASSERT_FALSE(env.dialogs.messages.isEmpty());
+        EXPECT_TRUE(env.dialogs.messages.last().startsWith(messageStart)) << env.dialogs.messages.join('\n').toStdString();
+        for (const QPushButton* b : buttons)
+            EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+        expectNothingFinished(status);
+    }
     // Runs `install` stopped after each step of the replacement, as a kill
     // there would stop it; each time updmap must stay disabled, nothing say
     // finished and `check` hold.
