@@ -171,7 +171,7 @@ TEST_F(AutoinstWindowTest, CommandLinesAndAFailingRun)
         << handed.first().toStdString();
     EXPECT_EQ(w->TextField2->text(), QStringLiteral("DejaVuSerif"));
     EXPECT_EQ(env.dialogs.messages, QStringList{"Bailing out! No support files found in dejavu/texmf/tex/latex"});
-    EXPECT_TRUE(w->PushButton2->isEnabled() && w->PushButton3->isEnabled());
+    EXPECT_FALSE(w->PushButton2->isEnabled() || w->PushButton3->isEnabled());
     EXPECT_FALSE(w->PushButton6->isEnabled());
     EXPECT_EQ(w->StaticText9->text(), QStringLiteral("Running autoinst"));
 
@@ -258,17 +258,20 @@ TEST_F(AutoinstWindowTest, PagellaRoad)
     ASSERT_EQ(tex.exitCode, 0) << tex.output.toStdString();
     EXPECT_TRUE(tex.output.contains("FONT:TeXGyrePagella-Regular-osf-t1 at 8.99994pt")) << tex.output.toStdString();
 
-    // Test copies into TEXMFVAR; closing removes that copy and nothing else.
+    // Test typesets the package where autoinst wrote it: nothing is copied
+    // into TEXMFVAR, and the trees are the real ones again afterwards.
     const QString other = env.writeFile("home/.texlive2022/texmf-var/fonts/tfm/other/keep.tfm", "x");
-    env.dialogs.answers = {true};
+    const QString home = texmfHome;
     w->PushButton6_Action();
-    EXPECT_TRUE(w->hasvar);
+    EXPECT_TRUE(env.dialogs.questions.isEmpty());
     ASSERT_FALSE(w->lastTestFolder.isEmpty());
     EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
     const ProcessResult fonts = runBash("pdffonts " + shellQuote(w->lastTestFolder + "/test.pdf"));
     EXPECT_TRUE(fonts.output.contains(QRegularExpression("TeXGyrePagella-Regular +Type 1 +\\S+ +yes")))
         << fonts.output.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella/TeXGyrePagella.sty"));
+    EXPECT_FALSE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella"));
+    EXPECT_EQ(texmfHome, home);
+    EXPECT_EQ(qEnvironmentVariable("TEXMFHOME"), home);
     w->close();
     QApplication::processEvents();
     EXPECT_FALSE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella"));
@@ -384,10 +387,59 @@ TEST_F(AutoinstWindowTest, QuitRemovesTheTestCopy)
     w->PushButton6_Action();
     ASSERT_TRUE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella/TeXGyrePagella.sty"));
 
+    test::expectRealExit();
     std::unique_ptr<App> app(createAppObject());
     requestQuit();
-    QApplication::processEvents(); // the queued end finds no loop to leave
+    EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(!w || !w->isVisible());
     EXPECT_FALSE(QFileInfo::exists(texmfVar + "/tex/latex/TeXGyrePagella"));
     EXPECT_TRUE(QDir(texmfVar + "/fonts/tfm").entryList({"*"}, QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+// Over an installed Pagella package: Install stopped at each step of its
+// replacement, then runs of autoinst that fail, end with 0 after otftotfm
+// failed (.fd and .sty files without metrics), or are killed midway. After
+// each the installed package typesets, nothing says finished, and nothing
+// can be installed.
+TEST_F(AutoinstWindowTest, RerunsAndInterruptionsKeepTheInstalledPackage)
+{
+    const QString folder = pagella();
+    w->Listbox1_DropObject({folder});
+    w->PushButton1_Action();
+    w->install();
+    w->PushButton3_Action();
+    ASSERT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
+    stopInstallAtEachStep([&] { w->install(); }, w->PushButton3, w->StaticText9,
+                          [&] { EXPECT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular")); });
+
+    // What the stand-ins leave: the package's .fd and .sty files, without
+    // the fonts they name.
+    const QString latex = "pagella/texmf/tex/latex/TeXGyrePagella/";
+    const auto styAndFd = [&] {
+        env.writeFile(latex + "TeXGyrePagella.sty", "\\ProvidesPackage{TeXGyrePagella}\n");
+        env.writeFile(latex + "T1TeXGyrePagella-LF.fd",
+                      "\\DeclareFontFamily{T1}{TeXGyrePagella-LF}{}\n"
+                      "\\DeclareFontShape{T1}{TeXGyrePagella-LF}{m}{n}{<-> TeXGyrePagella-Regular-lf-t1}{}\n");
+    };
+    struct Case {
+        const char* what;
+        int status;
+        QString message;
+    };
+    const QList<Case> cases{
+        {"fails", 1, "autoinst failed (exit status 1)."},
+        {"otftotfm failed", 0, "Bailing out! The new package is not complete"},
+        {"killed", 137, "autoinst failed (exit status 137)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setBundleScriptRunner([&](const QString&, const QStringList&) {
+            styAndFd();
+            return ScriptResult{c.status, QString()};
+        });
+        env.dialogs.messages.clear();
+        w->PushButton1_Action();
+        expectRefusedRun(c.message, {w->PushButton2, w->PushButton3, w->PushButton6}, w->StaticText9);
+        EXPECT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
+    }
 }

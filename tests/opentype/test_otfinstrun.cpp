@@ -84,14 +84,14 @@ protected:
     // otftotfm's output as a fixture: one font's files under `vendor`.
     void otftotfmOutput(const QString& vendor)
     {
-        const QString v = "home/.texlive2022/texmf-var/fonts/";
+        const QString v = "work/stage/var/fonts/";
         env.writeFile(v + "tfm/" + vendor + "/abc/t1-abc-regular-lf.tfm", "tfm");
         env.writeFile(v + "vf/" + vendor + "/abc/t1-abc-regular-lf.vf", "vf");
         env.writeFile(v + "type1/" + vendor + "/abc/Abc-Regular.pfb", "pfb");
         env.writeFile(v + "enc/dvips/" + vendor + "/a_xyz.enc", "enc");
         env.writeFile(v + "map/dvips/" + vendor + "/" + vendor + ".map", "t1-abc-regular-lf Abc <[a_xyz.enc <Abc-Regular.pfb\n");
-        env.writeFile("home/texmf/tex/latex/abc/abc.sty", "sty");
-        env.writeFile("home/texmf/tex/latex/abc/t1abcx.fd", "fd");
+        env.writeFile("work/stage/home/tex/latex/abc/abc.sty", "sty");
+        env.writeFile("work/stage/home/tex/latex/abc/t1abcx.fd", "fd");
     }
     HandOvers terminal;
     QStringList opened;
@@ -108,13 +108,17 @@ TEST_F(OtfinstRunTest, ScriptsAreHandedOverInOrderThenTheOutputIsJudged)
     w->encbnd = 2;
     w->PushButton1_Action();
     const QString work = shellQuote(w->srcfolder);
-    EXPECT_EQ(terminal.user, (QStringList{"cd " + work + " && ./otfinst0 '" + env.root() + "/my fonts'",
-                                          "cd " + work + " && ./otfinst1 '" + env.root() + "/my fonts'",
-                                          "cd " + work + " && ./otfinst2 '" + env.root() + "/my fonts'"}));
+    const QString trees = " && TEXMFHOME=" + shellQuote(w->srcfolder + "/stage/home") +
+                          " TEXMFVAR=" + shellQuote(w->srcfolder + "/stage/var");
+    EXPECT_EQ(terminal.user, (QStringList{"cd " + work + trees + " ./otfinst0 '" + env.root() + "/my fonts'",
+                                          "cd " + work + trees + " ./otfinst1 '" + env.root() + "/my fonts'",
+                                          "cd " + work + trees + " ./otfinst2 '" + env.root() + "/my fonts'"}));
     EXPECT_EQ(env.dialogs.messages,
-              QStringList{"Bailing out! No support files found in " + texmfHome + "/tex/latex/abc/"});
+              QStringList{"Bailing out! No support files found in " + w->srcfolder + "/stage/home/tex/latex/abc/"});
 
-    const QString pkg = "home/texmf/tex/latex/abc/";
+    // Each case's files made by a stand-in script, in the stage it is given.
+    terminal.runUser = true;
+    w->encbnd = 0;
     struct Case {
         QStringList files;
         const char* message; // empty: success
@@ -129,9 +133,10 @@ TEST_F(OtfinstRunTest, ScriptsAreHandedOverInOrderThenTheOutputIsJudged)
         {{"ABC.STY", "T1abcX.fd"}, ""},
     };
     for (const Case& c : cases) {
-        QDir(texmfHome + "/tex").removeRecursively();
+        QString body = "d=\"$TEXMFHOME/tex/latex/abc\"\n";
         for (const QString& f : c.files)
-            env.writeFile(pkg + f, "x");
+            body += "mkdir -p \"$(dirname \"$d/" + f + "\")\" && echo x > \"$d/" + f + "\"\n";
+        env.writeScript("work/otfinst0", body);
         for (QPushButton* b : {w->PushButton2, w->PushButton3, w->PushButton4, w->PushButton6})
             b->setEnabled(false);
         env.dialogs.messages.clear();
@@ -162,7 +167,7 @@ TEST_F(OtfinstRunTest, TypedVendorRenamesOtftotfmsFolders)
     w->TextField5->setText("gyre");
     w->install();
     EXPECT_TRUE(env.dialogs.messages.value(0).startsWith("A TDS zip file abc.zip")) << env.dialogs.messages.join('\n').toStdString();
-    const QString fonts = texmfVar + "/fonts/";
+    const QString fonts = w->srcfolder + "/stage/var/fonts/";
     for (const char* kind : {"tfm/", "vf/", "type1/", "enc/dvips/", "map/dvips/"}) {
         EXPECT_TRUE(QFileInfo(fonts + kind + "gyre").isDir()) << kind;
         EXPECT_FALSE(QFileInfo::exists(fonts + kind + "lcdftools")) << kind;
@@ -188,22 +193,22 @@ TEST_F(OtfinstRunTest, BadOutputInstallsAndRemovesNothing)
         QString vendor;
         QString message;
     };
-    const QString dvips = texmfVar + "/fonts/map/dvips";
+    const QString dvips = w->srcfolder + "/stage/var/fonts/map/dvips";
     const QList<Case> cases{
         {"no fonts folder", [] {}, "gyre", "Bailing out---cannot locate " + dvips},
         {"two map folders",
          [&] {
              otftotfmOutput("lcdftools");
-             env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/other/other.map", "x");
+             env.writeFile("work/stage/var/fonts/map/dvips/other/other.map", "x");
          },
          "gyre", "Bailing out---more than one map file in " + dvips},
         {"map without its folder",
-         [&] { env.writeFile("home/.texlive2022/texmf-var/fonts/map/dvips/loose.map", "x"); }, "",
+         [&] { env.writeFile("work/stage/var/fonts/map/dvips/loose.map", "x"); }, "",
          "Bailing out---no folder named " + dvips + "/loose"},
         {"rename into an existing folder",
          [&] {
              otftotfmOutput("lcdftools");
-             env.writeFile("home/.texlive2022/texmf-var/fonts/tfm/gyre/keep.tfm", "x");
+             env.writeFile("work/stage/var/fonts/tfm/gyre/keep.tfm", "x");
          },
          "gyre", ""},
     };
@@ -211,8 +216,9 @@ TEST_F(OtfinstRunTest, BadOutputInstallsAndRemovesNothing)
         SCOPED_TRACE(c.what);
         QDir(texmfVar).removeRecursively();
         QDir(texmfHome).removeRecursively();
+        QDir(w->srcfolder + "/stage").removeRecursively();
         c.arrange();
-        const auto before = snapshot(env.home());
+        const auto before = snapshot(env.root());
         env.dialogs.messages.clear();
         w->PushButton3->setEnabled(false);
         w->TextField5->setText(c.vendor);
@@ -222,7 +228,7 @@ TEST_F(OtfinstRunTest, BadOutputInstallsAndRemovesNothing)
             EXPECT_TRUE(env.dialogs.messages.first().startsWith("Bailing out---cannot rename ")) << env.dialogs.messages.first().toStdString();
         else
             EXPECT_EQ(env.dialogs.messages.first(), c.message);
-        EXPECT_EQ(snapshot(env.home()), before);
+        EXPECT_EQ(snapshot(env.root()), before);
         EXPECT_TRUE(QDir(documentsFolder()).entryList({"tmp*"}, QDir::Dirs).isEmpty());
         EXPECT_FALSE(w->PushButton3->isEnabled());
     }
@@ -234,7 +240,7 @@ TEST_F(OtfinstRunTest, DuplicatesAreReported)
     otftotfmOutput("lcdftools");
     env.writeFile("texmf-local/tex/latex/abc/abc.sty", "older");
     env.writeFile("texmf-local/tex/latex/old/t1abc.fd", "older");
-    env.writeFile("home/texmf/tex/latex/abc/abcx.sty", "x");
+    env.writeFile("work/stage/home/tex/latex/abc/abcx.sty", "x");
     w->install();
     EXPECT_TRUE(env.dialogs.messages.contains(
         "One or more copies of abc.sty were found in areas searched by LaTeX. See log."));
@@ -248,7 +254,7 @@ TEST_F(OtfinstRunTest, DuplicatesAreReported)
     EXPECT_TRUE(readText(w->srcfolder + "/QLKlogfile.txt").contains("Zip file contents:"));
 
     // A package folder with .sty files of other names only.
-    QFile::remove(texmfHome + "/tex/latex/abc/abc.sty");
+    QFile::remove(w->srcfolder + "/stage/home/tex/latex/abc/abc.sty");
     env.dialogs.messages.clear();
     w->install();
     EXPECT_EQ(env.dialogs.messages.mid(0, 2),
@@ -266,7 +272,7 @@ TEST_F(OtfinstRunTest, SystemTreeInstallWaitsForTheRootUnzip)
     ASSERT_EQ(terminal.root.size(), 1);
     EXPECT_TRUE(terminal.root.first().contains(" && cd " + shellQuote(texmfLocal) + " && /usr/bin/sudo "));
     EXPECT_TRUE(env.dialogs.messages.last().startsWith("The unzip into " + texmfLocal + " failed or was cancelled"));
-    EXPECT_TRUE(QFileInfo::exists(texmfHome + "/tex/latex/abc/abc.sty"));
+    EXPECT_FALSE(QFileInfo::exists(texmfHome + "/tex/latex/abc/abc.sty"));
     EXPECT_FALSE(w->PushButton3->isEnabled());
 
     terminal.root.clear();
@@ -380,4 +386,64 @@ TEST_F(OtfinstRunTest, PagellaRoadEndsInAnEmbeddedFont)
     EXPECT_TRUE(fonts.output.contains(QRegularExpression("TeXGyrePagella-Regular +Type 1 +\\S+ +yes")))
         << fonts.output.toStdString();
     EXPECT_EQ(opened, QStringList{"open " + w->lastTestFolder + "/test.pdf"});
+}
+
+// Over an installed Pagella package: Install stopped at each step of its
+// replacement, then runs whose otftotfm fails, writes nothing or is killed
+// with its script. After each the installed package typesets, nothing says
+// finished, and nothing can be installed.
+TEST_F(OtfinstRunTest, RerunsAndInterruptionsKeepTheInstalledPackage)
+{
+    const QString folder = fontFolder({"texgyrepagella-regular.otf"});
+    w->Listbox1_DropObject({folder});
+    // One script (OT1) per run keeps the test short.
+    w->CheckBox1[1]->setChecked(false);
+    w->CheckBox1[0]->setChecked(true);
+    w->PushButton4_Action();
+    w->PushButton1_Action();
+    w->install();
+    w->PushButton3_Action();
+    ASSERT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular", "OT1"));
+    stopInstallAtEachStep([&] { w->install(); }, w->PushButton3, w->StaticText9,
+                          [&] { EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular", "OT1")); });
+
+    // A repeated run over the installed package: otftotfm, not seeing the
+    // installed outline, makes it again, and the zip holds it.
+    env.dialogs.answers = {true};
+    w->PushButton4_Action();
+    w->PushButton1_Action();
+    env.dialogs.messages.clear();
+    w->install();
+    ASSERT_TRUE(env.dialogs.messages.value(0).startsWith("A TDS zip file texgyrepagella.zip"))
+        << env.dialogs.messages.join('\n').toStdString();
+    const QString zip = env.dialogs.messages.first().section('\n', 1) + "/texgyrepagella.zip";
+    EXPECT_TRUE(runBash("unzip -l " + shellQuote(zip)).output.contains(
+        "fonts/type1/lcdftools/texgyrepagella/TeXGyrePagella-Regular.pfb"));
+    w->PushButton3_Action();
+    ASSERT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular", "OT1"));
+
+    struct Case {
+        const char* what;
+        const char* otftotfm; // the stand-in's body
+        const char* message;  // how the first message begins
+    };
+    const QList<Case> cases{
+        {"fails", "exit 1\n", "otfinst0 failed (exit status 1)"},
+        {"writes nothing", "exit 0\n", "Bailing out! The new package is not complete"},
+        {"killed with its script", "kill -9 $PPID\nsleep 5\n", "otfinst0 failed (exit status"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setpref("otftotfm", env.writeScript("bin/otftotfm", c.otftotfm));
+        env.dialogs.messages.clear();
+        env.dialogs.answers = {true};
+        w->PushButton4_Action();
+        EXPECT_FALSE(w->PushButton2->isEnabled());
+        w->PushButton1_Action();
+        expectRefusedRun(c.message, {w->PushButton2, w->PushButton3, w->PushButton6}, w->StaticText9);
+        EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular", "OT1"));
+        // The failed run wrote nothing into TEXMFVAR: only updmap's maps.
+        for (const QString& f : filesUnder(texmfVar + "/fonts"))
+            EXPECT_TRUE(f.contains("/updmap/")) << f.toStdString();
+    }
 }

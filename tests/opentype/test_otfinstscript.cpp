@@ -143,5 +143,6 @@ TEST(OtfinstInstall, FdSuffixesAndPackageFolders)
         EXPECT_EQ(leaf, QStringLiteral("abc")) << field;
     }
     EXPECT_EQ(otfinstCommand("/w/otfinst-qpl-1234", 2, "/f/my fonts"),
-              QStringLiteral("cd /w/otfinst-qpl-1234 && ./otfinst2 '/f/my fonts'"));
+              QStringLiteral("cd /w/otfinst-qpl-1234 && TEXMFHOME=/w/otfinst-qpl-1234/stage/home "
+                             "TEXMFVAR=/w/otfinst-qpl-1234/stage/var ./otfinst2 '/f/my fonts'"));
 }

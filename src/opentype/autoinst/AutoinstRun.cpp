@@ -1,5 +1,7 @@
 #include "opentype/autoinst/AutoinstRun.h"
 
+#include "opentype/common/PackageSwap.h"
+
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -96,6 +98,19 @@ QString prefixEncodingFiles(const QString& encFolder, const QString& mapFile, co
     return QString();
 }
 
+QString autoinstOutputProblem(const QString& texmf, const QString& family, const QString& vendor)
+{
+    const QString fonts = texmf + QStringLiteral("/fonts");
+    gatherOutlines({fonts}, fonts + QStringLiteral("/type1/") + vendor + QLatin1Char('/') + family);
+    const QString latex = entryNoCase(texmf + QStringLiteral("/tex/latex"), family);
+    const QStringList problems = packageProblems(latex.isEmpty() ? texmf + QStringLiteral("/tex/latex/") + family : latex,
+                                                 {fonts});
+    if (problems.isEmpty())
+        return QString();
+    return QStringLiteral("Bailing out! The new package is not complete; the installed one is left as it is.") +
+           QChar(lf) + problems.mid(0, 12).join(QChar(lf));
+}
+
 namespace {
 
 bool failed(const QString& what)
@@ -176,16 +191,18 @@ bool installAutoinstOutput(const AutoinstInstallJob& job)
     }
     QDir(fonts + QStringLiteral("/vf")).rmpath(V + QLatin1Char('/') + F);
 
+    const QString problem = autoinstOutputProblem(texmf, F, V);
+    if (!problem.isEmpty())
+        return failed(problem);
     const QString copy = QStringLiteral("cd ") + shellQuote(texmf) + QStringLiteral(" && ");
     if (job.method == 0) {
         logLine(QStringLiteral("Copying files to ") + texmfHome);
         if (!QDir().mkpath(texmfHome))
             return failed(QStringLiteral("Cannot create folder ") + texmfHome);
-        const ProcessResult r = runBash(copy + QStringLiteral("/bin/cp -Rfp -- * ") + shellQuote(texmfHome));
-        if (r.exitCode != 0)
-            return failed(QStringLiteral("Copying the files to ") + texmfHome + QStringLiteral(" failed (exit status ") +
-                          QString::number(r.exitCode) + QStringLiteral(")") +
-                          (r.errorOutput.trimmed().isEmpty() ? QString() : QChar(lf) + r.errorOutput.trimmed()));
+        // The package's folders replace the installed ones in one step.
+        const QString replaced = replaceInstalled(texmf, texmfHome, {F});
+        if (!replaced.isEmpty())
+            return failed(replaced);
     } else {
         logLine(QStringLiteral("Copying files to ") + texmfLocal);
         const int copied = sudoterm({QStringLiteral("/usr/bin/sudo /bin/mkdir -p ") + shellQuote(texmfLocal) +

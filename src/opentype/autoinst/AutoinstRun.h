@@ -42,6 +42,11 @@ QString scaleStyText(const QString& text, const QString& family, const QString& 
 // the map can be read; the empty text on success, else what went wrong.
 QString prefixEncodingFiles(const QString& encFolder, const QString& mapFile, const QString& prefix);
 
+// Why autoinst's texmf tree cannot be installed (its .fd files name fonts
+// it lacks), after outlines otftotfm found installed were copied in; the
+// empty text when it is whole.
+QString autoinstOutputProblem(const QString& texmf, const QString& family, const QString& vendor);
+
 // One Install of autoinst's texmf tree.
 struct AutoinstInstallJob {
     QString fontFolder;

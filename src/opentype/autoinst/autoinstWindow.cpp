@@ -4,6 +4,7 @@
 #include "fontinfo/OtfInfo.h"
 #include "fontinfo/PackageTest.h"
 #include "opentype/autoinst/AutoinstRun.h"
+#include "opentype/common/PackageSwap.h"
 #include "opentype/common/OtfReaders.h"
 #include "opentype/common/OtfTemplate.h"
 #include "opentype/common/Postflight.h"
@@ -198,8 +199,6 @@ void autoinstWindow::Listbox1_DropObject(const QStringList& paths)
     if (!fontfilename.isEmpty())
         isotf = fontfilename.first().endsWith(QLatin1String(".otf"), Qt::CaseInsensitive);
 
-    if (!offerPfbRemoval(QStringLiteral("autoinst")))
-        return;
     logLine(QStringLiteral("%% end of font list"));
     if (fontfilename.isEmpty())
         return;
@@ -232,6 +231,10 @@ void autoinstWindow::wipetexmf()
 void autoinstWindow::PushButton1_Action()
 {
     returnLog();
+    // The texmf folder is emptied for the new output: until the run has made
+    // a whole package there is nothing to install or test.
+    PushButton2->setEnabled(false);
+    PushButton3->setEnabled(false);
     PushButton6->setEnabled(false);
     if (fontfolder.isEmpty()) {
         msgBox(QStringLiteral("There is no font folder: drop the folder of fonts on the list again."));
@@ -294,8 +297,6 @@ void autoinstWindow::PushButton1_Action()
     }
 
     PushButton1->setEnabled(true);
-    PushButton2->setEnabled(true);
-    PushButton3->setEnabled(true);
     installed = false;
     setStatus(QStringLiteral("Running autoinst"));
     repaint();
@@ -329,8 +330,13 @@ void autoinstWindow::PushButton1_Action()
                QStringLiteral("/texmf/tex/latex"));
         return;
     }
-    const QString verdict = judgeSupportFiles(files, shortname, QStringLiteral("font"));
+    QString verdict = judgeSupportFiles(files, shortname, QStringLiteral("font"));
+    // autoinst ends with 0 also when otftotfm failed on every font: the
+    // package must have what its .fd files name.
+    if (verdict.isEmpty())
+        verdict = autoinstOutputProblem(fontfolder + QStringLiteral("/texmf"), fontfamily, vendor);
     if (!verdict.isEmpty()) {
+        logLine(verdict);
         msgBox(verdict);
         return;
     }
@@ -400,6 +406,8 @@ void autoinstWindow::install()
 {
     returnLog();
     installed = false;
+    // updmap enables what this Install put in place, and nothing else.
+    PushButton3->setEnabled(false);
     AutoinstInstallJob job;
     job.fontFolder = fontfolder;
     job.family = fontfamily;
@@ -418,8 +426,8 @@ void autoinstWindow::install()
 void autoinstWindow::PushButton3_Action()
 {
     returnLog();
-    if (pathInTree(texmfVar, homeFolder()))
-        QDir(texmfVar + QStringLiteral("/fonts")).removeRecursively();
+    // The package came from the font folder's texmf: TEXMFVAR holds nothing
+    // of it, and the other fonts' files there stay.
     setStatus(QStringLiteral("Running 'updmap'"));
     hasType1 = true;
     hasMF = false;
@@ -443,17 +451,10 @@ void autoinstWindow::postflight()
 
 void autoinstWindow::PushButton6_Action()
 {
-    if (!askYesNo(QStringLiteral("Support files will be copied to TEXMFVAR. Go ahead?")))
-        return;
-    hasvar = true;
-    QStringList files;
-    const bool copied = copyForTest(fontfolder + QStringLiteral("/texmf"), files);
-    for (const QString& file : files) {
-        if (!testCopy_.contains(file))
-            testCopy_ << file;
-    }
-    if (!copied)
-        return;
+    // The new package is tested where autoinst wrote it, in place of the
+    // permanent personal tree: nothing is copied into the trees, so that
+    // nothing half copied can hide the installed package.
+    const StagedTrees trees(fontfolder + QStringLiteral("/texmf"), QString());
     int enc = 0;
     for (int i = 0; i < 3; ++i) {
         if (CheckBox1[i]->isChecked()) {

@@ -2,6 +2,7 @@
 
 #include "fontinfo/ScratchFolder.h"
 #include "opentype/common/OtfTemplate.h"
+#include "opentype/common/PackageSwap.h"
 #include "opentype/otfinst/OtfinstScript.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -18,10 +19,43 @@
 
 namespace qlk {
 
+QString otfinstStage(const QString& workFolder)
+{
+    return workFolder + QStringLiteral("/stage");
+}
+
+bool freshOtfinstStage(const QString& workFolder)
+{
+    const QString stage = otfinstStage(workFolder);
+    if (QFileInfo::exists(stage) && !QDir(stage).removeRecursively())
+        return false;
+    return QDir().mkpath(stage + QStringLiteral("/home")) && QDir().mkpath(stage + QStringLiteral("/var"));
+}
+
 QString otfinstCommand(const QString& workFolder, int j, const QString& fontFolder)
 {
-    return QStringLiteral("cd ") + shellQuote(workFolder) + QStringLiteral(" && ./otfinst") + QString::number(j) +
+    const QString stage = otfinstStage(workFolder);
+    return QStringLiteral("cd ") + shellQuote(workFolder) + QStringLiteral(" && TEXMFHOME=") +
+           shellQuote(stage + QStringLiteral("/home")) + QStringLiteral(" TEXMFVAR=") +
+           shellQuote(stage + QStringLiteral("/var")) + QStringLiteral(" ./otfinst") + QString::number(j) +
            QLatin1Char(' ') + shellQuote(fontFolder);
+}
+
+QString stagedOutputProblem(const QString& workFolder, const QString& packageField)
+{
+    const QString stage = otfinstStage(workFolder);
+    const QString fonts = stage + QStringLiteral("/var/fonts");
+    // Outlines otftotfm found installed go with the vendor's own.
+    const QStringList vendors = QDir(fonts + QStringLiteral("/map/dvips")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QString vendor = vendors.size() == 1 ? vendors.first() : QStringLiteral("lcdftools");
+    QString parent, leaf;
+    splitPackageFolder(packageField, parent, leaf);
+    gatherOutlines({fonts}, fonts + QStringLiteral("/type1/") + vendor + QLatin1Char('/') + leaf);
+    const QStringList problems = packageProblems(stage + QStringLiteral("/home") + parent + QLatin1Char('/') + leaf, {fonts});
+    if (problems.isEmpty())
+        return QString();
+    return QStringLiteral("Bailing out! The new package is not complete; the installed one is left as it is.") +
+           QChar(lf) + problems.mid(0, 12).join(QChar(lf));
 }
 
 void splitPackageFolder(const QString& field, QString& parent, QString& leaf)
@@ -53,7 +87,7 @@ bool runStep(const QString& command, const QString& what)
 // Phase 2: the vendor folders under the name Install files the package under.
 bool settleVendor(OtfinstInstallJob& job)
 {
-    const QString fonts = texmfVar + QStringLiteral("/fonts");
+    const QString fonts = otfinstStage(job.workFolder) + QStringLiteral("/var/fonts");
     const QString dvips = fonts + QStringLiteral("/map/dvips");
     if (!QFileInfo(dvips).isDir())
         return failed(QStringLiteral("Bailing out---cannot locate ") + dvips);
@@ -108,7 +142,7 @@ bool settleVendor(OtfinstInstallJob& job)
 }
 
 // Phase 3: warnings about other copies of the package's files.
-void reportDuplicates(const OtfinstInstallJob& job, const QString& packageFolder)
+void reportDuplicates(const OtfinstInstallJob& job, const QString& packageFolder, const QString& installedFolder)
 {
     logLine(QStringLiteral("Looking for .sty files related to the current font"));
     const QStringList styNames = readSupportFolder(packageFolder).styNames;
@@ -126,8 +160,13 @@ void reportDuplicates(const OtfinstInstallJob& job, const QString& packageFolder
         QStringList copies;
         for (const QString& tree : {texmfLocal, texmfHome}) {
             logLine(tree);
-            copies += findFilesByName({tree}, sty);
+            for (const QString& path : findFilesByName({tree}, sty)) {
+                if (!pathInTree(path, installedFolder))
+                    copies << path;
+            }
         }
+        // The new one takes the installed one's place.
+        copies << packageFolder + QLatin1Char('/') + sty;
         if (copies.size() >= 2) {
             logLine(QStringLiteral("Existing copies of ") + sty + QStringLiteral(":"));
             logLine(copies.join(QChar(lf)));
@@ -144,7 +183,7 @@ void reportDuplicates(const OtfinstInstallJob& job, const QString& packageFolder
         logLine(QStringLiteral("Search of ") + tree + QStringLiteral(" for ") + pattern + QStringLiteral(":"));
         QStringList found;
         for (const QString& path : findFilesByName({tree}, pattern)) {
-            if (!pathInTree(path, packageFolder))
+            if (!pathInTree(path, packageFolder) && !pathInTree(path, installedFolder))
                 found << path;
         }
         logLine(QStringLiteral("Results:"));
@@ -163,10 +202,8 @@ bool installOtfinstOutput(OtfinstInstallJob& job)
         if (job.status)
             job.status(text);
     };
-    // Phase 1: updmap's last output would go into the package otherwise.
-    logLine(QStringLiteral("Dumping results of last updmap"));
-    for (const char* sub : {"dvips", "pdftex", "dvipdfmx"})
-        QDir(texmfVar + QStringLiteral("/fonts/map/") + QLatin1String(sub) + QStringLiteral("/updmap")).removeRecursively();
+    // The scripts wrote into the stage only: TEXMFVAR's updmap output and
+    // other fonts never reach the package, and stay where they are.
     status(QStringLiteral("Running install"));
 
     if (!settleVendor(job))
@@ -175,9 +212,11 @@ bool installOtfinstOutput(OtfinstInstallJob& job)
 
     QString parent, leaf;
     splitPackageFolder(job.packageField, parent, leaf);
-    const QString packageFolder = texmfHome + parent + QLatin1Char('/') + leaf;
+    const QString stage = otfinstStage(job.workFolder);
+    const QString packageFolder = stage + QStringLiteral("/home") + parent + QLatin1Char('/') + leaf;
+    const QString installedFolder = texmfHome + parent + QLatin1Char('/') + leaf;
     status(QString());
-    reportDuplicates(job, packageFolder);
+    reportDuplicates(job, packageFolder, installedFolder);
 
     // Phase 4: the TDS tree and its zip in a scratch folder.
     job.scratch = makeScratchFolder(documentsFolder());
@@ -196,8 +235,8 @@ bool installOtfinstOutput(OtfinstInstallJob& job)
         return failed(QStringLiteral("Error copying ") + packageFolder + QStringLiteral(" to ") + treeParent +
                       QStringLiteral(" (exit status ") + QString::number(copy.exitCode) + QStringLiteral(")"));
 
-    logLine(QStringLiteral("About to move files from ") + texmfVar + QStringLiteral(" to permanent location:"));
-    const QString fonts = texmfVar + QStringLiteral("/fonts");
+    const QString fonts = stage + QStringLiteral("/var/fonts");
+    logLine(QStringLiteral("About to move files from ") + fonts + QStringLiteral(" to permanent location:"));
     if (!QFileInfo(fonts).isDir())
         return failed(QStringLiteral("Otfinst did not produce a font folder. Must abort."));
     for (const char* kind : {"tfm/", "vf/", "type1/", "enc/dvips/", "map/dvips/"})
@@ -236,6 +275,15 @@ bool installOtfinstOutput(OtfinstInstallJob& job)
         if (runBash(QStringLiteral("/bin/cp ") + shellQuote(map) + QLatin1Char(' ') + shellQuote(target)).exitCode != 0)
             return failed(QStringLiteral("Problem copying ") + job.shortname + QStringLiteral(".map to temporary folder"));
     }
+    // The zip holds every outline the map names, also one otftotfm found
+    // installed and did not write again; an incomplete package goes nowhere.
+    const QString treeFonts = scratch + QStringLiteral("/fonts");
+    gatherOutlines({treeFonts}, treeFonts + QStringLiteral("/type1/") + vendor + QLatin1Char('/') + job.shortname);
+    const QStringList problems = packageProblems(scratch + parent + QLatin1Char('/') + leaf, {treeFonts});
+    if (!problems.isEmpty())
+        return failed(QStringLiteral("Bailing out! The new package is not complete; the installed one is left as it is.") +
+                      QChar(lf) + problems.mid(0, 12).join(QChar(lf)));
+
     const QString zipName = job.shortname + QStringLiteral(".zip");
     const QString zip = scratch + QLatin1Char('/') + zipName;
     runShellQuiet(QStringLiteral("cd ") + shellQuote(scratch) + QStringLiteral(" && ") +
@@ -253,11 +301,10 @@ bool installOtfinstOutput(OtfinstInstallJob& job)
         logLine(QStringLiteral("Moving font files to ") + texmfHome);
         if (!QDir().mkpath(texmfHome))
             return failed(QStringLiteral("Cannot create folder ") + texmfHome);
-        runShellQuiet(QStringLiteral("cd ") + shellQuote(texmfHome) + QStringLiteral(" && ") + unzip);
-        if (lastShell.errorCode != 0)
-            return failed(QStringLiteral("The unzip of ") + zip + QStringLiteral(" into ") + texmfHome +
-                          QStringLiteral(" failed (exit status ") + QString::number(lastShell.errorCode) +
-                          QStringLiteral(")."));
+        // The package's folders replace the installed ones in one step.
+        const QString problem = replaceInstalled(scratch, texmfHome, {leaf, job.shortname}, job.keepOthers);
+        if (!problem.isEmpty())
+            return failed(problem);
     } else {
         logLine(QStringLiteral("Moving font files to ") + texmfLocal);
         const int unzipped = sudoterm({QStringLiteral("/usr/bin/sudo /bin/mkdir -p ") + shellQuote(texmfLocal) +

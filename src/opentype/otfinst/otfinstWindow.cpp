@@ -4,6 +4,7 @@
 #include "fontinfo/OtfInfo.h"
 #include "opentype/common/OtfReaders.h"
 #include "opentype/common/OtfTemplate.h"
+#include "opentype/common/PackageSwap.h"
 #include "opentype/otfinst/OtfinstInstall.h"
 #include "opentype/otfinst/OtfinstScript.h"
 #include "opentype/common/Postflight.h"
@@ -28,6 +29,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+
+#include <memory>
 
 namespace qlk {
 
@@ -183,6 +186,12 @@ bool otfinstWindow::parsepy()
         return false;
     }
     pypieces = cut.pieces;
+    // A later drop reads the template afresh: a table read twice would give
+    // the script the template's Berry code after the typed one.
+    fontlist.clear();
+    berrylist.clear();
+    scalefont.clear();
+    scalefactor.clear();
     readTemplateTable(pypieces.at(5), true, fontlist, berrylist);
     readTemplateTable(pypieces.at(7), false, scalefont, scalefactor);
     return true;
@@ -206,9 +215,6 @@ void otfinstWindow::Listbox1_DropObject(const QStringList& paths)
 
     logLine(QStringLiteral("%%Looking for .otf files---"));
     listFontFiles({QStringLiteral(".otf")});
-
-    if (!offerPfbRemoval(QStringLiteral("otfinst")))
-        return;
 
     logLine(QStringLiteral("%% end of font list"));
     if (!parsepy())
@@ -338,27 +344,16 @@ void otfinstWindow::PushButton4_Action()
 
     logLine(QStringLiteral("Trying to set localfontsdir to ") + texmfHome + TextField4->text());
     const QString dest = texmfHome + packageFolderText(TextField4->text());
-    const QFileInfo destInfo(dest);
-    if (destInfo.isDir()) {
-        if (!QDir(dest).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty()) {
-            const QString question = QStringLiteral("There are already files in ") + texmfHome + TextField4->text() +
-                                     QChar(lf) +
-                                     QStringLiteral("Remove them so they don't interfere with installation?");
-            logLine(question);
-            // Plain files only; subfolders and hidden files stay, and nothing
-            // runs unless the change into the folder succeeded.
-            if (askYesNo(question))
-                runShell(QStringLiteral("cd ") + shellQuote(dest) +
-                         QStringLiteral(" && /usr/bin/find . -maxdepth 1 -type f ! -name '.*' -exec /bin/rm -f {} +"));
-        }
-    } else {
-        logLine(QStringLiteral("Creating localfontsdir"));
-        if (!QDir().mkpath(dest) || !QFileInfo(dest).isDir()) {
-            const QString text = QStringLiteral("Cannot create folder ${TEXMFHOME}") + TextField4->text();
-            logLine(text);
-            msgBox(text);
-            return;
-        }
+    // The scripts write into a stage of the work folder; the installed
+    // files are replaced only by a complete new package, at Install. The
+    // answer says whether the installed folder's other files go with them.
+    keepOthers_ = true;
+    if (QFileInfo(dest).isDir() &&
+        !QDir(dest).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty()) {
+        const QString question = QStringLiteral("There are already files in ") + texmfHome + TextField4->text() +
+                                 QChar(lf) + QStringLiteral("Remove them so they don't interfere with installation?");
+        logLine(question);
+        keepOthers_ = !askYesNo(question);
     }
 
     QString work;
@@ -413,9 +408,10 @@ void otfinstWindow::PushButton4_Action()
     logLine(QStringLiteral("Making otfinst* files executable."));
     runShell(QStringLiteral("cd ") + shellQuote(srcfolder) + QStringLiteral(" && /bin/chmod 755 otfinst*"));
 
+    // Nothing to install until a run has made a whole package.
     PushButton1->setEnabled(true);
-    PushButton2->setEnabled(true);
-    PushButton3->setEnabled(true);
+    PushButton2->setEnabled(false);
+    PushButton3->setEnabled(false);
     setStatus(QStringLiteral("Ready to run 'Run otfinst'"));
 
     closeLog();
@@ -431,14 +427,24 @@ void otfinstWindow::PushButton5_Action()
 void otfinstWindow::PushButton1_Action()
 {
     installed = false;
+    // The stage is emptied for the new output: what it held can no longer
+    // be installed or tested.
+    PushButton2->setEnabled(false);
+    PushButton3->setEnabled(false);
+    PushButton6->setEnabled(false);
     setStatus(QStringLiteral("Running otfinst script(s)"));
     if (fontfolder.isEmpty() && encbnd >= 0) {
         msgBox(QStringLiteral("There is no font folder: drop the folder of fonts on the list again."));
         return;
     }
+    if (!freshOtfinstStage(srcfolder)) {
+        msgBox(QStringLiteral("Cannot empty the folder ") + otfinstStage(srcfolder));
+        return;
+    }
     logLine(QStringLiteral("Starting to run all otfinst* files"));
-    logLine(QStringLiteral("This should create .fd and .sty files in ") + texmfHome + TextField4->text() +
-            QStringLiteral(" and other font support files in ") + texmfVar);
+    const QString stage = otfinstStage(srcfolder);
+    logLine(QStringLiteral("This should create .fd and .sty files in ") + stage + QStringLiteral("/home") +
+            TextField4->text() + QStringLiteral(" and other font support files in ") + stage + QStringLiteral("/var"));
     // Each script in a terminal of its own, one after the other; the next
     // one starts only when the last succeeded.
     for (int j = 0; j <= encbnd; ++j) {
@@ -453,14 +459,18 @@ void otfinstWindow::PushButton1_Action()
         }
     }
 
-    const QString folder = texmfHome + packageFolderText(TextField4->text());
+    const QString folder = stage + QStringLiteral("/home") + packageFolderText(TextField4->text());
     const SupportFiles files = readSupportFolder(folder);
     if (!files.folderHasItems) {
-        msgBox(QStringLiteral("Bailing out! No support files found in ") + texmfHome + TextField4->text());
+        msgBox(QStringLiteral("Bailing out! No support files found in ") + stage + QStringLiteral("/home") +
+               TextField4->text());
         return;
     }
-    const QString verdict = judgeSupportFiles(files, shortname, QStringLiteral("otf"));
+    QString verdict = judgeSupportFiles(files, shortname, QStringLiteral("otf"));
+    if (verdict.isEmpty())
+        verdict = stagedOutputProblem(srcfolder, TextField4->text());
     if (!verdict.isEmpty()) {
+        logLine(verdict);
         msgBox(verdict);
         return;
     }
@@ -479,12 +489,15 @@ void otfinstWindow::PushButton2_Action()
 void otfinstWindow::install()
 {
     installed = false;
+    // updmap enables what this Install put in place, and nothing else.
+    PushButton3->setEnabled(false);
     OtfinstInstallJob job;
     job.vendorField = TextField5->text().trimmed();
     job.packageField = TextField4->text();
     job.berryField = TextField3->text();
     job.shortname = shortname;
     job.workFolder = srcfolder;
+    job.keepOthers = keepOthers_;
     job.method = prefMethod();
     job.status = [this](const QString& text) { setStatus(text); };
     if (installOtfinstOutput(job)) {
@@ -495,10 +508,8 @@ void otfinstWindow::install()
 
 void otfinstWindow::PushButton3_Action()
 {
-    // TEXMFVAR's fonts are otftotfm's output, now in the package; a TEXMFVAR
-    // outside the home folder is not ours to empty.
-    if (pathInTree(texmfVar, homeFolder()))
-        QDir(texmfVar + QStringLiteral("/fonts")).removeRecursively();
+    // otftotfm's output stayed in the stage: TEXMFVAR holds nothing of it,
+    // and the other fonts' files there stay.
     setStatus(QStringLiteral("Running 'updmap'"));
     hasType1 = true;
     hasMF = false;
@@ -528,6 +539,11 @@ void otfinstWindow::PushButton6_Action()
         folder.chop(1);
     QString package = folder.section(QLatin1Char('/'), -1);
     QString map;
+    // Until updmap has run, the new package is tested in the stage.
+    const QString stage = otfinstStage(srcfolder);
+    std::unique_ptr<StagedTrees> trees;
+    if (!installed && !srcfolder.isEmpty() && QFileInfo(stage + QStringLiteral("/home")).isDir())
+        trees = std::make_unique<StagedTrees>(stage + QStringLiteral("/home"), stage + QStringLiteral("/var"));
     if (!installed) {
         // updmap-user keeps its output maps below dvips/updmap: not ours.
         const QString dvips = texmfVar + QStringLiteral("/fonts/map/dvips");

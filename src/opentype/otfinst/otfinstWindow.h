@@ -65,6 +65,8 @@ private:
     void checkVendorMap();
     // The vendor the last Install filed the package under.
     QString installVendor_;
+    // The installed fd/sty folder's other files go into the new one.
+    bool keepOthers_ = true;
 };
 
 } // namespace qlk

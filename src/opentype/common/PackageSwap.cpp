@@ -1,0 +1,361 @@
+#include "opentype/common/PackageSwap.h"
+
+#include "fontinfo/FdReaders.h"
+#include "opentype/common/OtfTemplate.h"
+#include "platform/Quote.h"
+#include "services/FileHelpers.h"
+#include "services/Runners.h"
+#include "texenv/TexEnv.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <cstdio>
+#include <fcntl.h>
+
+namespace qlk {
+
+namespace {
+
+SwapSeam& swapSeam()
+{
+    static SwapSeam seam;
+    return seam;
+}
+
+// Every file below the roots by name, first one found kept.
+QHash<QString, QString> filesByName(const QStringList& roots)
+{
+    QHash<QString, QString> files;
+    for (const QString& root : roots) {
+        QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString name = it.fileName();
+            if (!files.contains(name))
+                files.insert(name, path);
+        }
+    }
+    return files;
+}
+
+// The font names of a virtual font's definitions.
+QStringList vfBaseFonts(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray b = file.readAll();
+    auto at = [&](qsizetype i) { return i < b.size() ? int(quint8(b.at(i))) : -1; };
+    QStringList names;
+    if (at(0) != 247)
+        return names;
+    qsizetype i = 3 + at(2) + 8;
+    while (i < b.size()) {
+        const int op = at(i);
+        if (op < 243 || op > 246)
+            break;
+        const int k = op - 242;
+        i += 1 + k + 12;
+        const int a = at(i), l = at(i + 1);
+        if (a < 0 || l < 0)
+            break;
+        i += 2;
+        names << QString::fromLatin1(b.mid(i + a, l));
+        i += a + l;
+    }
+    return names;
+}
+
+struct MapLine {
+    QStringList files; // outlines and encodings, as named
+};
+
+// The map lines below the roots by TeX font name.
+QHash<QString, MapLine> mapLines(const QStringList& roots)
+{
+    QHash<QString, MapLine> lines;
+    for (const QString& root : roots) {
+        QDirIterator it(root, {QStringLiteral("*.map")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            for (QString line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+                line = line.trimmed();
+                if (line.isEmpty() || line.startsWith(QLatin1Char('%')))
+                    continue;
+                // Quoted PostScript code holds no file names.
+                line.remove(QRegularExpression(QStringLiteral("\"[^\"]*\"")));
+                const QStringList words = line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+                MapLine entry;
+                for (const QString& word : words.mid(1)) {
+                    if (!word.startsWith(QLatin1Char('<')))
+                        continue;
+                    QString name = word;
+                    while (name.startsWith(QLatin1Char('<')) || name.startsWith(QLatin1Char('[')))
+                        name.remove(0, 1);
+                    if (!name.isEmpty())
+                        entry.files << name;
+                }
+                if (!words.isEmpty() && !lines.contains(words.first()))
+                    lines.insert(words.first(), entry);
+            }
+        }
+    }
+    return lines;
+}
+
+bool isOutline(const QString& name)
+{
+    for (const char* ext : {".pfb", ".pfa", ".ttf", ".otf"}) {
+        if (name.endsWith(QLatin1String(ext), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+QString hidden(const QString& target, const QString& unit, const char* tag)
+{
+    const QFileInfo info(target + QLatin1Char('/') + unit);
+    return info.path() + QStringLiteral("/.") + info.fileName() + QLatin1String(tag);
+}
+
+void removePath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink())
+        QDir(path).removeRecursively();
+    else if (info.exists() || info.isSymLink())
+        QFile::remove(path);
+}
+
+// Copies a file or a folder with everything in it; false at the first
+// file that could not be copied whole.
+bool copyTree(const QString& from, const QString& to)
+{
+    const QFileInfo info(from);
+    if (!info.isDir())
+        return QFile::copy(from, to) && QFileInfo(to).size() == info.size();
+    if (!QDir().mkpath(to))
+        return false;
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString rel = QDir(from).relativeFilePath(path);
+        const QString copy = to + QLatin1Char('/') + rel;
+        if (!QDir().mkpath(QFileInfo(copy).path()) || !copyTree(path, copy))
+            return false;
+    }
+    return true;
+}
+
+// Swaps two existing paths in one step where the system can; otherwise the
+// old one is moved aside first.
+bool swapPaths(const QString& installed, const QString& fresh, const QString& aside)
+{
+    const QByteArray a = QFile::encodeName(installed), b = QFile::encodeName(fresh);
+#ifdef RENAME_EXCHANGE
+    if (::renameat2(AT_FDCWD, b.constData(), AT_FDCWD, a.constData(), RENAME_EXCHANGE) == 0)
+        return true;
+#endif
+    if (!QDir().rename(installed, aside))
+        return false;
+    if (QDir().rename(fresh, installed))
+        return true;
+    QDir().rename(aside, installed);
+    return false;
+}
+
+} // namespace
+
+QStringList packageProblems(const QString& fdFolder, const QStringList& fontRoots)
+{
+    QStringList problems;
+    const QHash<QString, QString> files = filesByName(fontRoots);
+    const QHash<QString, MapLine> maps = mapLines(fontRoots);
+    const QStringList fds = QDir(fdFolder).entryList({QStringLiteral("*.fd")}, QDir::Files, QDir::Name);
+    if (fds.isEmpty())
+        problems << QStringLiteral("No .fd files in ") + fdFolder;
+    QStringList checked;
+    auto problem = [&](const QString& text) {
+        if (!problems.contains(text))
+            problems << text;
+    };
+    for (const QString& fd : fds) {
+        for (const FdShapeEntry& entry : fdShapeEntries(readTextFile(fdFolder + QLatin1Char('/') + fd))) {
+            const QString font = fdEntryTfmName(entry);
+            if (font.isEmpty() || checked.contains(font))
+                continue;
+            checked << font;
+            if (!files.contains(font + QStringLiteral(".tfm"))) {
+                problem(QStringLiteral("No metric ") + font + QStringLiteral(".tfm for ") + fd);
+                continue;
+            }
+            QStringList bases{font};
+            if (files.contains(font + QStringLiteral(".vf")))
+                bases = vfBaseFonts(files.value(font + QStringLiteral(".vf")));
+            for (const QString& base : bases) {
+                if (base != font && !files.contains(base + QStringLiteral(".tfm")))
+                    problem(QStringLiteral("No metric ") + base + QStringLiteral(".tfm for ") + font);
+                if (!maps.contains(base)) {
+                    if (base != font)
+                        problem(QStringLiteral("No map line for ") + base);
+                    continue;
+                }
+                for (const QString& named : maps.value(base).files) {
+                    if (!files.contains(named))
+                        problem(QStringLiteral("No file ") + named + QStringLiteral(" for ") + base);
+                }
+            }
+        }
+    }
+    return problems;
+}
+
+QStringList gatherOutlines(const QStringList& fontRoots, const QString& targetFolder)
+{
+    const QHash<QString, QString> files = filesByName(fontRoots);
+    QStringList copied;
+    for (const MapLine& line : mapLines(fontRoots)) {
+        for (const QString& name : line.files) {
+            if (!isOutline(name) || files.contains(name) || copied.contains(name))
+                continue;
+            const QString found = kpsewhichQuery(shellQuote(name)).section(QLatin1Char('\n'), 0, 0).trimmed();
+            if (found.isEmpty() || !QFileInfo(found).isFile())
+                continue;
+            QDir().mkpath(targetFolder);
+            if (QFile::copy(found, targetFolder + QLatin1Char('/') + name))
+                copied << name;
+        }
+    }
+    return copied;
+}
+
+QStringList packageUnits(const QString& tree, const QStringList& names)
+{
+    QStringList units;
+    QDirIterator it(tree, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString rel = QDir(tree).relativeFilePath(it.next());
+        const QStringList parts = rel.split(QLatin1Char('/'));
+        if (parts.size() < 2)
+            continue;
+        int named = -1;
+        for (int i = int(parts.size()) - 2; i >= 0; --i) {
+            if (indexNoCase(names, parts.at(i)) >= 0) {
+                named = i;
+                break;
+            }
+        }
+        const QString unit = named < 0 ? rel : QStringList(parts.mid(0, named + 1)).join(QLatin1Char('/'));
+        if (!units.contains(unit))
+            units << unit;
+    }
+    units.sort();
+    return units;
+}
+
+void setSwapSeamForTesting(SwapSeam seam)
+{
+    swapSeam() = std::move(seam);
+}
+
+QString replaceInstalled(const QString& tree, const QString& target, const QStringList& names, bool keepOthers)
+{
+    const QStringList units = packageUnits(tree, names);
+    if (units.isEmpty())
+        return QStringLiteral("There is nothing to install in ") + tree;
+    const auto clearLeftovers = [&] {
+        for (const QString& unit : units) {
+            removePath(hidden(target, unit, ".qlk-new"));
+            removePath(hidden(target, unit, ".qlk-old"));
+        }
+    };
+    clearLeftovers();
+
+    // Every new copy in place beside the installed one before anything
+    // installed is touched.
+    for (const QString& unit : units) {
+        const QString fresh = hidden(target, unit, ".qlk-new");
+        const QString installed = target + QLatin1Char('/') + unit;
+        bool ok = QDir().mkpath(QFileInfo(fresh).path()) && copyTree(tree + QLatin1Char('/') + unit, fresh);
+        if (ok && keepOthers && QFileInfo(installed).isDir() && !QFileInfo(installed).isSymLink()) {
+            for (const QFileInfo& old : QDir(installed).entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
+                const QString copy = fresh + QLatin1Char('/') + old.fileName();
+                if (!QFileInfo::exists(copy) && !copyTree(old.absoluteFilePath(), copy))
+                    ok = false;
+            }
+        }
+        if (!ok) {
+            clearLeftovers();
+            return QStringLiteral("Cannot copy ") + unit + QStringLiteral(" into ") + QFileInfo(fresh).path() +
+                   QStringLiteral("; the installed package is unchanged.");
+        }
+    }
+    if (swapSeam() && !swapSeam()(QStringLiteral("staged")))
+        return QStringLiteral("stopped");
+
+    QStringList swapped;
+    for (const QString& unit : units) {
+        const QString fresh = hidden(target, unit, ".qlk-new");
+        const QString installed = target + QLatin1Char('/') + unit;
+        const QFileInfo info(installed);
+        bool ok;
+        if (!info.exists() && !info.isSymLink())
+            ok = QDir().rename(fresh, installed);
+        else if (info.isDir() != QFileInfo(fresh).isDir() || !info.isDir())
+            ok = ::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(installed).constData()) == 0;
+        else
+            ok = swapPaths(installed, fresh, hidden(target, unit, ".qlk-old"));
+        if (!ok) {
+            // Back to the installed package: the swapped folders return.
+            for (const QString& done : swapped) {
+                const QString back = target + QLatin1Char('/') + done;
+                const QString old = QFileInfo::exists(hidden(target, done, ".qlk-old")) ? hidden(target, done, ".qlk-old")
+                                                                                       : hidden(target, done, ".qlk-new");
+                if (QFileInfo(old).isDir())
+                    swapPaths(back, old, hidden(target, done, ".qlk-new"));
+            }
+            clearLeftovers();
+            return QStringLiteral("Cannot put ") + unit + QStringLiteral(" into place in ") + target +
+                   QStringLiteral("; the installed package is unchanged.");
+        }
+        swapped << unit;
+    }
+    if (swapSeam() && !swapSeam()(QStringLiteral("swapped")))
+        return QStringLiteral("stopped");
+    clearLeftovers();
+    return QString();
+}
+
+StagedTrees::StagedTrees(const QString& home, const QString& var)
+{
+    const auto point = [this](const char* name, QString* global, const QString& value) {
+        if (value.isEmpty())
+            return;
+        saved_ << Saved{name, global, *global, qEnvironmentVariableIsSet(name), qgetenv(name)};
+        *global = value;
+        qputenv(name, QFile::encodeName(value));
+    };
+    point("TEXMFHOME", &texmfHome, home);
+    point("TEXMFVAR", &texmfVar, var);
+}
+
+StagedTrees::~StagedTrees()
+{
+    for (const Saved& s : saved_) {
+        *s.global = s.value;
+        if (s.wasSet)
+            qputenv(s.name, s.env);
+        else
+            qunsetenv(s.name);
+    }
+}
+
+} // namespace qlk
