@@ -246,9 +246,12 @@ TEST(InitRealTexLive, SymlinkAdviceOnlyForATexBefore2017)
         } else {
             env.writeFile("home/.texlive2022/texmf-config/web2c/updmap.cfg", text.toUtf8());
         }
-        env.writeScript("old bin/kpsewhich", QStringLiteral("if [ \"$1\" = -var-value=SELFAUTOPARENT ]; then\n"
-                                                           "  echo /usr/local/texlive/%1\n"
-                                                           "else exec /usr/bin/kpsewhich \"$@\"; fi\n")
+        // The one -expand-var query's first line is SELFAUTOPARENT.
+        env.writeScript("old bin/kpsewhich", QStringLiteral("case \"$1\" in\n"
+                                                           "  -expand-var=*) /usr/bin/kpsewhich \"$@\" | "
+                                                           "{ read -r first; echo /usr/local/texlive/%1; cat; };;\n"
+                                                           "  *) exec /usr/bin/kpsewhich \"$@\";;\n"
+                                                           "esac\n")
                                                 .arg(c.year));
         for (const char* program : {"tex", "mktexlsr", "updmap-user", "updmap-sys", "pdftex", "pdflatex"})
             QFile::link(QStringLiteral("/usr/bin/") + program, env.root() + "/old bin/" + program);

@@ -34,8 +34,13 @@ namespace {
 struct CloseWindows {
     ~CloseWindows()
     {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
+        // The main window's close is the program's quit: it is only hidden.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<Window1*>(w))
+                w->hide();
+            else
+                w->close();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };

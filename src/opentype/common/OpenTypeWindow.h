@@ -81,10 +81,6 @@ protected:
     void readFamilyNames();
     // The font list at its place in the layout, events bound.
     void makeFontList(const QRect& geometry, const QString& helpTag);
-    // Offers to remove installed .pfb files that bear the fonts' names;
-    // false when a removal failed and the drop must stop. `tool` names the
-    // program in the question.
-    bool offerPfbRemoval(const QString& tool);
     // Replaces the list's rows; they belong to `folder` from now on.
     void setFontRows(const QString& folder, const QStringList& names);
 
