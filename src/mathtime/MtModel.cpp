@@ -332,7 +332,14 @@ QVector<int> pictureWidths(const QStringList& lines, int* badLines)
             continue;
         }
         const QStringList words = line.left(x).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        widths[n - 1] = words.isEmpty() ? 0 : wholeValue(words.last());
+        const int w = words.isEmpty() ? 0 : wholeValue(words.last());
+        // No picture is wider than this; a larger or negative number is a
+        // damaged line, and the metrics arithmetic would overflow on it.
+        if (w < 0 || w > 1000000) {
+            ++bad;
+            continue;
+        }
+        widths[n - 1] = w;
     }
     if (badLines)
         *badLines = bad;

@@ -190,10 +190,15 @@ TEST(MtModel, MetricsFilesAndMeasurements)
                        s("glt10.png: PNG image data, 77 x 5, 8-bit"),
                        s(""),
                        s("glt2.png:  PNG image data, 1350 x 665, 4-bit colormap, non-interlaced"),
-                       s("glt300.png: PNG image data, 5 x 5, 8-bit")};
+                       s("glt300.png: PNG image data, 5 x 5, 8-bit"),
+                       // Widths no picture can have: read as damaged lines.
+                       s("glt3.png:  PNG image data, -5 x 665, 4-bit"),
+                       s("glt4.png:  PNG image data, 1500000 x 665, 4-bit")};
     int bad = 0;
     const QVector<int> widths = pictureWidths(lst, &bad);
-    EXPECT_EQ(bad, 1);
+    EXPECT_EQ(bad, 3);
+    EXPECT_EQ(widths[2], 0);
+    EXPECT_EQ(widths[3], 0);
     EXPECT_EQ(widths[0], 1000);
     EXPECT_EQ(widths[1], 1350);
     EXPECT_EQ(widths[9], 77);
