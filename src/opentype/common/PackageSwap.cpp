@@ -309,7 +309,7 @@ QString replaceInstalled(const QString& tree, const QString& target, const QStri
         bool ok;
         if (!info.exists() && !info.isSymLink())
             ok = QDir().rename(fresh, installed);
-        else if (info.isDir() != QFileInfo(fresh).isDir() || !info.isDir())
+        else if (info.isDir() != QFileInfo(fresh).isDir())
             ok = ::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(installed).constData()) == 0;
         else
             ok = swapPaths(installed, fresh, hidden(target, unit, ".qlk-old"));
@@ -319,7 +319,7 @@ QString replaceInstalled(const QString& tree, const QString& target, const QStri
                 const QString back = target + QLatin1Char('/') + done;
                 const QString old = QFileInfo::exists(hidden(target, done, ".qlk-old")) ? hidden(target, done, ".qlk-old")
                                                                                        : hidden(target, done, ".qlk-new");
-                if (QFileInfo(old).isDir())
+                if (QFileInfo::exists(old))
                     swapPaths(back, old, hidden(target, done, ".qlk-new"));
             }
             clearLeftovers();
