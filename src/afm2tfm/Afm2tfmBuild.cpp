@@ -403,4 +403,71 @@ QStringList berryPrefixes(const QStringList& afmlist)
     return prefixes;
 }
 
+QList<OutlineUser> outlineUsers(const QString& masterMap, const QString& fileName, const QStringList& ownMaps)
+{
+    static const QRegularExpression section(QStringLiteral("^%\\s+(\\S+\\.map)\\s*$"));
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QList<OutlineUser> users;
+    QString map = QStringLiteral("pdftex.map"); // lines before the first map's heading
+    for (const QString& raw : masterMap.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        const QRegularExpressionMatch heading = section.match(line);
+        if (heading.hasMatch()) {
+            map = heading.captured(1);
+            continue;
+        }
+        if (line.isEmpty() || QStringLiteral("%#*;").contains(line.at(0)) || ownMaps.contains(map, Qt::CaseInsensitive))
+            continue;
+        const QStringList fields = line.split(blanks, Qt::SkipEmptyParts);
+        // "<file" and "<<file" load a font file, "<[file" an encoding;
+        // pdfTeX allows a blank after the "<", "<<" or "<[".
+        bool pending = false;  // a lone "<" or "<<" stood before this field
+        bool encoding = false; // … or a lone "<["
+        for (QString field : fields) {
+            if (!pending && !encoding && !field.startsWith(QLatin1Char('<')))
+                continue;
+            const bool wasEncoding = encoding;
+            pending = encoding = false;
+            while (field.startsWith(QLatin1Char('<')))
+                field.remove(0, 1);
+            if (field.startsWith(QLatin1Char('['))) {
+                encoding = field.size() == 1;
+                continue;
+            }
+            if (field.isEmpty()) {
+                pending = true;
+                continue;
+            }
+            if (!wasEncoding && field.compare(fileName, Qt::CaseInsensitive) == 0) {
+                users << OutlineUser{map, fields.first()};
+                break;
+            }
+        }
+    }
+    return users;
+}
+
+QString outlineUsersLine(const QList<OutlineUser>& users, const QString& fileName)
+{
+    if (users.isEmpty())
+        return QString();
+    // A font of the outline's own family (its Berry prefix) tells the user
+    // most; the base-35 maps name every outline under other names.
+    const QString family = fileName.left(3);
+    OutlineUser named = users.first();
+    QStringList maps;
+    for (const OutlineUser& user : users) {
+        if (!maps.contains(user.map))
+            maps << user.map;
+        if (!named.texFont.startsWith(family, Qt::CaseInsensitive) &&
+            user.texFont.startsWith(family, Qt::CaseInsensitive))
+            named = user;
+    }
+    QString line = QStringLiteral("Other packages load it too, such as the font ") + named.texFont +
+                   QStringLiteral(" of ") + named.map;
+    if (maps.size() > 1)
+        line += QStringLiteral(" (fonts of ") + QString::number(maps.size()) + QStringLiteral(" map files in all)");
+    return line + QLatin1Char('.');
+}
+
 } // namespace qlk

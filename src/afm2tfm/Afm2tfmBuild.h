@@ -112,6 +112,21 @@ QString mktexlsrRootCommand();
 // cannot be read.
 QString parsefd(const QString& path);
 
+// A TeX font whose line in the output map loads an outline font file.
+struct OutlineUser {
+    QString map;     // the map file updmap took the line from
+    QString texFont; // the line's first field
+};
+// The fonts of `masterMap` (pdftex.map as updmap writes it: each map file's
+// lines after a "% <name>.map" line) that load the outline `fileName` (case
+// ignored), in the map's order; the lines of the maps named in `ownMaps`
+// are left out.
+QList<OutlineUser> outlineUsers(const QString& masterMap, const QString& fileName, const QStringList& ownMaps);
+// The line of the outline question that tells who else loads an installed
+// outline: one of `users` named (one of the outline's own family first),
+// and how many map files there are in all; empty when there are none.
+QString outlineUsersLine(const QList<OutlineUser>& users, const QString& fileName);
+
 // What a dropped folder holds at its top: the .afm, .pfb and .pfa files (any
 // letter case) in name order.
 struct FontFolderContents {

@@ -328,6 +328,8 @@ void afm2tfmWin::chooseOutlines()
 {
     QStringList lines;
     QList<int> clashes;
+    QString masterMap; // read at the first clash
+    bool shared = false;
     for (int i = 0; i < afmlist.size(); ++i) {
         if (!instpfb.value(i))
             continue;
@@ -337,6 +339,20 @@ void afm2tfmWin::chooseOutlines()
                 continue;
             clashes << i;
             lines << name + QStringLiteral(": TeX finds ") + installedOutlines.value(i);
+            // Found first, the dropped outline also replaces the installed
+            // one for every other font that loads it; an earlier install of
+            // this family is no other package.
+            if (masterMap.isNull() && !mapRoot.isEmpty()) {
+                QFile file(masterMapPath());
+                masterMap = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("");
+            }
+            const QString outline = QFileInfo(installedOutlines.value(i)).fileName();
+            const QString family = afmNames(QDir(fontfolder).filePath(afmlist.at(i) + QStringLiteral(".afm"))).value(1);
+            const QString users = outlineUsersLine(outlineUsers(masterMap, outline, {familyMapName(family)}), outline);
+            if (!users.isEmpty()) {
+                lines << QStringLiteral("    ") + users;
+                shared = true;
+            }
             break;
         }
     }
@@ -346,8 +362,11 @@ void afm2tfmWin::chooseOutlines()
     const bool own = askYesNo(
         QStringLiteral("The folder holds outline fonts whose names TeX already finds installed:\n") +
         lines.join(QLatin1Char('\n')) +
-        QStringLiteral("\n\nInstall the dropped outline fonts with the package? They are then found first.\n"
-                       "No keeps the installed ones, which the new metrics will then use."));
+        QStringLiteral("\n\nInstall the dropped outline fonts with the package? They are then found first") +
+        (shared ? QStringLiteral(", and the other packages named above will use them too instead of the installed "
+                                 "ones.\n")
+                : QStringLiteral(".\n")) +
+        QStringLiteral("No keeps the installed ones, which the new metrics will then use."));
     if (!own)
         return;
     for (int i : clashes) {

@@ -220,7 +220,9 @@ bool Window1::install()
         TextField2->setText(QStringLiteral("Aborting due to unzipping error"));
         return false;
     }
-    TextField2->setText(QStringLiteral("Done"));
+    // The status waits for the end of the install; an earlier step's text
+    // would be stale by now.
+    TextField2->clear();
     // The maps are enabled before the tree may go: a failure there leaves
     // the tree, and the tab, for another try.
     if (finishTarget >= 0 && !finishInstall(finishTarget)) {
@@ -233,9 +235,8 @@ bool Window1::install()
         removeScratchFolder(tdsFolder);
     PushButton11->setVisible(place == 3 && hasMaps);
     resetInstallTab();
-    // Only now has this install ended.
-    if (finishTarget >= 0)
-        TextField2->setText(lastInstallStatus);
+    // Only now, after the last question, has this install ended.
+    TextField2->setText(finishTarget >= 0 ? lastInstallStatus : QStringLiteral("Done"));
     return true;
 }
 

@@ -424,7 +424,7 @@ QString performRemoval(const RemovalPlan& plan, bool saveToTds)
         msgBox(plan.error);
         return QString();
     }
-    QString savedBeside; // a copy saved under a new name, beside an earlier one
+    QString savedIn; // where the copy of the removed files went, if one was made
     if (saveToTds) {
         const QString chosen =
             dialogs().chooseFolder(QStringLiteral("Select folder in which to save the TDS"), documentsFolder());
@@ -456,8 +456,6 @@ QString performRemoval(const RemovalPlan& plan, bool saveToTds)
             msgBox(QStringLiteral("Bailing out."));
             return QString();
         }
-        if (tds != first)
-            savedBeside = tds;
         if (!QDir().mkpath(tds)) {
             msgBox(QStringLiteral("Unable to create ") + tds + QStringLiteral(". Nothing was removed."));
             return QString();
@@ -467,11 +465,12 @@ QString performRemoval(const RemovalPlan& plan, bool saveToTds)
             msgBox(failed + QStringLiteral("\nNothing was removed."));
             return QString();
         }
+        savedIn = tds;
     }
     QStringList failures = removeFolders(plan);
     failures += updateAfterRemoval(plan);
     const QString saved =
-        savedBeside.isEmpty() ? QString() : QStringLiteral("\nThe removed files were saved in ") + savedBeside;
+        savedIn.isEmpty() ? QString() : QStringLiteral("\nThe removed files were saved in ") + savedIn;
     if (failures.isEmpty())
         return QStringLiteral("Uninstallation complete") + saved;
     return QStringLiteral("Uninstallation incomplete:\n") + failures.join(QLatin1Char('\n')) + saved;

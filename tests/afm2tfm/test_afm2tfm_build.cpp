@@ -283,6 +283,53 @@ TEST(Afm2tfmBuild, FolderContentsAndPrefixes)
     EXPECT_EQ(berryPrefixes({"PTMr8a", "ptmb8a"}), QStringList({"PTM"}));
 }
 
+// Who else loads an installed outline, from pdftex.map as updmap-sys
+// writes it on Debian (lines recorded from TeX Live 2022).
+TEST(Afm2tfmBuild, OtherFontsThatLoadAnOutline)
+{
+    const QString map =
+        "% /var/lib/texmf/fonts/map/pdftex/updmap/pdftex_dl14.map:\n"
+        "% maintained by updmap[-sys] (multi).\n"
+        "% ps2pk35.map\n"
+        "pbkl8r URWBookmanL-Ligh \" TeXBase1Encoding ReEncodeFont \" <8r.enc <ubkl8a.pfb\n"
+        "pbklo8r URWBookmanL-Ligh \" .167 SlantFont TeXBase1Encoding ReEncodeFont \" <8r.enc <ubkl8a.pfb\n"
+        "% ubk.map\n"
+        "ubkd8r URWBookmanL-DemiBold \" TeXBase1Encoding ReEncodeFont \" <8r.enc <ubkd8a.pfb\n"
+        "ubkl8r URWBookmanL-Ligh \" TeXBase1Encoding ReEncodeFont \" <8r.enc <ubkl8a.pfb\n"
+        "% qlkbook.map\n"
+        "qlkl8r QlkBook \" TeXBase1Encoding ReEncodeFont \" <[8r.enc << UBKL8A.PFB\n"
+        "% qlkenc.map\n"
+        "qlke8r QlkEnc \" ubkl8aEncoding ReEncodeFont \" <[ubkl8a.pfb <qlke8a.pfb\n"
+        "% comment <ubkl8a.pfb\n";
+    struct Row {
+        const char* name;
+        QString file;
+        QStringList ownMaps;
+        QString users; // map:font, …
+        QString line;
+    };
+    const QList<Row> rows{
+        {"named by the own family's map, other names counted", "ubkl8a.pfb", {},
+         "ps2pk35.map:pbkl8r ps2pk35.map:pbklo8r ubk.map:ubkl8r qlkbook.map:qlkl8r",
+         "Other packages load it too, such as the font ubkl8r of ubk.map (fonts of 3 map files in all)."},
+        {"the map this family installs is no other package", "ubkl8a.pfb", {"QLKBOOK.map", "ubk.map"},
+         "ps2pk35.map:pbkl8r ps2pk35.map:pbklo8r",
+         "Other packages load it too, such as the font pbkl8r of ps2pk35.map."},
+        {"one font", "ubkd8a.pfb", {}, "ubk.map:ubkd8r", "Other packages load it too, such as the font ubkd8r of ubk.map."},
+        {"no font loads it", "qlkz8a.pfb", {}, "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QList<OutlineUser> users = outlineUsers(map, row.file, row.ownMaps);
+        QStringList seen;
+        for (const OutlineUser& u : users)
+            seen << u.map + ":" + u.texFont;
+        EXPECT_EQ(seen.join(' '), row.users);
+        EXPECT_EQ(outlineUsersLine(users, row.file), row.line);
+    }
+    EXPECT_TRUE(outlineUsers(QString(), "ubkl8a.pfb", {}).isEmpty());
+}
+
 TEST(AfmDownload, NamesAndAddresses)
 {
     EXPECT_EQ(afmFileName("awb~~~~~"), "awb_____.afm");

@@ -767,6 +767,45 @@ TEST_F(Afm2tfmWindowTest, DroppedOutlineOfAnInstalledNameIsTheUsersChoice)
     }
 }
 
+// The outline question tells when other packages load the installed file
+// of that name: with the dropped outline found first they would use it too.
+TEST_F(Afm2tfmWindowTest, OutlineQuestionNamesOtherPackagesThatLoadTheInstalledFile)
+{
+    // An outline installed in the user's tree that no map line loads.
+    env.writeFile("home/texmf/fonts/type1/public/qlkalone/qlkal8a.pfb", test::readBytes(test::texFile("ucrr8a.pfb")));
+    struct Row {
+        const char* name;
+        QString base;       // the dropped pair's name
+        QString users;      // the line about other packages; none: absent
+        bool sharedInQuestion;
+    };
+    const QList<Row> rows{
+        {"TeX Live's Chancery", "uzcmi8a", "    Other packages load it too, such as the font uzcmi8r of uzc.map", true},
+        {"loaded by no map", "qlkal8a", "", false},
+    };
+    const QString shared = "and the other packages named above will use them too instead of the installed ones.";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        reopen();
+        env.dialogs.questions.clear();
+        const QString folder = fontFolder("shared-" + row.base, {row.base + ".afm=uzcmi8a.afm", row.base + ".pfb=ucrr8a.pfb"});
+        const QString installed = runBash("kpsewhich " + row.base + ".pfb").output.trimmed();
+        ASSERT_FALSE(installed.isEmpty());
+        env.dialogs.answers = {false};
+        w->Listbox1_DropObject({folder});
+        ASSERT_EQ(env.dialogs.questions.size(), 1) << transcript().toStdString();
+        const QStringList lines = env.dialogs.questions.first().split('\n');
+        const int at = lines.indexOf(row.base + ".pfb: TeX finds " + installed);
+        ASSERT_GE(at, 0) << env.dialogs.questions.first().toStdString();
+        if (row.users.isEmpty())
+            EXPECT_EQ(lines.value(at + 1), "") << env.dialogs.questions.first().toStdString();
+        else
+            EXPECT_TRUE(lines.value(at + 1).startsWith(row.users)) << env.dialogs.questions.first().toStdString();
+        EXPECT_EQ(env.dialogs.questions.first().contains(shared), row.sharedInQuestion);
+        EXPECT_TRUE(env.dialogs.questions.first().endsWith("No keeps the installed ones, which the new metrics will then use."));
+    }
+}
+
 // A damaged outline font stops Prepare with a message naming the dropped
 // file; Install stays disabled, so nothing reaches a tree.
 TEST_F(Afm2tfmWindowTest, DamagedOutlineFontsAreRefusedByName)

@@ -214,7 +214,7 @@ TEST(InstallTab, PalatinoFromLooseFilesIntoThePersonalTree)
     // The rescan may tell of the new personal updmap.cfg; the install asks one thing.
     EXPECT_EQ(dialogs.questions, QStringList{"Delete temporary TDS folder?"})
         << dialogs.transcript.join("\n").toStdString();
-    EXPECT_NE(dialogs.seen.value(0), "Install finished.");
+    EXPECT_EQ(dialogs.seen, QStringList{""});
     EXPECT_EQ(w->TextField2->text(), "Install finished.");
     EXPECT_EQ(w->Listbox7->count(), 0);
     EXPECT_TRUE(w->dropped.isEmpty());
@@ -568,6 +568,55 @@ TEST(InstallTab, UpperCaseExtensionsStillHaveTheirMapEnabled)
     EXPECT_EQ(w->TextField2->text(), "Install finished.");
     EXPECT_TRUE(QString::fromUtf8(test::readBytes(env.texmfConfig() + "/web2c/updmap.cfg")).contains("Map FOO.MAP"));
     EXPECT_TRUE(test::readBytes(env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map").contains("<FOO.PFB"));
+}
+
+// The status line tells the end of an install only once its last question,
+// about the temporary TDS folder, has been answered.
+TEST(InstallTab, StatusComesAfterTheLastQuestion)
+{
+    struct Row {
+        const char* name;
+        int location;
+        QString status;
+    };
+    const QList<Row> rows{
+        {"Personal", 1, "Install finished."},
+        {"Other (for checking)", 2, "Done"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEnv env(false);
+        test::RootRecorder root;
+        Window1* w = scannedTab();
+        ASSERT_EQ(env.takeQuits(), 0);
+        const QString pfb = env.writeFile("drop/qlkst8a.pfb", test::readBytes(test::texFile("uplr8a.pfb")));
+        const QString map = env.writeFile("drop/qlkst.map", "qlkst8a URWPalladioL-Roma <qlkst8a.pfb\n");
+        w->Listbox7_DropObject({pfb, map});
+        w->TextField1[0]->setText("qlk");
+        w->TextField1[1]->setText("QlkStatus");
+        w->PushButton8_Action();
+        ASSERT_TRUE(w->PushButton7->isEnabled()) << env.dialogs.transcript.join("\n").toStdString();
+        w->RadioButton2[row.location]->setChecked(true);
+        struct StatusAtQuestion : ScriptedDialogs {
+            QStringList seen;
+            bool question(const QString& text) override
+            {
+                seen << Window1::instance()->TextField2->text();
+                return ScriptedDialogs::question(text);
+            }
+        } dialogs;
+        dialogs.folders = {env.root() + "/check"};
+        QDir().mkpath(dialogs.folders.first());
+        dialogs.answers = {false}; // keep the scratch folder
+        setDialogService(&dialogs);
+        const bool installed = w->install();
+        setDialogService(&env.dialogs);
+        EXPECT_TRUE(installed) << dialogs.transcript.join("\n").toStdString();
+        ASSERT_EQ(dialogs.questions, QStringList{"Delete temporary TDS folder?"})
+            << dialogs.transcript.join("\n").toStdString();
+        EXPECT_EQ(dialogs.seen, QStringList{""});
+        EXPECT_EQ(w->TextField2->text(), row.status);
+    }
 }
 
 TEST(InstallTab, FolderRoads)

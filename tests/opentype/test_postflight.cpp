@@ -1,6 +1,10 @@
 #include "opentype/common/Postflight.h"
 
+#include "services/RunLog.h"
+#include "support/TestEnv.h"
 #include "texenv/TexEnv.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -76,7 +80,7 @@ TEST(Postflight, OptionsAreThoseThePackageDeclares)
     const QStringList block = usageBlock(otf);
     ASSERT_EQ(block.size(), 6);
     EXPECT_EQ(block.at(0), QStringLiteral("%Available encodings: t1,ts1"));
-    EXPECT_EQ(block.at(1), QStringLiteral("%Available options: scaled, lining, oldstyle (default), rm (default), sf, tt"));
+    EXPECT_EQ(block.at(1), QStringLiteral("%Available options: scaled, lining, oldstyle (default), rm(default), sf, tt"));
     EXPECT_TRUE(block.at(2).startsWith("%Available text styles from nfssext-cfr: "));
     EXPECT_EQ(block.at(3), QStringLiteral("\\usepackage[rm]{abc}"));
     EXPECT_EQ(block.at(4), QStringLiteral("\\usepackage[TS1,T1]{fontenc}%change so last entry is default encoding"));
@@ -103,4 +107,48 @@ TEST(Postflight, TfmFolders)
     EXPECT_EQ(postflightTfmFolder(1, "v", "abc"), QStringLiteral("/l/texmf/fonts/tfm/v/abc/"));
     EXPECT_EQ(postflightTfmFolder(2, "v", "abc"), QStringLiteral("/l/texmf/fonts/tfm/v/abc/"));
     EXPECT_EQ(postflightTfmFolder(5, "v", "abc"), QStringLiteral("/fonts/tfm/v/abc/"));
+}
+
+// What postflight leaves in the run log after an otfinst package's updmap
+// step: the options line as otfinst packages have always printed it, with
+// and without oldstyle figures, and no line about a removal that no longer
+// happens.
+TEST(Postflight, RunLogLinesOfAnOtfinstPackage)
+{
+    struct Row {
+        const char* name;
+        QStringList tfms;
+        QString text;
+        bool present;
+    };
+    const QString removing = "Removing fonts folder from ";
+    const QList<Row> rows{
+        {"oldstyle figures", {"t1-abc-regular-osf.tfm", "t1-abc-regular-lf.tfm"},
+         "%Available options: scaled, lining, oldstyle (default), rm(default), sf, tt\n", true},
+        {"lining figures only", {"t1-abc-regular-lf.tfm"}, "%Available options: scaled, lining (default), rm(default), sf, tt\n",
+         true},
+        {"no removal named", {"t1-abc-regular-lf.tfm"}, removing, false},
+    };
+    const QStringList trees{texmfHome, texmfLocal, texmfVar};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEnv env;
+        texmfHome = env.texmfHome();
+        texmfLocal = env.texmfLocal();
+        texmfVar = env.texmfVar();
+        const QString tfmFolder = postflightTfmFolder(0, "qlkvendor", "abc");
+        for (const QString& tfm : row.tfms)
+            env.writeFile(QDir(env.root()).relativeFilePath(tfmFolder + tfm), "tfm");
+        openLog(env.home());
+        const QString log = logPath();
+        postflight("abc", tfmFolder, false, "T1");
+        closeLog();
+        const QString text = QString::fromUtf8(test::readBytes(log));
+        ASSERT_TRUE(text.contains("%Available encodings: t1\n")) << text.toStdString();
+        EXPECT_EQ(text.contains(row.text), row.present) << text.toStdString();
+        EXPECT_TRUE(env.dialogs.transcript.isEmpty());
+    }
+    texmfHome = trees.at(0);
+    texmfLocal = trees.at(1);
+    texmfVar = trees.at(2);
 }

@@ -336,7 +336,7 @@ TEST(PackageRemoval, PersonalRemovalCopiesToTdsRemovesExactlyThePackageAndDisabl
     const QString save = w.env.root() + "/save";
     QDir().mkpath(save);
     w.env.dialogs.folders << save;
-    EXPECT_EQ(performRemoval(plan, true), QStringLiteral("Uninstallation complete"));
+    EXPECT_EQ(performRemoval(plan, true), "Uninstallation complete\nThe removed files were saved in " + save + "/TDS");
     EXPECT_TRUE(w.env.dialogs.messages.isEmpty()) << w.env.dialogs.messages.join('|').toStdString();
 
     // The copy is complete, hidden file included; each folder keeps its
@@ -529,7 +529,8 @@ TEST(PackageRemoval, AChosenFolderLinkingIntoTheTreeIsResolvedAndRefused)
     }
     // Through the link elsewhere, the copy lands where the link leads.
     w.env.dialogs.folders << w.env.root() + "/link2";
-    EXPECT_EQ(performRemoval(plan, true), QStringLiteral("Uninstallation complete"));
+    EXPECT_EQ(performRemoval(plan, true),
+              "Uninstallation complete\nThe removed files were saved in " + w.env.root() + "/elsewhere/TDS");
     EXPECT_FALSE(filesBelow(w.env.root() + "/elsewhere/TDS/fonts/tfm/urw35vf/times").isEmpty());
 }
 
@@ -550,7 +551,7 @@ TEST(PackageRemoval, SameNamedFilesOfTwoDriverFoldersKeepTheirOwnPlacesInTheCopy
     const QString save = w.env.root() + "/save";
     QDir().mkpath(save);
     w.env.dialogs.folders << save;
-    EXPECT_EQ(performRemoval(plan, true), QStringLiteral("Uninstallation complete"));
+    EXPECT_EQ(performRemoval(plan, true), "Uninstallation complete\nThe removed files were saved in " + save + "/TDS");
     for (const QString& item : items) {
         EXPECT_EQ(readBytes(save + "/TDS/" + item), item.toUtf8()) << item.toStdString();
         EXPECT_FALSE(QFileInfo::exists(texmfHome + "/" + item)) << item.toStdString();
@@ -623,4 +624,38 @@ TEST(PackageRemoval, AnEarlierTdsCopyIsNeverErased)
     EXPECT_TRUE(w.env.dialogs.questions.last().startsWith("There is a TDS folder in the selected folder already."));
     EXPECT_EQ(readBytes(earlier), QByteArray("removed before"));
     EXPECT_EQ(filesBelow(save + "/TDS"), QStringList{"fonts/tfm/adobe/times/only-copy.tfm"});
+}
+
+// The result line names where the removed files were saved whenever a copy
+// was made: the first copy as much as one beside an earlier copy.
+TEST(PackageRemoval, TheResultLineNamesTheCopysFolder)
+{
+    struct Row {
+        const char* name;
+        bool save;
+        bool earlier; // a TDS folder from an earlier removal is there
+        QString folder; // below the chosen folder; none: no copy
+    };
+    const QList<Row> rows{
+        {"no copy", false, false, ""},
+        {"first copy", true, false, "TDS"},
+        {"beside an earlier copy", true, true, "TDS-2"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UninstallWorld w;
+        placeTimes(texmfHome, false, true);
+        const QString save = w.env.root() + "/save";
+        QDir().mkpath(save);
+        if (row.earlier)
+            writeAt(save + "/TDS/fonts/tfm/adobe/times/only-copy.tfm", "removed before");
+        w.env.dialogs.folders << save;
+        w.env.dialogs.answers << true;
+        const QString expected = row.folder.isEmpty() ? QStringLiteral("Uninstallation complete")
+                                                      : "Uninstallation complete\nThe removed files were saved in " +
+                                                            save + "/" + row.folder;
+        EXPECT_EQ(performRemoval(planRemoval(1, w.treeList(), "urw35vf", "times"), row.save), expected);
+        EXPECT_EQ(filesBelow(save + "/" + row.folder + "/fonts/tfm/urw35vf/times").isEmpty(), !row.save);
+        EXPECT_FALSE(QFileInfo::exists(texmfHome + "/" + kTfmUrw));
+    }
 }

@@ -383,7 +383,8 @@ TEST_P(RoundTrip, RemovedWithItsTdsCopyAndInstalledAgainFromIt)
     env.dialogs.answers << true;
     env.dialogs.questions.clear();
     win->PushButton2->click();
-    ASSERT_TRUE(win->TextArea1->toPlainText().endsWith("\nUninstallation complete"))
+    ASSERT_TRUE(win->TextArea1->toPlainText().endsWith("\nUninstallation complete\nThe removed files were saved in " +
+                                                       save + "/TDS"))
         << win->TextArea1->toPlainText().toStdString() << env.dialogs.messages.join('\n').toStdString();
     // The question named every folder and file that went.
     ASSERT_EQ(env.dialogs.questions.size(), 1);

@@ -90,8 +90,8 @@ QStringList otfinstOptions(bool hasOldstyle)
 {
     if (hasOldstyle)
         return {QStringLiteral("scaled"), QStringLiteral("lining"), QStringLiteral("oldstyle (default)"),
-                QStringLiteral("rm (default)"), QStringLiteral("sf"), QStringLiteral("tt")};
-    return {QStringLiteral("scaled"), QStringLiteral("lining (default)"), QStringLiteral("rm (default)"),
+                QStringLiteral("rm(default)"), QStringLiteral("sf"), QStringLiteral("tt")};
+    return {QStringLiteral("scaled"), QStringLiteral("lining (default)"), QStringLiteral("rm(default)"),
             QStringLiteral("sf"), QStringLiteral("tt")};
 }
 
@@ -135,7 +135,6 @@ QString postflightTfmFolder(int method, const QString& vendor, const QString& sh
 void postflight(const QString& shortname, const QString& tfmFolder, bool autoinstStyle, const QString& textEncoding,
                 const QString& styFile)
 {
-    logLine(QStringLiteral("Removing fonts folder from ") + texmfVar);
     const QString sty = shortname + QStringLiteral(".sty");
     logLine(QStringLiteral("Checking for other copies of ") + sty);
     QStringList copies;
