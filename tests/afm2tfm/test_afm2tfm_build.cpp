@@ -142,22 +142,23 @@ TEST(Afm2tfmBuild, StrippedVirtualListCompilesToVptovfsMetrics)
     EXPECT_EQ(test::readBytes(work + "/uzcmi8a.tfm"), test::readBytes(work + "/v.tfm"));
 }
 
-TEST(Afm2tfmBuild, CopyCommandsByKind)
+TEST(Afm2tfmBuild, CopyPlansByKind)
 {
     const QStringList afmlist{"uzcmi8a", "xyzr8a"};
     const QList<bool> instpfb{true, false};
     const QString w = "/w";
-    const QString cp = shellQuote(systemProgram("cp"));
-    EXPECT_EQ(copyFileCommand(w, "uzcmi8a.afm", "/in/uzcmi8a.afm", afmlist, instpfb, "urw", "Old Style"),
-              cp + " /in/uzcmi8a.afm /w");
+    auto plan = [&](const char* name) {
+        const DroppedCopy p = droppedCopy(w, name, afmlist, instpfb, "urw", "Old Style");
+        return QStringList{p.copy, p.pfb};
+    };
+    EXPECT_EQ(plan("uzcmi8a.afm"), (QStringList{"/w/uzcmi8a.afm", ""}));
     // The installed PFB is not copied, nor is one without its AFM.
-    EXPECT_EQ(copyFileCommand(w, "uzcmi8a.pfb", "/in/uzcmi8a.pfb", afmlist, instpfb, "urw", "Old Style"), "");
-    EXPECT_EQ(copyFileCommand(w, "abc.pfb", "/in/abc.pfb", afmlist, instpfb, "urw", "Old Style"), "");
-    EXPECT_EQ(copyFileCommand(w, "xyzr8a.pfb", "/in/xyzr8a.pfb", afmlist, instpfb, "urw", "Old Style"),
-              cp + " /in/xyzr8a.pfb '/w/TDS/fonts/type1/urw/Old Style'");
-    EXPECT_EQ(copyFileCommand(w, "xyzr8a.pfa", "/in/xyzr8a.pfa", afmlist, instpfb, "urw", "Old Style"),
-              cp + " /in/xyzr8a.pfa /w && " + tex("t1binary") +
-                  " /in/xyzr8a.pfa '/w/TDS/fonts/type1/urw/Old Style/xyzr8a.pfb'");
+    EXPECT_EQ(plan("uzcmi8a.pfb"), (QStringList{"", ""}));
+    EXPECT_EQ(plan("abc.pfb"), (QStringList{"", ""}));
+    EXPECT_EQ(plan("xyzr8a.pfb"), (QStringList{"/w/TDS/fonts/type1/urw/Old Style/xyzr8a.pfb", ""}));
+    EXPECT_EQ(plan("xyzr8a.pfa"), (QStringList{"/w/xyzr8a.pfa", "/w/TDS/fonts/type1/urw/Old Style/xyzr8a.pfb"}));
+    EXPECT_EQ(plan("notes.txt"), (QStringList{"", ""}));
+    EXPECT_EQ(t1binaryCommand("/w/a b.pfa", "/w/a b.pfb"), tex("t1binary") + " '/w/a b.pfa' '/w/a b.pfb'");
     EXPECT_EQ(skeletonCommand(w, "urw", "Old Style"),
               "cd /w && " + shellQuote(systemProgram("mkdir")) +
                   " -p 'TDS/fonts/afm/urw/Old Style' 'TDS/fonts/map/dvips/urw/Old Style' "
