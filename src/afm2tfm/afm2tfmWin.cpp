@@ -600,6 +600,10 @@ void afm2tfmWin::prepare()
         const DroppedCopy plan = droppedCopy(tds, fontfilename.at(i), afmlist, instpfb, supplier, family);
         const QString problem = copyDroppedFile(fontfilepath.value(i), plan);
         if (!problem.isEmpty()) {
+            // Nothing of the refused package stays behind.
+            removeScratchFolder(tds);
+            tdsFolder.clear();
+            tmpfname.clear();
             msgBox(QStringLiteral("Error copying files to ") + tds + QStringLiteral(":\n") + problem);
             return;
         }

@@ -1,13 +1,12 @@
 #include "platform/Process.h"
 #include "platform/Quote.h"
 #include "support/TestEnv.h"
+#include "support/HostileFonts.h"
 #include "support/Type1Fixtures.h"
 #include "type1/OutlineCheck.h"
 
 #include <QDir>
 #include <QFile>
-
-#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -55,67 +54,6 @@ TEST(OutlineCheck, DamagedFontsAreNamedSoundOnesPass)
     EXPECT_TRUE(outlineFontProblem(env.root() + "/missing.pfb").startsWith("it cannot be read"));
 }
 
-namespace {
-struct Segment {
-    int type;
-    QByteArray body;
-};
-
-QList<Segment> pfbSegments(const QByteArray& pfb)
-{
-    QList<Segment> segments;
-    int pos = 0;
-    while (pos + 6 <= pfb.size() && quint8(pfb.at(pos)) == 0x80 && pfb.at(pos + 1) != 3) {
-        const int length = quint8(pfb.at(pos + 2)) | quint8(pfb.at(pos + 3)) << 8 | quint8(pfb.at(pos + 4)) << 16 |
-                           quint8(pfb.at(pos + 5)) << 24;
-        segments << Segment{pfb.at(pos + 1), pfb.mid(pos + 6, length)};
-        pos += 6 + length;
-    }
-    return segments;
-}
-
-// A PFB whose segment headers all fit whatever its segments hold.
-QByteArray pfbOf(const QList<Segment>& segments)
-{
-    QByteArray out;
-    for (const Segment& s : segments) {
-        const int n = s.body.size();
-        out += char(0x80);
-        out += char(s.type);
-        out += char(n & 0xff);
-        out += char(n >> 8 & 0xff);
-        out += char(n >> 16 & 0xff);
-        out += char(n >> 24 & 0xff);
-        out += s.body;
-    }
-    return out + QByteArray("\x80\x03", 2);
-}
-
-// The font with its encrypted segment changed by `change`.
-QByteArray withEncrypted(const QByteArray& pfb, const std::function<QByteArray(QByteArray)>& change)
-{
-    QList<Segment> segments = pfbSegments(pfb);
-    for (Segment& s : segments) {
-        if (s.type == 2)
-            s.body = change(s.body);
-    }
-    return pfbOf(segments);
-}
-
-// Every byte from `from` on replaced by a byte of a fixed pseudo-random run.
-QByteArray scrambled(QByteArray bytes, int from, int count)
-{
-    quint32 x = 2463534242u;
-    for (int i = from; i < bytes.size() && i < from + count; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        bytes[i] = char(x & 0xff);
-    }
-    return bytes;
-}
-} // namespace
-
 // The segments of a font cut or scrambled inside its encrypted part still
 // fit, and t1disasm reads it without complaint; the decrypted part tells.
 TEST(OutlineCheck, EncryptedPartCutOrScrambledIsRefused)
@@ -128,15 +66,15 @@ TEST(OutlineCheck, EncryptedPartCutOrScrambledIsRefused)
         QByteArray data;
         const char* problem;
     } cases[] = {
-        {"cut in half", withEncrypted(pfb, [](QByteArray b) { return b.left(b.size() / 2); }), "cut short"},
-        {"cut after the glyphs", withEncrypted(pfb, [](QByteArray b) { return b.chopped(20); }),
+        {"cut in half", test::eexecCutInHalf(pfb), "cut short"},
+        {"cut after the glyphs", test::withEncrypted(pfb, [](QByteArray b) { return b.chopped(20); }),
          "ends before \"closefile\""},
-        {"scrambled from byte 1000", withEncrypted(pfb, [](QByteArray b) { return scrambled(b, 1000, b.size()); }),
+        {"scrambled from byte 1000", test::eexecScrambled(pfb), "garbled"},
+        {"100 bytes scrambled in the glyphs",
+         test::withEncrypted(pfb, [](QByteArray b) { return test::scrambled(b, 30000, 100); }), "garbled"},
+        {"scrambled whole", test::withEncrypted(pfb, [](QByteArray b) { return test::scrambled(b, 0, b.size()); }),
          "garbled"},
-        {"100 bytes scrambled in the glyphs", withEncrypted(pfb, [](QByteArray b) { return scrambled(b, 30000, 100); }),
-         "garbled"},
-        {"scrambled whole", withEncrypted(pfb, [](QByteArray b) { return scrambled(b, 0, b.size()); }), "garbled"},
-        {"only four bytes", withEncrypted(pfb, [](QByteArray b) { return b.left(4); }), "empty"},
+        {"only four bytes", test::withEncrypted(pfb, [](QByteArray b) { return b.left(4); }), "empty"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
