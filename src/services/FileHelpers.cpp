@@ -274,9 +274,18 @@ QString errnoText(int error)
 
 QString copyRegularFile(const QString& source, const QString& target, qint64 maxBytes)
 {
+    const QByteArray to = QFile::encodeName(target);
+    const QByteArray from = QFile::encodeName(source);
+    struct stat a {};
+    struct stat b {};
+    if (::stat(from.constData(), &a) == 0 && ::lstat(to.constData(), &b) == 0 && a.st_dev == b.st_dev &&
+        a.st_ino == b.st_ino)
+        return QStringLiteral("it is the file it would be copied to");
+    // The old copy goes first: a refused copy must not leave it to be taken
+    // for the new one.
+    ::unlink(to.constData());
     // O_NONBLOCK: opening a FIFO must not wait for a writer; the type is
     // checked on the open file, so nothing can be swapped in between.
-    const QByteArray from = QFile::encodeName(source);
     const int in = ::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (in < 0)
         return QStringLiteral("it cannot be read: ") + errnoText(errno);
@@ -288,12 +297,12 @@ QString copyRegularFile(const QString& source, const QString& target, qint64 max
     }
     if (st.st_size > maxBytes) {
         ::close(in);
-        return QStringLiteral("it is larger (%1 bytes) than a font file may be (%2 bytes)").arg(st.st_size).arg(maxBytes);
+        return QStringLiteral("it is larger (%1 bytes) than a font file may be (%2 bytes)")
+            .arg(st.st_size)
+            .arg(maxBytes);
     }
     ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
 
-    const QByteArray to = QFile::encodeName(target);
-    ::unlink(to.constData());
     const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (out < 0) {
         const QString why = errnoText(errno);

@@ -61,7 +61,7 @@ QStringList readByteLines(const QString& path);
 // The most a single font file may take when it is copied (256 MiB): the
 // largest fonts are some tens of MB.
 extern const qint64 kMaxFontFileBytes;
-// Copies `source` to `target`, replacing a file of that name. Only a
+// Copies `source` to `target`; a file of that name goes first. Only a
 // regular file is copied (a link to one is followed): a device such as
 // /dev/zero, a FIFO or a folder is refused before anything is written, and
 // so is a file larger than `maxBytes`; a file that grows beyond it while it

@@ -288,8 +288,7 @@ TEST(ArchiveCheck, ClaimedSizesAddUpSafelyAndRepeatedNamesAreFound)
                                           {"fonts/b.pfb", "text:y", qint64(6) << 60},
                                           {"fonts/c.pfb", "text:z", -2}}),
               "");
-    // The last claims 2^64 - 1 (-2 packed as unsigned 64 bits is beyond
-    // qint64 in unzip's listing).
+    // The last claims 2^64 - 1, beyond what qint64 holds.
     ArchiveListing listing = listArchive(zip, ArchiveKind::Zip);
     ASSERT_TRUE(listing.ok) << listing.error.toStdString();
     ASSERT_EQ(listing.entries.size(), 3);

@@ -246,7 +246,7 @@ TEST(CopyRegularFile, OnlyRegularFilesOfAFontsSizeAreCopied)
         const QString target = env.writeFile("out/copy.pfb", "an older copy");
         const QString source = QString(c.source).startsWith('/') ? QString(c.source) : in + "/" + c.source;
         const QString problem = copyRegularFile(source, target, c.limit);
-        EXPECT_TRUE(problem.startsWith(c.problem)) << problem.toStdString();
+        EXPECT_TRUE(QString(c.problem).isEmpty() || problem.startsWith(c.problem)) << problem.toStdString();
         EXPECT_EQ(problem.isEmpty(), QString(c.problem).isEmpty()) << problem.toStdString();
         if (problem.isEmpty()) {
             EXPECT_EQ(test::readBytes(target), QByteArray("outline bytes"));

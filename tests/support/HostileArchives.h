@@ -10,7 +10,8 @@ namespace qlk::test {
 
 // One entry of a hand-made zip: its name, what it holds ("text:..." or
 // "zeros:<count>", deflated), and the uncompressed size its headers claim
-// (-1: the true one). Claims of 4 GiB and more are written as zip64.
+// (-1: the true one; -2: 2^64 - 1, the most zip64 can claim). Claims of
+// 4 GiB and more are written as zip64.
 struct ZipEntrySpec {
     QString name;
     QString content;
@@ -35,7 +36,7 @@ for i in range(0, len(args), 3):
     kind, _, value = args[i + 1].partition(':')
     data = bytes(int(value)) if kind == 'zeros' else value.encode()
     claimed = int(args[i + 2])
-    size = len(data) if claimed < 0 else claimed
+    size = len(data) if claimed == -1 else (2 ** 64 - 1 if claimed == -2 else claimed)
     packer = zlib.compressobj(6, zlib.DEFLATED, -15)
     packed = packer.compress(data) + packer.flush()
     crc = zlib.crc32(data)
