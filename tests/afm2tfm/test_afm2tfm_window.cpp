@@ -808,7 +808,7 @@ TEST_F(Afm2tfmWindowTest, DamagedOutlineFontsAreRefusedByName)
         SCOPED_TRACE(c.file);
         reopen();
         env.dialogs.messages.clear();
-        const QString dir = env.root() + "/damaged-" + QString(c.file).right(3) + "-" + c.problem.left(20).replace(' ', '-');
+        const QString dir = env.root() + "/damaged-" + QString::number(&c - cases);
         QDir().mkpath(dir);
         ASSERT_TRUE(QFile::copy(test::texFile("ucrb8a.afm"), dir + "/ucrbq8a.afm"));
         env.writeFile(QDir(env.root()).relativeFilePath(dir) + "/" + c.file, c.data);
