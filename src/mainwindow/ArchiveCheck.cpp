@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
