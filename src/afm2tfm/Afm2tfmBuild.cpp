@@ -5,9 +5,11 @@
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "services/FileHelpers.h"
+#include "services/Runners.h"
 #include "texenv/TexEnv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -213,29 +215,49 @@ QString skeletonCommand(const QString& workFolder, const QString& supplier, cons
     return cdInto(workFolder) + sys("mkdir") + QStringLiteral(" -p ") + dirs.join(QLatin1Char(' '));
 }
 
-QString copyFileCommand(const QString& workFolder, const QString& fileName, const QString& path,
-                        const QStringList& afmlist, const QList<bool>& instpfb, const QString& supplier,
-                        const QString& family)
+DroppedCopy droppedCopy(const QString& workFolder, const QString& fileName, const QStringList& afmlist,
+                        const QList<bool>& instpfb, const QString& supplier, const QString& family)
 {
     const QString ext = fileName.right(3).toLower();
     const QString base = fileName.left(fileName.size() - 4);
-    const QString cp = sys("cp") + QLatin1Char(' ');
     if (ext == QLatin1String("afm"))
-        return cp + q(path) + QLatin1Char(' ') + q(workFolder);
+        return {workFolder + QLatin1Char('/') + fileName, QString()};
     if (ext != QLatin1String("pfb") && ext != QLatin1String("pfa"))
-        return QString();
+        return {};
     int index = -1;
     for (int i = 0; i < afmlist.size() && index < 0; ++i) {
         if (afmlist.at(i).compare(base, Qt::CaseInsensitive) == 0)
             index = i;
     }
     if (index < 0 || instpfb.value(index))
-        return QString();
+        return {};
     const QString target = outlineCopyPath(workFolder, fileName, supplier, family);
     if (ext == QLatin1String("pfb"))
-        return cp + q(path) + QLatin1Char(' ') + q(QFileInfo(target).path());
-    return cp + q(path) + QLatin1Char(' ') + q(workFolder) + QStringLiteral(" && ") + tex("t1binary") +
-           QLatin1Char(' ') + q(path) + QLatin1Char(' ') + q(target);
+        return {target, QString()};
+    return {workFolder + QLatin1Char('/') + fileName, target};
+}
+
+QString t1binaryCommand(const QString& pfa, const QString& pfb)
+{
+    return tex("t1binary") + QLatin1Char(' ') + q(pfa) + QLatin1Char(' ') + q(pfb);
+}
+
+QString copyDroppedFile(const QString& path, const DroppedCopy& plan)
+{
+    if (plan.copy.isEmpty())
+        return QString();
+    const QString problem = copyRegularFile(path, plan.copy);
+    if (!problem.isEmpty())
+        return path + QStringLiteral(": ") + problem;
+    if (plan.pfb.isEmpty())
+        return QString();
+    // The copy is read, never the dropped file again.
+    runShellQuiet(t1binaryCommand(plan.copy, plan.pfb));
+    if (lastShell.errorCode != 0) {
+        QFile::remove(plan.pfb);
+        return QStringLiteral("t1binary could not convert ") + path;
+    }
+    return QString();
 }
 
 QString packageMapLine(const QString& printed, const QString& base, int encoding)

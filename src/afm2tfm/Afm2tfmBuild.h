@@ -63,13 +63,23 @@ QString stripVirtualGroups(const QString& vpl);
 
 // The skeleton of the work folder: the five TDS branches of supplier/family.
 QString skeletonCommand(const QString& workFolder, const QString& supplier, const QString& family);
-// The copy of one dropped file into the work folder, or the empty text when
-// the file needs none (a .pfb/.pfa without its AFM, or whose PFB is
-// installed already, or another kind of file). `afmlist` and `instpfb` are
-// the drop's lists, `fileName` and `path` the file's.
-QString copyFileCommand(const QString& workFolder, const QString& fileName, const QString& path,
-                        const QStringList& afmlist, const QList<bool>& instpfb, const QString& supplier,
-                        const QString& family);
+// What one dropped file becomes in the work folder: `copy` is where the
+// file itself is copied, empty when it needs none (a .pfb/.pfa without its
+// AFM, or whose PFB is installed already, or another kind of file); for a
+// .pfa, `pfb` is the PFB t1binary makes of the copy in the TDS branch.
+// `afmlist` and `instpfb` are the drop's lists, `fileName` the file's name.
+struct DroppedCopy {
+    QString copy;
+    QString pfb;
+};
+DroppedCopy droppedCopy(const QString& workFolder, const QString& fileName, const QStringList& afmlist,
+                        const QList<bool>& instpfb, const QString& supplier, const QString& family);
+// t1binary's line that makes `pfb` of `pfa`.
+QString t1binaryCommand(const QString& pfa, const QString& pfb);
+// Copies the dropped file at `path` as `plan` says (copyRegularFile: a
+// regular file of a font's size only), then converts a PFA. The empty text,
+// or why it failed, the file named; a failed step leaves no file behind.
+QString copyDroppedFile(const QString& path, const DroppedCopy& plan);
 
 // The map line of one font: afm2tfm's output (font name, PostScript name,
 // encoding) + " <" + base + ".pfb". With LY1 or T1 the line names the

@@ -616,13 +616,14 @@ void afm2tfmWin::prepare()
         return;
     }
     for (int i = 0; i < fontfilename.size(); ++i) {
-        const QString cmd = copyFileCommand(tds, fontfilename.at(i), fontfilepath.value(i), afmlist, instpfb,
-                                            supplier, family);
-        if (cmd.isEmpty())
-            continue;
-        runShell(cmd);
-        if (lastShell.errorCode != 0) {
-            msgBox(QStringLiteral("Error copying files to ") + tds);
+        const DroppedCopy plan = droppedCopy(tds, fontfilename.at(i), afmlist, instpfb, supplier, family);
+        const QString problem = copyDroppedFile(fontfilepath.value(i), plan);
+        if (!problem.isEmpty()) {
+            // Nothing of the refused package stays behind.
+            removeScratchFolder(tds);
+            tdsFolder.clear();
+            tmpfname.clear();
+            msgBox(QStringLiteral("Error copying files to ") + tds + QStringLiteral(":\n") + problem);
             return;
         }
         keepDrawing();

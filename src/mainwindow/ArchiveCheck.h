@@ -36,12 +36,20 @@ struct ArchiveListing {
 };
 // Lists the archive with the tools that unpack it (unzip -Z, tar -tv).
 ArchiveListing listArchive(const QString& archive, ArchiveKind kind);
-// The uncompressed bytes of all entries.
+// The uncompressed bytes of all entries as the listing gives them, added
+// without overflow (the largest qint64 when they pass it).
 qint64 unpackedSize(const QList<ArchiveEntry>& entries);
+// The names that more than one entry unpacks to (folders excepted): only
+// the last copy would be kept, silently.
+QStringList duplicateEntries(const QList<ArchiveEntry>& entries);
 
 // The most an unpacked font package may take (1 GiB): the largest font
 // packages are a few hundred MB; anything beyond is refused unread.
 extern const qint64 kMaxUnpackedBytes;
+// The limit in force: kMaxUnpackedBytes unless a test set a smaller one
+// (0 restores it).
+qint64 maxUnpackedBytes();
+void setMaxUnpackedBytesForTesting(qint64 bytes);
 // Why `bytes` may not be unpacked into `folder`: beyond the limit, or more
 // than the free space of the file system that holds `folder` (or its
 // nearest existing parent). The empty text when it fits.
@@ -54,8 +62,26 @@ qint64 folderBytes(const QString& folder);
 qint64 freeBytes(const QString& folder);
 void setFreeBytesForTesting(std::function<qint64(const QString&)> answer);
 
-// The line that unpacks `archive` into `folder`; the unpack's own exit
-// status is the line's.
+// The line that unpacks `archive` into `folder`, no file growing beyond the
+// limit (prlimit --fsize); the unpack's own exit status is the line's.
 QString unpackCommand(const QString& archive, ArchiveKind kind, const QString& folder);
+// The line that prints how many bytes the entries of `archive` hold when
+// unpacked, counting no further than `atMost`; nothing is written.
+QString unpackedBytesCommand(const QString& archive, ArchiveKind kind, qint64 atMost);
+
+struct UnpackResult {
+    bool ok = false;
+    QString refusal; // why nothing was unpacked (a sentence), the sizes named
+    QString failure; // the unpack's exit status, "timed out" or another reason, when it ran and failed
+};
+// Unpacks an archive whose listing was checked (its entries stay inside,
+// `listedBytes` their sizes added up) into `folder`. The entries are first
+// counted as they stream, without writing: beyond the limit, different
+// from `listedBytes`, or beyond the free space of `folder`, nothing is
+// unpacked. Then it is unpacked into a fresh hidden folder inside `folder`
+// and moved into place when whole; that folder goes in every case. With
+// `showReport`, a failed unpack shows its report as runShell does.
+UnpackResult unpackWithinLimits(const QString& archive, ArchiveKind kind, const QString& folder,
+                                qint64 listedBytes, bool showReport = false);
 
 } // namespace qlk

@@ -81,9 +81,21 @@ bool unpackArchive(const QString& archive, ArchiveKind kind, const QString& scra
                unsafe.join(QLatin1Char('\n')));
         return false;
     }
-    runShellQuiet(unpackCommand(archive, kind, scratch));
-    if (lastShell.errorCode != 0) {
-        msgBox(failure + failureText());
+    const QStringList twice = duplicateEntries(listing.entries);
+    if (!twice.isEmpty()) {
+        msgBox(QStringLiteral("The archive ") + archive +
+               QStringLiteral(" was not unpacked: it holds more than one entry for each of these files, and only "
+                              "one copy could be kept:\n") +
+               twice.join(QLatin1Char('\n')));
+        return false;
+    }
+    const UnpackResult unpacked = unpackWithinLimits(archive, kind, scratch, unpackedSize(listing.entries));
+    if (!unpacked.refusal.isEmpty()) {
+        msgBox(QStringLiteral("The archive ") + archive + QStringLiteral(" was not unpacked. ") + unpacked.refusal);
+        return false;
+    }
+    if (!unpacked.ok) {
+        msgBox(failure + unpacked.failure);
         return false;
     }
     return true;

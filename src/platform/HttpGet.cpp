@@ -29,6 +29,9 @@ bool httpGet(const QString& url, const QString& target, int timeoutMs, QString* 
     QNetworkAccessManager manager;
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // The bytes as sent: Qt would otherwise ask for gzip and inflate the
+    // answer itself, where no limit counts the inflated bytes.
+    request.setRawHeader("Accept-Encoding", "identity");
     QNetworkReply* reply = manager.get(request);
     // Memory stays flat: the reply holds little, each piece goes to disk.
     constexpr qint64 piece = 64 * 1024;
@@ -39,6 +42,7 @@ bool httpGet(const QString& url, const QString& target, int timeoutMs, QString* 
     timer.setSingleShot(true);
     bool timedOut = false;
     bool tooLong = false;
+    QByteArray encoding; // a Content-Encoding the answer came in anyway
     bool writeFailed = false;
     qint64 received = 0;
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
@@ -46,6 +50,12 @@ bool httpGet(const QString& url, const QString& target, int timeoutMs, QString* 
         reply->abort();
     });
     QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QByteArray coding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+        if (!coding.isEmpty() && coding != "identity") {
+            encoding = coding;
+            reply->abort();
+            return;
+        }
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > maxBytes) {
             tooLong = true;
@@ -53,7 +63,7 @@ bool httpGet(const QString& url, const QString& target, int timeoutMs, QString* 
         }
     });
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        while (!tooLong && !writeFailed && reply->bytesAvailable() > 0) {
+        while (encoding.isEmpty() && !tooLong && !writeFailed && reply->bytesAvailable() > 0) {
             const QByteArray chunk = reply->read(piece);
             received += chunk.size();
             if (received > maxBytes)
@@ -71,7 +81,7 @@ bool httpGet(const QString& url, const QString& target, int timeoutMs, QString* 
     timer.stop();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (!tooLong && !writeFailed && reply->bytesAvailable() > 0) {
+    if (encoding.isEmpty() && !tooLong && !writeFailed && reply->bytesAvailable() > 0) {
         const QByteArray rest = reply->readAll();
         received += rest.size();
         if (received > maxBytes)
@@ -82,6 +92,10 @@ bool httpGet(const QString& url, const QString& target, int timeoutMs, QString* 
     const QString netError = reply->errorString();
     const bool netOk = reply->error() == QNetworkReply::NoError;
     reply->deleteLater();
+    if (!encoding.isEmpty())
+        return fail(QStringLiteral("The server sent the answer encoded (Content-Encoding: %1), not as the file "
+                                   "itself")
+                        .arg(QString::fromLatin1(encoding.left(40))));
     if (tooLong)
         return fail(QStringLiteral("The answer is longer than %1 bytes").arg(maxBytes));
     if (writeFailed)

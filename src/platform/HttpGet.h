@@ -8,8 +8,10 @@ namespace qlk {
 // and renamed over it, so a failure leaves no partial file and keeps an
 // existing one. An answer longer than `maxBytes` is refused as soon as its
 // announced length or the bytes received tell. While it waits, events other
-// than user input keep running. False, with a reason in `error`, on any
-// failure or after `timeoutMs`.
+// than user input keep running. The answer is asked for unencoded; one
+// that comes encoded (gzip, say) anyway is refused, for its inflated size
+// is not known. False, with a reason in `error`, on any failure or after
+// `timeoutMs`.
 bool httpGet(const QString& url, const QString& target, int timeoutMs = 30000, QString* error = nullptr,
              qint64 maxBytes = qint64(16) << 20);
 

@@ -9,6 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace qlk {
 
 QStringList fileLines;
@@ -242,6 +248,104 @@ void makeLsR(const QString& dir)
     runShellQuiet(QStringLiteral("cd ") + shellQuote(dir) +
                   QStringLiteral(" && /bin/rm -f ls-R && /bin/echo '% ls-R - - Created by Quillmark' >ls-R"
                                  " && /bin/echo ./: >>ls-R && /bin/ls -R >>ls-R"));
+}
+
+const qint64 kMaxFontFileBytes = qint64(256) << 20;
+
+namespace {
+QString kindOfNonRegular(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a plain file");
+}
+
+QString errnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+} // namespace
+
+QString copyRegularFile(const QString& source, const QString& target, qint64 maxBytes)
+{
+    const QByteArray to = QFile::encodeName(target);
+    const QByteArray from = QFile::encodeName(source);
+    struct stat a {};
+    struct stat b {};
+    if (::stat(from.constData(), &a) == 0 && ::lstat(to.constData(), &b) == 0 && a.st_dev == b.st_dev &&
+        a.st_ino == b.st_ino)
+        return QStringLiteral("it is the file it would be copied to");
+    // The old copy goes first: a refused copy must not leave it to be taken
+    // for the new one.
+    ::unlink(to.constData());
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; the type is
+    // checked on the open file, so nothing can be swapped in between.
+    const int in = ::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (in < 0)
+        return QStringLiteral("it cannot be read: ") + errnoText(errno);
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const QString kind = kindOfNonRegular(st.st_mode);
+        ::close(in);
+        return QStringLiteral("it is not a regular file (") + kind + QLatin1Char(')');
+    }
+    if (st.st_size > maxBytes) {
+        ::close(in);
+        return QStringLiteral("it is larger (%1 bytes) than a font file may be (%2 bytes)")
+            .arg(st.st_size)
+            .arg(maxBytes);
+    }
+    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+
+    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (out < 0) {
+        const QString why = errnoText(errno);
+        ::close(in);
+        return QStringLiteral("it cannot be written to ") + target + QStringLiteral(": ") + why;
+    }
+    QString problem;
+    qint64 copied = 0;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            problem = QStringLiteral("it cannot be read: ") + errnoText(errno);
+            break;
+        }
+        if (got == 0)
+            break;
+        copied += got;
+        if (copied > maxBytes) {
+            problem = QStringLiteral("it grew beyond %1 bytes while it was copied").arg(maxBytes);
+            break;
+        }
+        for (ssize_t done = 0; done < got && problem.isEmpty();) {
+            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                problem = QStringLiteral("it cannot be written to ") + target + QStringLiteral(": ") +
+                          errnoText(put < 0 ? errno : ENOSPC);
+            else
+                done += put;
+        }
+        if (!problem.isEmpty())
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && problem.isEmpty())
+        problem = QStringLiteral("it cannot be written to ") + target + QStringLiteral(": ") + errnoText(errno);
+    if (!problem.isEmpty())
+        ::unlink(to.constData());
+    return problem;
 }
 
 } // namespace qlk

@@ -58,6 +58,17 @@ QString readLatin1File(const QString& path);
 // Font headers are bytes, not UTF-8.
 QStringList readByteLines(const QString& path);
 
+// The most a single font file may take when it is copied (256 MiB): the
+// largest fonts are some tens of MB.
+extern const qint64 kMaxFontFileBytes;
+// Copies `source` to `target`; a file of that name goes first. Only a
+// regular file is copied (a link to one is followed): a device such as
+// /dev/zero, a FIFO or a folder is refused before anything is written, and
+// so is a file larger than `maxBytes`; a file that grows beyond it while it
+// is copied fails the copy. A failed copy is removed. The empty text on
+// success, else why, for a message ("it is not a regular file (a device)").
+QString copyRegularFile(const QString& source, const QString& target, qint64 maxBytes = kMaxFontFileBytes);
+
 // Whether two texts are equal, or one begins with another, letter case ignored.
 bool sameText(const QString& a, const QString& b);
 

@@ -36,14 +36,26 @@ int copyTreeIntoTexmf(const QString& tree, int method);
 struct ZipVerdict {
     bool readable = false;  // unzip could list it
     QStringList unsafe;     // entries that would land outside its folder, with the reason
-    QString error;          // why it could not be listed
+    QStringList duplicates; // names more than one entry unpacks to
+    QString error;          // why it could not be listed: what the answer was, and unzip's status
     qint64 unpackedBytes = 0;
     QString space;          // why it does not fit (see spaceProblem), empty when it does
-    bool ok() const { return readable && unsafe.isEmpty() && space.isEmpty(); }
+    bool ok() const { return readable && unsafe.isEmpty() && duplicates.isEmpty() && space.isEmpty(); }
 };
 // Lists `archive` and weighs it against `folder`, where it is to be
 // unpacked: the same limit and free-space check as an archive dropped on
 // the Install tab.
 ZipVerdict checkZip(const QString& archive, const QString& folder);
+
+// What a downloaded file that should be a zip archive is instead, for a
+// message: "an empty answer", "a web page (HTML), not a zip archive", or
+// "not a zip archive; it begins with \"...\"". Empty when it begins as a
+// zip archive does.
+QString notAZipText(const QString& file);
+
+// The message and log line of a zip that was checked (checkZip) and found
+// wanting; the empty text when `verdict` is ok. `shown` names the archive.
+QString zipVerdictMessage(const QString& shown, const ZipVerdict& verdict);
+
 
 } // namespace qlk

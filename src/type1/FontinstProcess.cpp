@@ -53,21 +53,9 @@ QString settleBerryName(const QString& name, NoCaseDict<QString>& nameMap)
     return berry;
 }
 
-// Copies `source` to `target`, replacing a file of that name; 0 on success,
-// else the copy's error code.
-int copyFile(const QString& source, const QString& target)
+bool copyFailed(const QString& source, const QString& problem, const QString& work)
 {
-    if (QFileInfo::exists(target))
-        QFile::remove(target);
-    QFile file(source);
-    if (file.copy(target))
-        return 0;
-    return int(file.error()) != 0 ? int(file.error()) : -1;
-}
-
-bool copyFailed(const QString& source, int code, const QString& work)
-{
-    msgBox(QStringLiteral("Error copying file ") + source + QStringLiteral("\nErrorCode=") + QString::number(code));
+    msgBox(QStringLiteral("Error copying file ") + source + QStringLiteral("\n") + problem);
     revealInFinder(work);
     return false;
 }
@@ -259,13 +247,15 @@ bool processFamily(FontinstJob& job, const QString& prefixField, bool monowidth,
     for (int i = 0; i < job.blist.size(); ++i) {
         const QString target = dir.filePath(job.bblist.at(i).toLower() +
                                             (job.bIspfa.value(i) ? QStringLiteral(".pfa") : QStringLiteral(".pfb")));
-        if (const int code = copyFile(job.bitem.at(i), target))
-            return copyFailed(job.bitem.at(i), code, work);
+        const QString problem = copyRegularFile(job.bitem.at(i), target);
+        if (!problem.isEmpty())
+            return copyFailed(job.bitem.at(i), problem, work);
     }
     for (int i = 0; i < job.yylist.size(); ++i) {
         const QString target = dir.filePath(job.yylist.at(i).toLower() + QStringLiteral(".afm"));
-        if (const int code = copyFile(job.yitem.at(i), target))
-            return copyFailed(job.yitem.at(i), code, work);
+        const QString problem = copyRegularFile(job.yitem.at(i), target);
+        if (!problem.isEmpty())
+            return copyFailed(job.yitem.at(i), problem, work);
     }
 
     // 11, 12. The drivers.

@@ -1,12 +1,14 @@
 #include "type1/MinionPro.h"
 
 #include "fontinfo/ScratchFolder.h"
+#include "mainwindow/ArchiveCheck.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 #include "search/TreeSearch.h"
+#include "services/FileHelpers.h"
 #include "services/Runners.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/TexEnv.h"
@@ -66,19 +68,18 @@ bool fetchAndUnpack(const WorkLog& log, const QString& folder, const QString& fi
     }
     const ZipVerdict verdict = checkZip(archive, folder);
     if (!verdict.readable)
-        return fail(QStringLiteral("Zip file failure: ") + file + QStringLiteral(" could not be read. ") + verdict.error,
-                    QStringLiteral("Zip file failure"));
-    if (!verdict.unsafe.isEmpty()) {
-        const QString text = QStringLiteral("The archive ") + file +
-                             QStringLiteral(" was not unpacked: these entries would land outside the TDS tree: ");
-        return fail(text + lf + verdict.unsafe.join(lf), text + verdict.unsafe.join(QStringLiteral(", ")));
+        return fail(zipVerdictMessage(file, verdict), QStringLiteral("Zip file failure"));
+    if (!verdict.ok()) {
+        const QString text = zipVerdictMessage(file, verdict);
+        return fail(text, QString(text).replace(QStringLiteral(": ") + lf, QStringLiteral(": ")).replace(lf, QStringLiteral(", ")));
     }
-    if (!verdict.space.isEmpty()) {
-        const QString text = QStringLiteral("The archive ") + file + QStringLiteral(" was not unpacked. ") + verdict.space;
+    // The unpack's own failure shows its report, as runShell does.
+    const UnpackResult unpacked = unpackWithinLimits(archive, ArchiveKind::Zip, folder, verdict.unpackedBytes, true);
+    if (!unpacked.refusal.isEmpty()) {
+        const QString text = QStringLiteral("The archive ") + file + QStringLiteral(" was not unpacked. ") + unpacked.refusal;
         return fail(text, text);
     }
-    runShell(inFolder(folder) + prog(QStringLiteral("unzip")) + QStringLiteral(" -o ") + shellQuote(file));
-    if (lastShell.errorCode != 0)
+    if (!unpacked.ok)
         return fail(QString(), QStringLiteral("Zip file failure"));
     return true;
 }
@@ -134,8 +135,10 @@ void installMinionPro()
     for (const QFileInfo& item : items) {
         if (!isMinionProFont(item.fileName()))
             continue;
-        if (!QFile::copy(item.absoluteFilePath(), scratch + QLatin1Char('/') + item.fileName())) {
-            stop(log, QStringLiteral("Could not copy ") + item.absoluteFilePath() + QStringLiteral(" to ") + scratch);
+        const QString problem = copyRegularFile(item.absoluteFilePath(), scratch + QLatin1Char('/') + item.fileName());
+        if (!problem.isEmpty()) {
+            stop(log, QStringLiteral("Could not copy ") + item.absoluteFilePath() + QStringLiteral(" to ") + scratch +
+                          QStringLiteral(": ") + problem);
             return;
         }
     }

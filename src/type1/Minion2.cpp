@@ -1,10 +1,12 @@
 #include "type1/Minion2.h"
 
 #include "fontinfo/ScratchFolder.h"
+#include "mainwindow/ArchiveCheck.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
+#include "services/FileHelpers.h"
 #include "services/Runners.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/TexEnv.h"
@@ -143,9 +145,10 @@ void Minion2::InstallMinion2Pro()
         return;
     }
     for (const QString& source : minion2Sources()) {
-        if (!QFile::copy(D + QLatin1Char('/') + source, W + QLatin1Char('/') + source)) {
+        const QString problem = copyRegularFile(D + QLatin1Char('/') + source, W + QLatin1Char('/') + source);
+        if (!problem.isEmpty()) {
             msgBox(QStringLiteral("Could not copy ") + D + QLatin1Char('/') + source + QStringLiteral(" to ") + W +
-                   QStringLiteral(". Nothing was installed."));
+                   QStringLiteral(": ") + problem + QStringLiteral(". Nothing was installed."));
             return;
         }
     }
@@ -180,22 +183,21 @@ void Minion2::InstallMinion2Pro()
     }
     const ZipVerdict verdict = checkZip(W + QLatin1Char('/') + A, tree);
     if (!verdict.readable) {
-        msgBox(QStringLiteral("Zip file failure") + A);
+        msgBox(QStringLiteral("Zip file failure") + A + QStringLiteral(": ") + verdict.error);
         return;
     }
-    if (!verdict.unsafe.isEmpty()) {
-        msgBox(QStringLiteral("The archive ") + A +
-               QStringLiteral(" was not unpacked: these entries would land outside the TDS tree: ") + lf +
-               verdict.unsafe.join(lf));
+    if (!verdict.ok()) {
+        msgBox(zipVerdictMessage(A, verdict));
         return;
     }
-    if (!verdict.space.isEmpty()) {
-        msgBox(QStringLiteral("The archive ") + A + QStringLiteral(" was not unpacked. ") + verdict.space);
+    // The unpack's own failure shows its report, as runShell does.
+    const UnpackResult unpacked =
+        unpackWithinLimits(W + QLatin1Char('/') + A, ArchiveKind::Zip, tree, verdict.unpackedBytes, true);
+    if (!unpacked.refusal.isEmpty()) {
+        msgBox(QStringLiteral("The archive ") + A + QStringLiteral(" was not unpacked. ") + unpacked.refusal);
         return;
     }
-    runShell(inFolder(tree) + prog(QStringLiteral("unzip")) + QStringLiteral(" -o ") +
-             shellQuote(QStringLiteral("../") + A));
-    if (lastShell.errorCode != 0) {
+    if (!unpacked.ok) {
         msgBox(QStringLiteral("Zip file failure") + A);
         return;
     }

@@ -4,11 +4,19 @@
 
 namespace qlk {
 
+// Why the encrypted (eexec) part of a Type 1 font, binary or hex, is not
+// whole, or the empty text: decrypted, it must read as text but for its
+// binary strings, hold the private dictionary and at least one glyph
+// outline, and reach "closefile". A part cut short or scrambled fails here
+// though every segment header fits.
+QString encryptedPartProblem(const QByteArray& encrypted);
+
 // Why a PFB font would be refused by pdfTeX or dvips, judged from its
-// segments alone, or the empty text when they are sound: segment headers
+// bytes alone, or the empty text when they are sound: segment headers
 // that fit the file, an encrypted (binary) part, a cleartext trailer with
-// "cleartomark" after it, and the end-of-file marker. A PFA whose encrypted
-// part is binary turns, through t1binary, into a PFB without that trailer.
+// "cleartomark" after it, the end-of-file marker, and an encrypted part
+// that decrypts whole (encryptedPartProblem). A PFA whose encrypted part is
+// binary turns, through t1binary, into a PFB without that trailer.
 QString pfbSegmentProblem(const QByteArray& data);
 
 // The same for a PFB file on disk, and then t1disasm must read it to its

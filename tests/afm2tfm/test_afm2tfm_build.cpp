@@ -15,6 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace qlk;
 
@@ -142,26 +148,56 @@ TEST(Afm2tfmBuild, StrippedVirtualListCompilesToVptovfsMetrics)
     EXPECT_EQ(test::readBytes(work + "/uzcmi8a.tfm"), test::readBytes(work + "/v.tfm"));
 }
 
-TEST(Afm2tfmBuild, CopyCommandsByKind)
+TEST(Afm2tfmBuild, CopyPlansByKind)
 {
     const QStringList afmlist{"uzcmi8a", "xyzr8a"};
     const QList<bool> instpfb{true, false};
     const QString w = "/w";
-    const QString cp = shellQuote(systemProgram("cp"));
-    EXPECT_EQ(copyFileCommand(w, "uzcmi8a.afm", "/in/uzcmi8a.afm", afmlist, instpfb, "urw", "Old Style"),
-              cp + " /in/uzcmi8a.afm /w");
+    auto plan = [&](const char* name) {
+        const DroppedCopy p = droppedCopy(w, name, afmlist, instpfb, "urw", "Old Style");
+        return QStringList{p.copy, p.pfb};
+    };
+    EXPECT_EQ(plan("uzcmi8a.afm"), (QStringList{"/w/uzcmi8a.afm", ""}));
     // The installed PFB is not copied, nor is one without its AFM.
-    EXPECT_EQ(copyFileCommand(w, "uzcmi8a.pfb", "/in/uzcmi8a.pfb", afmlist, instpfb, "urw", "Old Style"), "");
-    EXPECT_EQ(copyFileCommand(w, "abc.pfb", "/in/abc.pfb", afmlist, instpfb, "urw", "Old Style"), "");
-    EXPECT_EQ(copyFileCommand(w, "xyzr8a.pfb", "/in/xyzr8a.pfb", afmlist, instpfb, "urw", "Old Style"),
-              cp + " /in/xyzr8a.pfb '/w/TDS/fonts/type1/urw/Old Style'");
-    EXPECT_EQ(copyFileCommand(w, "xyzr8a.pfa", "/in/xyzr8a.pfa", afmlist, instpfb, "urw", "Old Style"),
-              cp + " /in/xyzr8a.pfa /w && " + tex("t1binary") +
-                  " /in/xyzr8a.pfa '/w/TDS/fonts/type1/urw/Old Style/xyzr8a.pfb'");
+    EXPECT_EQ(plan("uzcmi8a.pfb"), (QStringList{"", ""}));
+    EXPECT_EQ(plan("abc.pfb"), (QStringList{"", ""}));
+    EXPECT_EQ(plan("xyzr8a.pfb"), (QStringList{"/w/TDS/fonts/type1/urw/Old Style/xyzr8a.pfb", ""}));
+    EXPECT_EQ(plan("xyzr8a.pfa"), (QStringList{"/w/xyzr8a.pfa", "/w/TDS/fonts/type1/urw/Old Style/xyzr8a.pfb"}));
+    EXPECT_EQ(plan("notes.txt"), (QStringList{"", ""}));
+    EXPECT_EQ(t1binaryCommand("/w/a b.pfa", "/w/a b.pfb"), tex("t1binary") + " '/w/a b.pfa' '/w/a b.pfb'");
     EXPECT_EQ(skeletonCommand(w, "urw", "Old Style"),
               "cd /w && " + shellQuote(systemProgram("mkdir")) +
                   " -p 'TDS/fonts/afm/urw/Old Style' 'TDS/fonts/map/dvips/urw/Old Style' "
                   "'TDS/fonts/type1/urw/Old Style' 'TDS/fonts/tfm/urw/Old Style' 'TDS/tex/latex/urw/Old Style'");
+}
+
+// The copies the plans ask for: a PFB as it is, a PFA turned into a PFB
+// from its copy; an outline linked to /dev/zero is refused by name at
+// once and leaves no file.
+TEST(Afm2tfmBuild, DroppedFilesAreCopiedOnlyWhenRegular)
+{
+    test::TestEnv env;
+    const QString w = env.root() + "/w";
+    const QString branch = w + "/TDS/fonts/type1/urw/Old Style";
+    QDir().mkpath(branch);
+    const QString in = env.root() + "/in";
+    QDir().mkpath(in);
+    const QString pfb = test::texFile("uplr8a.pfb");
+    ASSERT_TRUE(QFile::copy(pfb, in + "/xyzr8a.pfb"));
+    ASSERT_EQ(runBash("t1ascii " + shellQuote(pfb) + " " + shellQuote(in + "/xyzb8a.pfa")).exitCode, 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", in + "/xyzi8a.pfb"));
+    const QStringList afmlist{"xyzr8a", "xyzb8a", "xyzi8a"};
+    const QList<bool> instpfb{false, false, false};
+    auto copy = [&](const char* name) {
+        return copyDroppedFile(in + "/" + name, droppedCopy(w, name, afmlist, instpfb, "urw", "Old Style"));
+    };
+    EXPECT_EQ(copy("xyzr8a.pfb"), "");
+    EXPECT_EQ(test::readBytes(branch + "/xyzr8a.pfb"), test::readBytes(pfb));
+    EXPECT_EQ(copy("xyzb8a.pfa"), "");
+    EXPECT_TRUE(test::readBytes(branch + "/xyzb8a.pfb").startsWith("\x80\x01"));
+    EXPECT_TRUE(QFileInfo(w + "/xyzb8a.pfa").isFile());
+    EXPECT_EQ(copy("xyzi8a.pfb"), in + "/xyzi8a.pfb: it is not a regular file (a device)");
+    EXPECT_FALSE(QFileInfo::exists(branch + "/xyzi8a.pfb"));
 }
 
 TEST(Afm2tfmBuild, MapAndFdTexts)
@@ -369,6 +405,106 @@ TEST(HttpGet, OnlyASuccessfulAnswerWritesTheFile)
     EXPECT_FALSE(httpGet(server.baseUrl() + "/missing.afm", env.home() + "/new.afm", 30000, &why));
     EXPECT_EQ(QDir(env.home()).entryList(QDir::Files | QDir::Hidden), QStringList({"x.afm"}));
     EXPECT_FALSE(httpGet("", env.home() + "/y.afm", 30000, &why));
+}
+
+namespace {
+// A one-shot HTTP server that answers every request with `head` and
+// `body` as they stand, and keeps the request it was sent.
+class RawServer {
+public:
+    RawServer(QByteArray head, QByteArray body) : head_(std::move(head)), body_(std::move(body))
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t n = sizeof a;
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 4) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n) != 0)
+            return;
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] {
+            const int c = ::accept(fd_, nullptr, nullptr);
+            if (c < 0)
+                return;
+            char buf[4096];
+            while (!request_.contains("\r\n\r\n")) {
+                const ssize_t got = ::recv(c, buf, sizeof buf, 0);
+                if (got <= 0)
+                    break;
+                request_.append(buf, int(got));
+            }
+            const QByteArray all = head_ + body_;
+            for (qint64 done = 0; done < all.size();) {
+                const ssize_t put = ::send(c, all.constData() + done, size_t(all.size() - done), MSG_NOSIGNAL);
+                if (put <= 0)
+                    break;
+                done += put;
+            }
+            ::close(c);
+        });
+    }
+    ~RawServer()
+    {
+        ::shutdown(fd_, SHUT_RDWR);
+        ::close(fd_);
+        if (thread_.joinable())
+            thread_.join();
+    }
+    QString url(const char* path) const { return QString("http://127.0.0.1:%1%2").arg(port_).arg(path); }
+    // The request, once the server has answered and ended.
+    QByteArray request()
+    {
+        ::shutdown(fd_, SHUT_RDWR);
+        if (thread_.joinable())
+            thread_.join();
+        return request_;
+    }
+
+private:
+    QByteArray head_, body_, request_;
+    int fd_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+};
+} // namespace
+
+// The answer is asked for as it is, and one that comes gzip-encoded all
+// the same is refused at its headers: Qt would inflate it where no limit
+// counts. Nothing is left beside the target.
+TEST(HttpGet, EncodedAnswersAreRefused)
+{
+    test::TestEnv env;
+    // 64 MB of zeros gzip into some 64 KB.
+    const ProcessResult packed = runBash("head -c 64000000 /dev/zero | gzip -c | base64 -w0");
+    ASSERT_EQ(packed.exitCode, 0);
+    const QByteArray gz = QByteArray::fromBase64(packed.output.toLatin1());
+    const QString target = env.home() + "/x.afm";
+    struct Case {
+        const char* name;
+        QByteArray head;
+        const char* why; // empty: saved
+    } cases[] = {
+        {"gzip", "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Encoding: gzip\r\n\r\n",
+         "The server sent the answer encoded (Content-Encoding: gzip), not as the file itself"},
+        {"gzip, length given",
+         "HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: " + QByteArray::number(gz.size()) + "\r\n\r\n",
+         "The server sent the answer encoded (Content-Encoding: gzip), not as the file itself"},
+        {"identity", "HTTP/1.0 200 OK\r\nContent-Encoding: identity\r\n\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool plain = QString(c.why).isEmpty();
+        RawServer server(c.head, plain ? QByteArray("StartFontMetrics 2.0\n") : gz);
+        QString why;
+        EXPECT_EQ(httpGet(server.url("/x.afm"), target, 30000, &why, kMaxAfmBytes), plain) << why.toStdString();
+        EXPECT_EQ(why, plain ? QString() : QString(c.why));
+        EXPECT_TRUE(server.request().toLower().contains("\r\naccept-encoding: identity\r\n"))
+            << server.request().toStdString();
+        EXPECT_EQ(QDir(env.home()).entryList(QDir::Files | QDir::Hidden),
+                  plain ? QStringList{"x.afm"} : QStringList{});
+        QFile::remove(target);
+    }
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "prefs/PrefsStore.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
+#include "support/HostileFonts.h"
 #include "support/HttpTestServer.h"
 #include "support/MenuFixture.h"
 #include "support/TestEnv.h"
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -806,6 +808,24 @@ TEST_F(Afm2tfmWindowTest, OutlineQuestionNamesOtherPackagesThatLoadTheInstalledF
     }
 }
 
+namespace {
+// The font as a .pfa (t1ascii) whose hex part ends halfway, its trailer kept.
+QByteArray pfaCutInHalf(const QByteArray& pfb)
+{
+    QTemporaryDir dir;
+    QFile in(dir.filePath("in.pfb"));
+    if (!in.open(QIODevice::WriteOnly) || in.write(pfb) != pfb.size())
+        return {};
+    in.close();
+    if (runBash("cd " + shellQuote(dir.path()) + " && t1ascii in.pfb out.pfa").exitCode != 0)
+        return {};
+    const QByteArray pfa = test::readBytes(dir.filePath("out.pfa"));
+    const int start = pfa.indexOf("eexec") + 6;
+    const int end = pfa.indexOf("0000000000000000000000000000000000000000");
+    return pfa.left(start + (end - start) / 2) + "\n" + pfa.mid(end);
+}
+} // namespace
+
 // A damaged outline font stops Prepare with a message naming the dropped
 // file; Install stays disabled, so nothing reaches a tree.
 TEST_F(Afm2tfmWindowTest, DamagedOutlineFontsAreRefusedByName)
@@ -818,12 +838,16 @@ TEST_F(Afm2tfmWindowTest, DamagedOutlineFontsAreRefusedByName)
     } cases[] = {
         {"ucrbq8a.pfa", test::pfbWithoutSegmentHeaders(pfb), "not followed by the cleartext trailer"},
         {"ucrbq8a.pfb", pfb.left(20000), "bytes more than the file holds"},
+        {"ucrbq8a.pfb", test::eexecCutInHalf(pfb), "its encrypted part is cut short"},
+        {"ucrbq8a.pfb", test::eexecScrambled(pfb), "its encrypted part is garbled"},
+        // A .pfa whose hex part stops halfway: t1binary converts it, the check refuses it.
+        {"ucrbq8a.pfa", pfaCutInHalf(pfb), "its encrypted part is cut short"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         reopen();
         env.dialogs.messages.clear();
-        const QString dir = env.root() + "/damaged-" + QString(c.file).right(3);
+        const QString dir = env.root() + "/damaged-" + QString::number(&c - cases);
         QDir().mkpath(dir);
         ASSERT_TRUE(QFile::copy(test::texFile("ucrb8a.afm"), dir + "/ucrbq8a.afm"));
         env.writeFile(QDir(env.root()).relativeFilePath(dir) + "/" + c.file, c.data);
@@ -838,4 +862,24 @@ TEST_F(Afm2tfmWindowTest, DamagedOutlineFontsAreRefusedByName)
         EXPECT_FALSE(w->PushButton3->isEnabled());
     }
     EXPECT_EQ(test::filesUnder(env.texmfHome()).filter("ucrbq"), QStringList());
+}
+
+// An outline font that is a link to /dev/zero is refused at once by name:
+// no copy of it fills the disk, and no work folder stays behind.
+TEST_F(Afm2tfmWindowTest, AnOutlineLinkedToADeviceIsRefusedAtOnce)
+{
+    const QString dir = env.root() + "/zero";
+    QDir().mkpath(dir);
+    ASSERT_TRUE(QFile::copy(test::texFile("ucrb8a.afm"), dir + "/ucrbq8a.afm"));
+    ASSERT_TRUE(QFile::link("/dev/zero", dir + "/ucrbq8a.pfb"));
+    const QStringList documents = QDir(documentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    w->Listbox1_DropObject({dir});
+    if (env.dialogs.messages.isEmpty())
+        w->prepare();
+    ASSERT_FALSE(env.dialogs.messages.isEmpty()) << transcript().toStdString();
+    EXPECT_TRUE(env.dialogs.messages.join("\n").contains(dir + "/ucrbq8a.pfb")) << transcript().toStdString();
+    EXPECT_FALSE(w->PushButton3->isEnabled());
+    EXPECT_EQ(QDir(documentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), documents);
+    for (const QString& file : test::filesUnder(env.root()))
+        EXPECT_LT(QFileInfo(env.root() + "/" + file).size(), qint64(1) << 20) << file.toStdString();
 }

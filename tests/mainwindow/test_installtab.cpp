@@ -11,6 +11,7 @@
 #include "prefs/PrefsStore.h"
 #include "services/RunLog.h"
 #include "services/Runners.h"
+#include "support/HostileArchives.h"
 #include "texenv/FinishInstall.h"
 #include "texenv/Init.h"
 #include "textview/TextWindow.h"
@@ -357,6 +358,60 @@ TEST(InstallTab, ArchivesLeadingOutsideAreRefused)
         // Nothing was written, and the scratch folder went with the job.
         EXPECT_EQ(test::snapshot(env.home()), home);
         EXPECT_TRUE(QDir(env.home() + "/Documents").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+        EXPECT_FALSE(w->PushButton7->isEnabled());
+        EXPECT_TRUE(tdsFolder.isEmpty());
+    }
+}
+
+// Archives whose listing cannot be taken at its word: an entry that holds
+// far more than it claims, claims that add up past 2^63, one file twice.
+// Each is refused with its reason; nothing is left in Documents.
+TEST(InstallTab, ArchivesThatLieAboutTheirEntriesAreRefused)
+{
+    struct Case {
+        const char* name;
+        QList<test::ZipEntrySpec> entries;
+        qint64 limit;
+        const char* message; // a piece of the one message
+    } cases[] = {
+        {"a size that lies",
+         {{"fonts/tfm/public/x/a.tfm", "zeros:50000000", 1000}, {"tex/latex/x/x.sty", "text:%", -1}},
+         qint64(1) << 20,
+         "was not unpacked. Unpacked it would take more than 1.0 MB, the most a font package may take."},
+        {"a size that lies, below the limit",
+         {{"fonts/tfm/public/x/a.tfm", "zeros:50000000", 1000}, {"tex/latex/x/x.sty", "text:%", -1}},
+         0,
+         "was not unpacked. Its entries hold 50.0 MB unpacked, but its list of entries gives 1.0 KB"},
+        {"sizes past 2^63",
+         {{"fonts/type1/x/a.pfb", "text:a", qint64(6) << 60}, {"fonts/type1/x/b.pfb", "text:b", qint64(6) << 60}},
+         0,
+         "was not unpacked. Unpacked it would take 9223372036.9 GB, more than the 1.1 GB a font package may take."},
+        {"one file twice",
+         {{"fonts/type1/x/a.pfb", "text:first", -1}, {"fonts/type1/x/a.pfb", "text:second", -1}},
+         0,
+         "was not unpacked: it holds more than one entry for each of these files, and only one copy could be "
+         "kept:\nfonts/type1/x/a.pfb"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TestEnv env;
+        test::pointTreesAt(env);
+        const QString archive = env.root() + "/w/pkg.zip";
+        QDir().mkpath(env.root() + "/w");
+        ASSERT_EQ(test::writeHostileZip(archive, c.entries), "");
+        setMaxUnpackedBytesForTesting(c.limit);
+        Window1* w = freshTab();
+        w->Listbox7_DropObject({archive});
+        const auto home = test::snapshot(env.home());
+        w->PushButton8_Action();
+        setMaxUnpackedBytesForTesting(0);
+        ASSERT_EQ(env.dialogs.messages.size(), 1) << env.dialogs.messages.join("\n").toStdString();
+        EXPECT_TRUE(env.dialogs.messages.first().startsWith("The archive " + archive + " "));
+        EXPECT_TRUE(env.dialogs.messages.first().contains(c.message)) << env.dialogs.messages.first().toStdString();
+        EXPECT_EQ(test::snapshot(env.home()), home);
+        EXPECT_TRUE(QDir(env.home() + "/Documents")
+                        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                        .isEmpty());
         EXPECT_FALSE(w->PushButton7->isEnabled());
         EXPECT_TRUE(tdsFolder.isEmpty());
     }
@@ -761,6 +816,7 @@ TEST(InstallTab, FailedOrTimedOutUnpackLeavesNoScratchFolder)
         // Lists one small entry as unzip does, then unpacks as the case says.
         env.writeScript("bin/unzip", QString("case \"$1\" in\n"
                                              "-Z1) echo fonts/a.pfb ;;\n"
+                                             "-p) echo x ;;\n"
                                              "-Z) printf 'Archive: x\\nZip file size: 1\\n"
                                              "-rw-r--r--  3.0 unx        2 tx stor 26-Dec-11 01:35 fonts/a.pfb\\n"
                                              "1 file\\n' ;;\n"

@@ -8,12 +8,15 @@
 #include "platform/Process.h"
 #include "platform/Quote.h"
 #include "services/Runners.h"
+#include "support/HostileArchives.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -253,6 +256,147 @@ TEST(ArchiveCheck, ListsRealArchives)
     const ArchiveListing junk = listArchive(env.writeFile("junk.zip", "not a zip"), ArchiveKind::Zip);
     EXPECT_FALSE(junk.ok);
     EXPECT_FALSE(junk.error.isEmpty());
+}
+
+namespace {
+// Every entry below `folder`, hidden ones included, relative to it.
+QStringList entriesBelow(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(folder).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+} // namespace
+
+// Listed sizes are claims: added without overflow, a zip64 claim beyond
+// what qint64 holds reads as the largest, and names that unpack to one
+// file are found however they are spelled.
+TEST(ArchiveCheck, ClaimedSizesAddUpSafelyAndRepeatedNamesAreFound)
+{
+    constexpr qint64 most = std::numeric_limits<qint64>::max();
+    EXPECT_EQ(unpackedSize({{"a", '-', most - 1}, {"b", '-', 5}}), most);
+    EXPECT_EQ(unpackedSize({{"a", '-', qint64(3) << 61}, {"b", '-', qint64(3) << 61}}), most);
+    EXPECT_EQ(unpackedSize({{"a", '-', 7}, {"b", '-', -3}, {"c", '-', 5}}), 12);
+
+    test::TestEnv env;
+    const QString zip = env.root() + "/claims.zip";
+    ASSERT_EQ(test::writeHostileZip(zip, {{"fonts/a.pfb", "text:x", qint64(6) << 60},
+                                          {"fonts/b.pfb", "text:y", qint64(6) << 60},
+                                          {"fonts/c.pfb", "text:z", -2}}),
+              "");
+    // The last claims 2^64 - 1, beyond what qint64 holds.
+    ArchiveListing listing = listArchive(zip, ArchiveKind::Zip);
+    ASSERT_TRUE(listing.ok) << listing.error.toStdString();
+    ASSERT_EQ(listing.entries.size(), 3);
+    EXPECT_EQ(listing.entries.at(0).size, qint64(6) << 60);
+    EXPECT_EQ(listing.entries.at(2).size, most);
+    EXPECT_EQ(unpackedSize(listing.entries), most);
+    EXPECT_TRUE(spaceProblem(unpackedSize(listing.entries), env.root()).contains("more than the 1.1 GB"));
+
+    EXPECT_EQ(duplicateEntries({{"fonts/", 'd'}, {"fonts/a.pfb", '-'}, {"./fonts/a.pfb", '-'}, {"fonts", 'd'},
+                                {"fonts//b.pfb", '-'}, {"fonts/b.pfb", '-'}, {"fonts/b.pfb", '-'}, {"c", '-'}}),
+              (QStringList{"fonts/a.pfb", "fonts/b.pfb"}));
+    const QString twice = env.root() + "/twice.zip";
+    ASSERT_EQ(test::writeHostileZip(twice, {{"fonts/a.pfb", "text:first", -1}, {"fonts/a.pfb", "text:second", -1}}),
+              "");
+    listing = listArchive(twice, ArchiveKind::Zip);
+    ASSERT_TRUE(listing.ok) << listing.error.toStdString();
+    EXPECT_EQ(duplicateEntries(listing.entries), QStringList{"fonts/a.pfb"});
+}
+
+// The bytes an archive really holds decide, counted before anything is
+// written: a claim that lies, or a total beyond the limit, is refused
+// with nothing left in the folder; a sound archive lands whole, and the
+// hidden folder it was unpacked in is gone.
+TEST(ArchiveCheck, UnpackCountsWhatTheEntriesReallyHold)
+{
+    test::TestEnv env;
+    const QString w = env.root() + "/w";
+    QDir().mkpath(w);
+    // 50 MB of zeros pack into some 50 KB.
+    ASSERT_EQ(test::writeHostileZip(w + "/lying.zip", {{"fonts/tfm/a.tfm", "zeros:50000000", 1000},
+                                                       {"fonts/b.txt", "text:hello", -1}}),
+              "");
+    ASSERT_EQ(test::writeHostileZip(w + "/honest.zip", {{"fonts/tfm/a.tfm", "zeros:50000000", -1},
+                                                        {"fonts/b.txt", "text:hello", -1}}),
+              "");
+    ASSERT_EQ(test::writeHostileZip(w + "/small.zip", {{"fonts/a.pfb", "text:outline", -1}}), "");
+    ASSERT_EQ(runBash("cd " + shellQuote(w) + " && mkdir -p t/fonts && printf outline > t/fonts/a.pfb && "
+                      "tar -czf small.tgz -C t fonts")
+                  .exitCode,
+              0);
+    struct Case {
+        const char* archive;
+        qint64 limit;
+        const char* refusal; // a piece of it; empty: unpacked
+        QStringList files;   // what the folder then holds
+    } cases[] = {
+        {"lying.zip", qint64(1) << 20, "Unpacked it would take more than 1.0 MB, the most a font package may take.", {}},
+        {"lying.zip", qint64(100) << 20, "Its entries hold 50.0 MB unpacked, but its list of entries gives 1.0 KB", {}},
+        {"honest.zip", qint64(1) << 20, "Unpacked it would take more than 1.0 MB", {}},
+        {"honest.zip", qint64(100) << 20, "", {"fonts", "fonts/b.txt", "fonts/tfm", "fonts/tfm/a.tfm"}},
+        {"small.zip", 0, "", {"fonts", "fonts/a.pfb"}},
+        {"small.tgz", 0, "", {"fonts", "fonts/a.pfb"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString("%1 within %2").arg(c.archive).arg(c.limit).toStdString());
+        const QString folder = env.root() + "/into";
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        setMaxUnpackedBytesForTesting(c.limit);
+        const QString archive = w + "/" + c.archive;
+        const ArchiveKind kind = archiveKindOf(archive);
+        const ArchiveListing listing = listArchive(archive, kind);
+        ASSERT_TRUE(listing.ok);
+        const UnpackResult r = unpackWithinLimits(archive, kind, folder, unpackedSize(listing.entries));
+        setMaxUnpackedBytesForTesting(0);
+        EXPECT_TRUE(r.refusal.contains(c.refusal)) << r.refusal.toStdString();
+        EXPECT_EQ(r.ok, QString(c.refusal).isEmpty()) << r.failure.toStdString();
+        EXPECT_EQ(entriesBelow(folder), c.files);
+        if (r.ok) {
+            EXPECT_EQ(test::readBytes(folder + "/" + c.files.last()).size(),
+                      QString(c.archive) == "honest.zip" ? 50000000 : 7);
+        }
+    }
+}
+
+// An unpack that fails once begun (a damaged entry) or a file that grows
+// past the limit as it is written: the hidden folder goes with what it
+// held, and the folder keeps what it had.
+TEST(ArchiveCheck, FailedUnpackLeavesTheFolderAsItWas)
+{
+    test::TestEnv env;
+    const QString w = env.root() + "/w";
+    QDir().mkpath(w);
+    ASSERT_EQ(test::writeHostileZip(w + "/good.zip", {{"fonts/a.pfb", "text:DAMAGED-HERE and more", -1},
+                                                      {"fonts/b.pfb", "text:fine", -1}}),
+              "");
+    // The first entry's checksum changed in both headers: it streams in
+    // full, but unzip fails when it writes it.
+    QByteArray bytes = test::readBytes(w + "/good.zip");
+    bytes[14] = char(bytes.at(14) ^ 0x55);
+    const int central = bytes.indexOf(QByteArray("PK\x01\x02", 4));
+    ASSERT_GT(central, 0);
+    bytes[central + 16] = char(bytes.at(central + 16) ^ 0x55);
+    env.writeFile("w/damaged.zip", bytes);
+    const QString folder = env.writeFile("into/kept.txt", "kept").section('/', 0, -2);
+    const ArchiveListing listing = listArchive(w + "/damaged.zip", ArchiveKind::Zip);
+    ASSERT_TRUE(listing.ok);
+    const UnpackResult r = unpackWithinLimits(w + "/damaged.zip", ArchiveKind::Zip, folder, unpackedSize(listing.entries));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.refusal.isEmpty()) << r.refusal.toStdString();
+    EXPECT_EQ(r.failure, "2");
+    EXPECT_EQ(entriesBelow(folder), QStringList{"kept.txt"});
+
+    // The line that unpacks runs under a file-size limit.
+    setMaxUnpackedBytesForTesting(4096);
+    EXPECT_TRUE(unpackCommand("/a.zip", ArchiveKind::Zip, "/f").contains("prlimit"));
+    EXPECT_TRUE(unpackCommand("/a.zip", ArchiveKind::Zip, "/f").contains(" --fsize=4096 "));
+    setMaxUnpackedBytesForTesting(0);
 }
 
 TEST(TdsCheck, QuestionsInOrderAndTidying)

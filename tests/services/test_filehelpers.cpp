@@ -210,3 +210,52 @@ TEST(FileTypes, FontTypeOffersTheFiveExtensionsOnly)
         EXPECT_FALSE(font.accepts(QString::fromLatin1(name))) << name;
     EXPECT_TRUE(fileTypeAny().accepts(QStringLiteral("anything.at.all")));
 }
+
+// Only a regular file of a font's size is copied: a link to /dev/zero, a
+// FIFO with no writer, a folder, a sparse giant and a file that reads on
+// past the limit are refused at once (no wait on the FIFO) and leave no
+// copy, not even of the file the target held before.
+TEST(CopyRegularFile, OnlyRegularFilesOfAFontsSizeAreCopied)
+{
+    test::TestEnv env;
+    const QString in = env.root() + "/in";
+    env.writeFile("in/font.pfb", "outline bytes");
+    QFile::link(in + "/font.pfb", in + "/linked.pfb");
+    QFile::link("/dev/zero", in + "/zero.pfb");
+    ASSERT_EQ(runBash("mkfifo " + shellQuote(in + "/fifo.pfb") + " && mkdir " + shellQuote(in + "/folder.pfb") +
+                      " && truncate -s 300M " + shellQuote(in + "/giant.pfb"))
+                  .exitCode,
+              0);
+    struct Case {
+        const char* source; // in in/, or a full path
+        qint64 limit;
+        const char* problem; // the start of it; empty: copied
+    } cases[] = {
+        {"font.pfb", kMaxFontFileBytes, ""},
+        {"linked.pfb", kMaxFontFileBytes, ""},
+        {"zero.pfb", kMaxFontFileBytes, "it is not a regular file (a device)"},
+        {"fifo.pfb", kMaxFontFileBytes, "it is not a regular file (a named pipe)"},
+        {"folder.pfb", kMaxFontFileBytes, "it is not a regular file (a folder)"},
+        {"giant.pfb", kMaxFontFileBytes, "it is larger (314572800 bytes) than a font file may be (268435456 bytes)"},
+        {"missing.pfb", kMaxFontFileBytes, "it cannot be read: No such file or directory"},
+        // Announced as empty, but reads on: counted as it is copied.
+        {"/proc/self/maps", 16, "it grew beyond 16 bytes while it was copied"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        const QString target = env.writeFile("out/copy.pfb", "an older copy");
+        const QString source = QString(c.source).startsWith('/') ? QString(c.source) : in + "/" + c.source;
+        const QString problem = copyRegularFile(source, target, c.limit);
+        EXPECT_TRUE(QString(c.problem).isEmpty() || problem.startsWith(c.problem)) << problem.toStdString();
+        EXPECT_EQ(problem.isEmpty(), QString(c.problem).isEmpty()) << problem.toStdString();
+        if (problem.isEmpty()) {
+            EXPECT_EQ(test::readBytes(target), QByteArray("outline bytes"));
+        } else {
+            EXPECT_FALSE(QFileInfo::exists(target));
+        }
+    }
+    // A target that cannot be written: said so, nothing made.
+    env.writeFile("blocked", "a file where a folder should be");
+    EXPECT_TRUE(copyRegularFile(in + "/font.pfb", env.root() + "/blocked/copy.pfb")
+                    .startsWith("it cannot be written to " + env.root() + "/blocked/copy.pfb: "));
+}

@@ -1,6 +1,7 @@
 #include "MinionFixture.h"
 
 #include "services/FileHelpers.h"
+#include "support/HostileArchives.h"
 #include "support/MenuFixture.h"
 #include "texenv/TexEnv.h"
 #include "type1/Minion2.h"
@@ -146,7 +147,10 @@ TEST(Minion2, LocalTreeThroughTheRootRoute)
 // Each refusal or failure ends with its message; nothing is installed.
 TEST(Minion2, DropsAndDownloadsThatEndTheRun)
 {
-    enum Fault { OneFile, TwoFolders, MissingFont, NotFound, NotAZip, CopyFails, Bomb, RedirectToHttp, Huge };
+    enum Fault {
+        OneFile, TwoFolders, MissingFont, NotFound, NotAZip, CopyFails, Bomb, RedirectToHttp, Huge, Lying, Twice,
+        ZeroLink
+    };
     struct Case {
         Fault fault;
         QString message;
@@ -163,6 +167,11 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
                    " a font package may take."},
         {RedirectToHttp, "curl failure downloading minion2newtx.tds.zip"},
         {Huge, "curl failure downloading minion2newtx.tds.zip"},
+        {Lying, "The archive minion2newtx.tds.zip was not unpacked. Its entries hold 50.0 MB unpacked, but its list "
+                "of entries gives 1.0 KB"},
+        {Twice, "The archive minion2newtx.tds.zip was not unpacked: it holds more than one entry for each of these "
+                "files, and only one copy could be kept: \nfonts/map/dvips/minion2/zmn.map"},
+        {ZeroLink, "Cannot find MinionPro-Regular.pfa in "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -187,6 +196,22 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
         }
         if (c.fault == Bomb)
             world.server.serveFile(kArchivePath, test::zipBomb());
+        QTemporaryDir made;
+        if (c.fault == Lying || c.fault == Twice) {
+            const QString map = "fonts/map/dvips/minion2/zmn.map";
+            const QString zip = made.filePath("hostile.zip");
+            ASSERT_EQ(test::writeHostileZip(zip, c.fault == Lying
+                                                     ? QList<test::ZipEntrySpec>{{map, "zeros:50000000", 1000}}
+                                                     : QList<test::ZipEntrySpec>{{map, "text:one", -1},
+                                                                                 {map, "text:two", -1}}),
+                      "");
+            world.server.serveFile(kArchivePath, zip);
+        }
+        if (c.fault == ZeroLink) {
+            // A font that is a link to an endless device: refused at once.
+            QFile::remove(world.fonts + "/MinionPro-Regular.pfa");
+            ASSERT_TRUE(QFile::link("/dev/zero", world.fonts + "/MinionPro-Regular.pfa"));
+        }
         // Another host, plain HTTP, holding the good archive.
         test::HttpTestServer plain;
         plain.serveFile(kArchivePath, archive().path("minion2newtx.tds.zip"));
@@ -204,7 +229,7 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
         EXPECT_TRUE(world.env.dialogs.messages.last().startsWith(c.message))
             << world.env.dialogs.messages.join("\n").toStdString();
         EXPECT_TRUE(world.nothingInstalled());
-        if (c.fault == OneFile || c.fault == TwoFolders || c.fault == MissingFont) {
+        if (c.fault == OneFile || c.fault == TwoFolders || c.fault == MissingFont || c.fault == ZeroLink) {
             EXPECT_TRUE(world.server.requests().isEmpty());
         }
     }

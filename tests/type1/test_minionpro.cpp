@@ -2,6 +2,7 @@
 
 #include "app/App.h"
 #include "services/FileHelpers.h"
+#include "support/HostileArchives.h"
 #include "support/MenuFixture.h"
 #include "texenv/TexEnv.h"
 #include "type1/MinionPro.h"
@@ -313,7 +314,7 @@ TEST(InstallMinionPro, FailuresEndTheRunWithNothingInstalled)
 // and nothing was written outside the scratch folder.
 TEST(InstallMinionPro, HostileAnswersAreRefusedAndLeaveNothing)
 {
-    enum Answer { Bomb, NoRoom, RedirectToHttp, PlainHttpHost, Huge, NotAZip };
+    enum Answer { Bomb, NoRoom, RedirectToHttp, PlainHttpHost, Huge, NotAZip, Lying, Twice };
     struct Case {
         Answer answer;
         QString message; // the start of the last message
@@ -327,7 +328,12 @@ TEST(InstallMinionPro, HostileAnswersAreRefusedAndLeaveNothing)
         {RedirectToHttp, "curl failure downloading metrics-base.zip"},
         {PlainHttpHost, "curl failure downloading enc-2.000.zip"},
         {Huge, "curl failure downloading metrics-base.zip"},
-        {NotAZip, "Zip file failure: metrics-base.zip could not be read."},
+        {NotAZip, "Zip file failure: metrics-base.zip could not be read. The answer was a web page (HTML), not a "
+                  "zip archive (unzip: 9)."},
+        {Lying, "The archive metrics-base.zip was not unpacked. Its entries hold 50.0 MB unpacked, but its list of "
+                "entries gives 1.0 KB"},
+        {Twice, "The archive metrics-base.zip was not unpacked: it holds more than one entry for each of these "
+                "files, and only one copy could be kept: \nfonts/tfm/adobe/MinionPro/MinionPro-Regular-8r.tfm"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -350,6 +356,17 @@ TEST(InstallMinionPro, HostileAnswersAreRefusedAndLeaveNothing)
             r.server.serveStream(metrics, qint64(2) << 30);
         if (c.answer == NotAZip)
             r.server.serve(metrics, "<html><body>Moved to our new site</body></html>\n");
+        QTemporaryDir made;
+        if (c.answer == Lying || c.answer == Twice) {
+            const QString tfm = "fonts/tfm/adobe/MinionPro/MinionPro-Regular-8r.tfm";
+            const QString zip = made.filePath("hostile.zip");
+            ASSERT_EQ(test::writeHostileZip(zip, c.answer == Lying
+                                                     ? QList<test::ZipEntrySpec>{{tfm, "zeros:50000000", 1000}}
+                                                     : QList<test::ZipEntrySpec>{{tfm, "text:one", -1},
+                                                                                 {tfm, "text:two", -1}}),
+                      "");
+            r.server.serveFile(metrics, zip);
+        }
         const QStringList before = test::filesBelow(r.env.root());
         r.run();
         setFreeBytesForTesting({});
