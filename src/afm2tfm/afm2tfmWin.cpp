@@ -427,6 +427,15 @@ void afm2tfmWin::Listbox1_DropObject(const QStringList& paths)
             fontfolder.clear();
             return;
         }
+        // The PostScript name goes into the map line as it stands.
+        const QStringList badNames = unsafePostScriptNames(fontfolder, fontFolderContents(fontfolder).afmlist);
+        if (!badNames.isEmpty()) {
+            msgBox(QStringLiteral("These fonts have PostScript names that a map file and TeX cannot take (blanks, "
+                                  "( ) < > [ ] { } / % \" \\ or characters outside ASCII):\n") +
+                   badNames.join(QLatin1Char('\n')));
+            fontfolder.clear();
+            return;
+        }
     }
     if (fontfolder.isEmpty())
         return;
@@ -457,21 +466,6 @@ void afm2tfmWin::Listbox1_DropObject(const QStringList& paths)
     // Font files only in subfolders: nothing to work with at the top.
     if (fontfilename.isEmpty()) {
         msgBox(QStringLiteral("There are no .afm, .pfb or .pfa files in the folder you dropped."));
-        refuseFolder();
-        return;
-    }
-
-    // The PostScript name goes into the map line as it stands.
-    QStringList badNames;
-    for (const QString& base : afmlist) {
-        const QString ps = afmNames(QDir(fontfolder).filePath(base + QStringLiteral(".afm"))).value(0);
-        if (!ps.isEmpty() && !isSafePostScriptName(ps))
-            badNames << base + QStringLiteral(".afm: ") + ps;
-    }
-    if (!badNames.isEmpty()) {
-        msgBox(QStringLiteral("These fonts have PostScript names that a map file and TeX cannot take (blanks, "
-                              "( ) < > [ ] { } / % \" \\ or characters outside ASCII):\n") +
-               badNames.join(QLatin1Char('\n')));
         refuseFolder();
         return;
     }

@@ -6,7 +6,6 @@
 #include "fontinfo/DVIwindow.h"
 #include "fontinfo/ToBerryWin.h"
 #include "fontinfo/lcdftoolsWindow.h"
-#include "maps/MapsFixture.h"
 #include "mathalpha/MathAlphabetWin.h"
 #include "mathtime/MathtimeWin.h"
 #include "opentype/autoinst/autoinstWindow.h"
@@ -35,8 +34,8 @@ class HostileDropTest : public OtfFixture {
 protected:
     void SetUp() override
     {
+        // The real program folder: otfinst.py and the math windows' pictures.
         OtfFixture::SetUp();
-        ASSERT_TRUE(makeFontDB(env));
         setpref("sudo", qint32(0));
         setpref("method", qint32(0));
         isAdmin = false;
@@ -166,7 +165,7 @@ TEST_F(HostileDropTest, FontNamesAShellWouldRunOrAProgramTakeAsAnOptionAreRefuse
             const QString refusal = env.dialogs.messages.first();
             EXPECT_TRUE(refusal.startsWith("These file names cannot be handed safely to the TeX programs"))
                 << refusal.toStdString();
-            EXPECT_TRUE(refusal.contains("/" + name + "\n")) << refusal.toStdString();
+            EXPECT_TRUE(refusal.contains(name + "\n")) << refusal.toStdString();
             EXPECT_EQ(canaries(), QStringList());
             EXPECT_EQ(snapshot(env.root()), before) << "nothing written";
             EXPECT_TRUE(handed.isEmpty()) << handed.join('\n').toStdString();
@@ -217,9 +216,11 @@ TEST_F(HostileDropTest, FifosAndDeviceLinksAreRefusedAtOnceOnEveryWindow)
 
             c.drop(c.folder ? folder : item);
 
-            ASSERT_FALSE(env.dialogs.messages.isEmpty());
-            const QString refusal = env.dialogs.messages.first();
-            EXPECT_TRUE(refusal.startsWith("These items are not regular files")) << refusal.toStdString();
+            // A window may have said something of its own when it opened
+            // (MathTime misses its package here).
+            const QStringList refusals = env.dialogs.messages.filter(QRegularExpression("^These items are not regular files"));
+            ASSERT_EQ(refusals.size(), 1) << env.dialogs.messages.join('\n').toStdString();
+            const QString refusal = refusals.first();
             EXPECT_TRUE(refusal.contains("odd" + QString(c.ending))) << refusal.toStdString();
             EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(),
                       c.folder ? 2 : 1)
