@@ -4,6 +4,7 @@
 #include "fontinfo/FdReaders.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
+#include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Runners.h"
 #include "texenv/TexEnv.h"
@@ -409,6 +410,17 @@ FontFolderContents fontFolderContents(const QString& folder)
             c.pflist << base;
     }
     return c;
+}
+
+QStringList unsafePostScriptNames(const QString& folder, const QStringList& afmBases)
+{
+    QStringList bad;
+    for (const QString& base : afmBases) {
+        const QString ps = afmNames(QDir(folder).filePath(base + QStringLiteral(".afm"))).value(0);
+        if (!ps.isEmpty() && !isSafePostScriptName(ps))
+            bad << base + QStringLiteral(".afm: ") + ps;
+    }
+    return bad;
 }
 
 QStringList berryPrefixes(const QStringList& afmlist)

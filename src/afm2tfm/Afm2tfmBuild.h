@@ -146,6 +146,11 @@ struct FontFolderContents {
     QStringList pflist;       // base names of the PFB and PFA files
 };
 FontFolderContents fontFolderContents(const QString& folder);
+
+// The AFM files among `afmBases` (base names in `folder`) whose FontName a
+// map line and TeX cannot take (see isSafePostScriptName), each as
+// "<base>.afm: <name>"; a missing FontName is left to the later checks.
+QStringList unsafePostScriptNames(const QString& folder, const QStringList& afmBases);
 // The distinct Berry prefixes (first three letters, case ignored) of the
 // AFM names, each in the spelling it first had.
 QStringList berryPrefixes(const QStringList& afmlist);

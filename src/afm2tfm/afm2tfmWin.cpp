@@ -13,6 +13,7 @@
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 #include "search/TreeSearch.h"
+#include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
@@ -432,7 +433,25 @@ void afm2tfmWin::Listbox1_DropObject(const QStringList& paths)
             msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
             return;
         }
+        // The base names become TeX font names in the .fd and map files.
+        const QString problem =
+            dropProblem({fontfolder}, DropRules{{QStringLiteral(".afm"), QStringLiteral(".pfb"), QStringLiteral(".pfa")},
+                                                true});
+        if (!problem.isEmpty()) {
+            msgBox(problem);
+            fontfolder.clear();
+            return;
+        }
         if (!ImportPieces()) {
+            fontfolder.clear();
+            return;
+        }
+        // The PostScript name goes into the map line as it stands.
+        const QStringList badNames = unsafePostScriptNames(fontfolder, fontFolderContents(fontfolder).afmlist);
+        if (!badNames.isEmpty()) {
+            msgBox(QStringLiteral("These fonts have PostScript names that a map file and TeX cannot take (blanks, "
+                                  "( ) < > [ ] { } / % \" \\ or characters outside ASCII):\n") +
+                   badNames.join(QLatin1Char('\n')));
             fontfolder.clear();
             return;
         }
@@ -649,12 +668,16 @@ void afm2tfmWin::prepare()
         if (rawApplies(enc, raw) && !ds.isEmpty()) {
             const QString rawName = rawFontName(base, enc, raw);
             runShell(tftoplCommand(tds, rawName));
+            if (lastShell.errorCode != 0)
+                return stopPrepare(QStringLiteral("tftopl"), base);
             const QString pl = work.filePath(rawName + QStringLiteral(".pl"));
             if (QFileInfo::exists(pl)) {
                 readLines(pl);
                 if (patchDesignSize(fileLines, ds) && !writeText(pl, fileLines.join(lf) + lf))
                     msgBox(QStringLiteral("Cannot write ") + pl);
                 runShell(pltotfCommand(tds, rawName + QStringLiteral(".pl")));
+                if (lastShell.errorCode != 0)
+                    return stopPrepare(QStringLiteral("pltotf"), base);
             }
         }
         const QString vpl = work.filePath(tfm + QStringLiteral(".vpl"));
@@ -674,9 +697,14 @@ void afm2tfmWin::prepare()
             else
                 msgBox(QStringLiteral("Cannot write ") + pl);
         }
+        // A metric that was not made must not be named by the .fd and map
+        // files, nor installed.
         runShell(pltotfCommand(tds, tfm + QStringLiteral(".pl")));
-        if (lastShell.errorCode == 0)
-            runShell(copyTfmCommand(tds, tfm, supplier, family));
+        if (lastShell.errorCode != 0)
+            return stopPrepare(QStringLiteral("pltotf"), base);
+        runShell(copyTfmCommand(tds, tfm, supplier, family));
+        if (lastShell.errorCode != 0)
+            return stopPrepare(QStringLiteral("Copying the metric"), base);
         // The raw font of LY1 and T1 is named by no map line; installed, it
         // would only hide a metric of the same name with another encoding.
         if (tfm.compare(base, Qt::CaseInsensitive) != 0 && !rawApplies(enc, raw))
@@ -712,6 +740,13 @@ void afm2tfmWin::prepare()
                QStringLiteral(" is faulty and must be corrected before installation.") + QLatin1Char('\n') +
                QStringLiteral("There are repetions of some of the weight/shape pairs."));
     PushButton3->setEnabled(true);
+}
+
+void afm2tfmWin::stopPrepare(const QString& step, const QString& base)
+{
+    msgBox(step + QStringLiteral(" failed for ") + base + QStringLiteral(".afm. The package was not made and "
+                                                                          "cannot be installed."));
+    PushButton3->setEnabled(false);
 }
 
 void afm2tfmWin::install()

@@ -95,6 +95,9 @@ public:
     bool ImportPieces();
     void Checkfields();
     void prepare();
+    // Ends a prepare whose `step` failed for the font `base`: Install stays
+    // off, since the .fd and map files would name a metric that is missing.
+    void stopPrepare(const QString& step, const QString& base);
     void install();
     // The encoding button selected (Afm2tfmEncoding).
     int encoding() const;

@@ -3,6 +3,7 @@
 #include "fontinfo/DviList.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "services/DropCheck.h"
 #include "ui/SingleWindow.h"
 
 #include <QDir>
@@ -89,6 +90,11 @@ void DVIwindow::Listbox1_DropObject(const QStringList& paths)
     }
     if (QFileInfo(dvif).isDir()) {
         msgBox(QStringLiteral("You may drop only a single file, not a folder. Please start over."));
+        dvif.clear();
+        return;
+    }
+    if (const QString problem = dropProblem({dvif}, DropRules{}); !problem.isEmpty()) {
+        msgBox(problem);
         dvif.clear();
         return;
     }

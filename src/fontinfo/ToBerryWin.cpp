@@ -3,6 +3,7 @@
 #include "fontinfo/BerryRename.h"
 #include "fontinfo/ExamineList.h"
 #include "platform/Dialogs.h"
+#include "services/DropCheck.h"
 #include "ui/SingleWindow.h"
 
 #include <QFileInfo>
@@ -68,6 +69,12 @@ void ToBerryWin::Listbox1_DropObject(const QStringList& paths)
     }
     if (!QFileInfo(paths.first()).isDir()) {
         msgBox(QStringLiteral("You may drop only a single folder, not a file. Please start over."));
+        return;
+    }
+    // Odd names are what this window mends, so only what cannot be read
+    // is refused.
+    if (const QString problem = dropProblem({paths.first()}, DropRules{}); !problem.isEmpty()) {
+        msgBox(problem);
         return;
     }
     masterfolder = paths.first();

@@ -4,6 +4,7 @@
 #include "fontinfo/OtfInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Quote.h"
+#include "services/DropCheck.h"
 #include "services/Runners.h"
 #include "ui/SingleWindow.h"
 
@@ -132,6 +133,11 @@ void lcdftoolsWindow::Listbox1_DropObject(const QStringList& paths)
     }
     if (!isOtfName(fontfilename)) {
         msgBox(QStringLiteral("The font file must be in .otf format"));
+        fontfile.clear();
+        return;
+    }
+    if (const QString problem = dropProblem({fontfile}, DropRules{{QStringLiteral(".otf")}}); !problem.isEmpty()) {
+        msgBox(problem);
         fontfile.clear();
         return;
     }

@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "platform/QuitPath.h"
 #include "prefs/PrefsStore.h"
+#include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
@@ -32,6 +33,13 @@
 #include <QUrl>
 
 namespace qlk {
+
+namespace {
+DropRules mainDropRules()
+{
+    return DropRules{{QStringLiteral(".map")}, false, true};
+}
+} // namespace
 
 void Window1::wireInstallTab()
 {
@@ -78,6 +86,12 @@ void Window1::Listbox7_DropObject(const QStringList& paths)
 {
     if (paths.isEmpty())
         return;
+    // Map names go to updmap; nothing else of the drop is read before Make
+    // TDS, which copies it whole.
+    if (const QString problem = dropProblem(paths, mainDropRules()); !problem.isEmpty()) {
+        msgBox(problem);
+        return;
+    }
     QStringList absolute;
     for (const QString& path : paths)
         absolute << QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -98,6 +112,11 @@ void Window1::PushButton4_Action()
 
 void Window1::PushButton8_Action()
 {
+    // What was dropped may have changed since.
+    if (const QString problem = dropProblem(dropped, mainDropRules()); !problem.isEmpty()) {
+        msgBox(problem);
+        return;
+    }
     const MakeTdsRequest request{dropped, TextField1[0]->text(), TextField1[1]->text()};
     const MakeTdsOutcome outcome =
         makeTDS(request, [this](const QString& folder) { return checkTDS(QFileInfo(folder).fileName()); });

@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
+#include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/Runners.h"
@@ -334,7 +335,10 @@ void MathAlphabetWin::Listbox2_DropObject(const QStringList& paths)
         masterfolder.clear();
         return;
     }
-    if (QFileInfo(masterfolder).isDir()) {
+    if (const QString problem = dropProblem({masterfolder}, DropRules{}); !problem.isEmpty()) {
+        msgBox(problem);
+        masterfolder.clear();
+    } else if (QFileInfo(masterfolder).isDir()) {
         processmaster();
     } else {
         msgBox(QStringLiteral("You may drop only a single folder, not a file. Please start over."));

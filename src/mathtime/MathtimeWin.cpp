@@ -11,6 +11,7 @@
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
 #include "search/TreeSearch.h"
+#include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/Runners.h"
@@ -392,6 +393,9 @@ void MathtimeWin::dropItems(const QStringList& paths)
     project_.master = paths.first();
     if (paths.size() > 1) {
         msgBox(QStringLiteral("You may drop only a single folder. Please start over."));
+        project_.master.clear();
+    } else if (const QString problem = dropProblem({paths.first()}, DropRules{}); !problem.isEmpty()) {
+        msgBox(problem);
         project_.master.clear();
     } else if (QFileInfo(paths.first()).isDir()) {
         processmaster();

@@ -7,6 +7,7 @@
 #include "mainwindow/TdsLayout.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
+#include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/Runners.h"
@@ -232,6 +233,15 @@ void FontInstWindow::Listbox1_DropObject(const QStringList& paths)
 {
     if (paths.isEmpty())
         return;
+    // The files' base names become fontinst's and TeX's font names.
+    const QString problem = dropProblem(paths, DropRules{{QStringLiteral(".afm"), QStringLiteral(".pfb"),
+                                                          QStringLiteral(".pfa"), QStringLiteral(".tfm")},
+                                                         true, true});
+    if (!problem.isEmpty()) {
+        msgBox(problem);
+        showWindow(this);
+        return;
+    }
     for (const QString& path : paths)
         YFolder(job, path);
     PushButton3->setEnabled(true);

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "search/TreeSearch.h"
+#include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
@@ -199,6 +200,13 @@ bool processFamily(FontinstJob& job, const QString& prefixField, bool monowidth,
         const QString fileName = QFileInfo(job.yitem.at(i)).fileName();
         if (fontName.isEmpty()) {
             msgBox(QStringLiteral("Unable to find a FontName entry in ") + fileName);
+            return false;
+        }
+        // fontinst writes the name into the map line as it stands.
+        if (!isSafePostScriptName(fontName)) {
+            msgBox(QStringLiteral("The PostScript name ") + fontName + QStringLiteral(" in ") + fileName +
+                   QStringLiteral(" cannot go into a map file (blanks, ( ) < > [ ] { } / % \" \\ or characters "
+                                  "outside ASCII)."));
             return false;
         }
         if (familyName.isEmpty()) {

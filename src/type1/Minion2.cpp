@@ -1,3 +1,4 @@
+#include "services/DropCheck.h"
 #include "type1/Minion2.h"
 
 #include "fontinfo/ScratchFolder.h"
@@ -87,6 +88,10 @@ void Minion2::Event_DropObject(const QStringList& paths)
     }
     if (paths.size() > 1) {
         msgBox(QStringLiteral("You are permitted to drop only a single folder"));
+        return;
+    }
+    if (const QString problem = dropProblem({f}, DropRules{{QStringLiteral(".otf")}}); !problem.isEmpty()) {
+        msgBox(problem);
         return;
     }
     InstallMinion2Pro();

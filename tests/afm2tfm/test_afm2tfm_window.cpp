@@ -259,17 +259,71 @@ TEST_F(Afm2tfmWindowTest, RefusedDropsAndWhatTheyLeave)
     }
 }
 
-TEST_F(Afm2tfmWindowTest, AFileNameLikeAnOptionIsLookedUpAsAName)
+TEST_F(Afm2tfmWindowTest, AFileNameLikeAnOptionIsRefusedAtTheDrop)
 {
     // kpsewhich would answer "uzcmi8a.pfb" to the option -expand-braces.
     const QString dir = env.root() + "/dashed";
     QDir().mkpath(dir);
     ASSERT_TRUE(QFile::copy(test::texFile("uzcmi8a.afm"), dir + "/-expand-braces=uzcmi8a.afm"));
     w->Listbox1_DropObject({dir});
-    EXPECT_EQ(env.dialogs.messages, QStringList({"No pfb/pfa corresponding to -expand-braces=uzcmi8a.afm either "
-                                                 "in current folder or installed."}));
-    EXPECT_EQ(w->instpfb, QList<bool>({false}));
+    EXPECT_EQ(env.dialogs.messages,
+              QStringList({"These file names cannot be handed safely to the TeX programs (only letters, digits and "
+                           ". _ + - may name a TeX font, and no name may begin with \"-\"):\n"
+                           "dashed/-expand-braces=uzcmi8a.afm\n\n"
+                           "Rename or remove them and drop again. Nothing was read or written."}));
+    EXPECT_TRUE(w->instpfb.isEmpty()) << "nothing was looked up";
     EXPECT_EQ(w->Listbox1->rowCount(), 0);
+    EXPECT_TRUE(w->fontfolder.isEmpty());
+}
+
+TEST_F(Afm2tfmWindowTest, NamesThatBreakTexAreRefusedByNameAndAFailedStepStopsThePackage)
+{
+    // A parenthesis in the file name would become the .fd's family and
+    // shape; one in the PostScript name would go into the map line.
+    w->Listbox1_DropObject({fontFolder("paren", {"q(z).afm=uzcmi8a.afm", "q(z).pfb=uzcmi8a.pfb"})});
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    EXPECT_TRUE(env.dialogs.messages.first().contains("\nparen/q(z).afm\nparen/q(z).pfb\n"))
+        << transcript().toStdString();
+    EXPECT_EQ(w->Listbox1->rowCount(), 0);
+    EXPECT_FALSE(w->PushButton2->isEnabled());
+
+    reopen();
+    env.dialogs.messages.clear();
+    const QString ps = fontFolder("psname", {"uzcmi8a.afm"});
+    QByteArray afm = test::readBytes(ps + "/uzcmi8a.afm");
+    ASSERT_TRUE(afm.contains("FontName URWChanceryL-MediItal\n"));
+    afm.replace("FontName URWChanceryL-MediItal\n", "FontName q(z)\n");
+    env.writeFile("psname/uzcmi8a.afm", afm);
+    w->Listbox1_DropObject({ps});
+    EXPECT_EQ(env.dialogs.messages,
+              QStringList({"These fonts have PostScript names that a map file and TeX cannot take (blanks, ( ) < > "
+                           "[ ] { } / % \" \\ or characters outside ASCII):\nuzcmi8a.afm: q(z)"}));
+    EXPECT_EQ(w->Listbox1->rowCount(), 0);
+    EXPECT_FALSE(w->PushButton2->isEnabled());
+
+    // pltotf fails: no .fd and no map name the metric it did not make, and
+    // Install stays off.
+    reopen();
+    env.dialogs.messages.clear();
+    w->Listbox1_DropObject({fontFolder("chancery", {"uzcmi8a.afm"})});
+    ASSERT_TRUE(w->PushButton2->isEnabled());
+    const QString bin = env.root() + "/bin";
+    QDir().mkpath(bin);
+    for (const QFileInfo& program : QDir(texbin()).entryInfoList(QDir::Files | QDir::System)) {
+        if (program.fileName() != "pltotf")
+            QFile::link(program.absoluteFilePath(), bin + "/" + program.fileName());
+    }
+    env.writeScript("bin/pltotf", "echo 'Sorry, I cannot read that' >&2\nexit 1\n");
+    setTexbinForTesting(bin);
+    w->prepare();
+    setTexbinForTesting(QString());
+    ASSERT_FALSE(env.dialogs.messages.isEmpty());
+    EXPECT_EQ(env.dialogs.messages.last(),
+              "pltotf failed for uzcmi8a.afm. The package was not made and cannot be installed.");
+    EXPECT_FALSE(failures.isEmpty()) << "the failed command is shown";
+    EXPECT_FALSE(w->PushButton3->isEnabled());
+    EXPECT_FALSE(QFileInfo::exists(tdsFolder + "/uuzc.fd"));
+    EXPECT_FALSE(QFileInfo::exists(tdsFolder + "/URWChanceryL.map"));
 }
 
 TEST_F(Afm2tfmWindowTest, TwoFamilyNamesAskTheChooser)

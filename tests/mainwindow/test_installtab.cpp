@@ -28,6 +28,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace qlk;
 
 namespace {
@@ -496,6 +499,57 @@ TEST(InstallTab, HostileFileNameIsInstalledAsItself)
     // Nothing ran: no stray file anywhere in the test's folders or here.
     EXPECT_EQ(runBash("find " + shellQuote(env.root()) + " -name 'PWNED*'").output, QString());
     EXPECT_EQ(runBash("find " + shellQuote(QDir::currentPath()) + " -maxdepth 1 -name 'PWNED*'").output, QString());
+}
+
+TEST(InstallTab, ItemsThatAreNoRegularFilesAndHostileMapNamesAreRefusedAtTheDrop)
+{
+    test::TestEnv env;
+    test::pointTreesAt(env);
+    // A copy that opened the FIFO would wait for ever: the alarm ends the test.
+    alarm(120);
+    const QString font = env.writeFile("drop/x.pfb", "outline");
+    const QString pipe = env.root() + "/drop/sub/pipe.pfb";
+    QDir().mkpath(QFileInfo(pipe).path());
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString zero = env.root() + "/zero.tfm";
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    const QString map = env.writeFile("maps/-rf.map", "x X <x.pfb\n");
+    const struct {
+        const char* name;
+        QStringList paths;
+        const char* named;
+    } cases[] = {
+        {"FIFO in a folder", {env.root() + "/drop"}, "drop/sub/pipe.pfb"},
+        {"device link", {font, zero}, "\nzero.tfm\n"},
+        {"map name", {map}, "\n-rf.map\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.dialogs.messages.clear();
+        Window1* w = freshTab();
+        w->Listbox7_DropObject(c.paths);
+        ASSERT_EQ(env.dialogs.messages.size(), 1);
+        EXPECT_TRUE(env.dialogs.messages.first().contains(c.named)) << env.dialogs.messages.first().toStdString();
+        EXPECT_TRUE(w->dropped.isEmpty());
+        EXPECT_EQ(w->Listbox7->count(), 0);
+        EXPECT_FALSE(w->PushButton8->isEnabled());
+    }
+
+    // What arrives after the drop is refused by Make TDS before any copy.
+    env.dialogs.messages.clear();
+    Window1* w = freshTab();
+    const QString later = env.writeFile("later/x.pfb", "outline");
+    w->Listbox7_DropObject({env.root() + "/later"});
+    ASSERT_TRUE(env.dialogs.messages.isEmpty());
+    ASSERT_EQ(mkfifo(QFile::encodeName(env.root() + "/later/y.afm").constData(), 0600), 0);
+    w->TextField1[0]->setText("public");
+    w->TextField1[1]->setText("X");
+    w->PushButton8_Action();
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    EXPECT_TRUE(env.dialogs.messages.first().contains("later/y.afm"));
+    EXPECT_FALSE(w->PushButton7->isEnabled());
+    EXPECT_TRUE(QDir(documentsFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+    alarm(0);
 }
 
 TEST(InstallTab, InstallStopsWithoutATreeOrAFolder)

@@ -21,14 +21,14 @@ TEST(AutoinstRun, CommandLineForTeXLive2022)
     const QString head = texProgram("autoinst") +
                          " --noswash --notitling --noornaments --target=./texmf --encoding=TS1,T1 --vendor=public "
                          "--typeface=TeXGyrePagella";
-    EXPECT_EQ(autoinstCommandLine(c), head + " *.otf");
+    EXPECT_EQ(autoinstCommandLine(c), head + " -- *.otf");
     c.usage = 1;
     c.isotf = false;
-    EXPECT_EQ(autoinstCommandLine(c), head + " --sanserif *.ttf");
+    EXPECT_EQ(autoinstCommandLine(c), head + " --sanserif -- *.ttf");
     c.usage = 2;
     c.regularWeight = "light";
     c.boldWeight = "semibold";
-    EXPECT_EQ(autoinstCommandLine(c), head + " --nfssweight=m=light --nfssweight=b=semibold --typewriter *.ttf");
+    EXPECT_EQ(autoinstCommandLine(c), head + " --nfssweight=m=light --nfssweight=b=semibold --typewriter -- *.ttf");
     EXPECT_FALSE(autoinstCommandLine(c).contains("noupdmap"));
 
     for (const char* good : {"public", "TeX-Gyre_2"})

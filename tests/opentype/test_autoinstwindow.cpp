@@ -167,7 +167,7 @@ TEST_F(AutoinstWindowTest, CommandLinesAndAFailingRun)
     EXPECT_TRUE(handed.first().startsWith("cd " + shellQuote(env.root() + "/dejavu") + " && "));
     EXPECT_TRUE(handed.first().endsWith(
         " --noswash --notitling --noornaments --target=./texmf --encoding=TS1,T1 --vendor=sourceforge "
-        "--typeface=DejaVuSerif --sanserif *.ttf"))
+        "--typeface=DejaVuSerif --sanserif -- *.ttf"))
         << handed.first().toStdString();
     EXPECT_EQ(w->TextField2->text(), QStringLiteral("DejaVuSerif"));
     EXPECT_EQ(env.dialogs.messages, QStringList{"Bailing out! No support files found in dejavu/texmf/tex/latex"});

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace qlk;
 
 namespace {
@@ -123,6 +126,11 @@ TEST(OtfReaders, FontsPdftexCannotEmbed)
     // CFF outlines with an OS/2 table of version 4: pdfTeX embeds Type 1 made from them.
     QFile::copy(test::texFile("texgyrepagella-regular.otf"), folder + "/cff.otf");
     env.writeFile("fonts/text.ttf", "not a font at all");
+    // Only regular files are opened: a FIFO would wait for a writer (the
+    // alarm ends the test should it ever be opened), and a device never ends.
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder + "/pipe.ttf").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", folder + "/zero.ttf"));
+    alarm(60);
 
     struct Case {
         const char* name;
@@ -130,16 +138,18 @@ TEST(OtfReaders, FontsPdftexCannotEmbed)
         int version;
     };
     const QList<Case> cases{{"v1.ttf", true, false, 1}, {"v4.ttf", true, false, 4}, {"cff.otf", true, true, 4},
-                            {"text.ttf", false, false, -1}, {"missing.ttf", false, false, -1}};
+                            {"text.ttf", false, false, -1}, {"missing.ttf", false, false, -1},
+                            {"pipe.ttf", false, false, -1}, {"zero.ttf", false, false, -1}};
     for (const Case& c : cases) {
         const SfntTables t = readSfntTables(folder + "/" + c.name);
         EXPECT_EQ(t.read, c.read) << c.name;
         EXPECT_EQ(t.cff, c.cff) << c.name;
         EXPECT_EQ(t.os2Version, c.version) << c.name;
     }
-    const QStringList all{"cff.otf", "missing.ttf", "text.ttf", "v1.ttf", "v3.ttf", "v4.ttf", "v5.ttf"};
+    const QStringList all{"cff.otf", "missing.ttf", "pipe.ttf", "text.ttf", "v1.ttf", "v3.ttf", "v4.ttf", "v5.ttf"};
     EXPECT_EQ(fontsPdftexCannotEmbed(folder, all, 3), (QStringList{"v4.ttf (OS/2 version 4)", "v5.ttf (OS/2 version 5)"}));
     EXPECT_TRUE(fontsPdftexCannotEmbed(folder, all, 5).isEmpty());
+    alarm(0);
 
     const QList<QPair<QString, int>> versions{
         {"pdfTeX 3.141592653-2.6-1.40.24 (TeX Live 2022/Debian)", 3},

@@ -147,6 +147,17 @@ TEST_F(FontinstWindowTest, ProcessStopsOnBadInput)
              return QStringList{dir};
          },
          "", "Unable to find a FontName entry in uplr8a.afm"},
+        {"PostScript name that breaks a map line",
+         [&pair](FontinstFixture& f) {
+             const QString dir = pair(f, "uplr8a", "q");
+             QByteArray afm = readBytes(dir + "/uplr8a.afm");
+             afm.replace("FontName URWPalladioL-Roma\n", "FontName q(z)\n");
+             f.env.writeFile("q/uplr8a.afm", afm);
+             return QStringList{dir};
+         },
+         "",
+         "The PostScript name q(z) in uplr8a.afm cannot go into a map file (blanks, ( ) < > [ ] { } / % \" \\ or "
+         "characters outside ASCII)."},
         {"two prefixes",
          [&pair](FontinstFixture& f) { return QStringList{pair(f, "uplr8a", "p"), pair(f, "utmr8a", "p")}; }, "",
          "The first 3 letters in the AFM filenames are not consistent---cannot use \\latinfamily"},

@@ -25,6 +25,11 @@ bool isAutoinstName(const QString& name)
     return form.match(name).hasMatch();
 }
 
+QStringList autoinstEndings()
+{
+    return {QStringLiteral(".otf"), QStringLiteral(".ttf")};
+}
+
 QString autoinstCommandLine(const AutoinstChoices& c)
 {
     QString s = shellQuote(texProgram(QStringLiteral("autoinst"))) +
@@ -39,7 +44,7 @@ QString autoinstCommandLine(const AutoinstChoices& c)
         s += QStringLiteral(" --sanserif");
     else if (c.usage == 2)
         s += QStringLiteral(" --typewriter");
-    s += c.isotf ? QStringLiteral(" *.otf") : QStringLiteral(" *.ttf");
+    s += c.isotf ? QStringLiteral(" -- *.otf") : QStringLiteral(" -- *.ttf");
     return s;
 }
 

@@ -15,6 +15,9 @@ namespace qlk {
 // argument: letters, digits, "-" and "_".
 bool isAutoinstName(const QString& name);
 
+// The endings of the fonts autoinst is given (its "*.otf" or "*.ttf").
+QStringList autoinstEndings();
+
 // What the window's fields ask of autoinst.
 struct AutoinstChoices {
     QStringList encodings;          // "OT1", "TS1", "T1", "LY1"
@@ -26,7 +29,9 @@ struct AutoinstChoices {
     bool isotf = true;              // *.otf, else *.ttf
 };
 // The autoinst command line (TeX Live 2022's option names), run in the
-// font folder.
+// font folder. The fonts follow "--", so that no font is read as an option;
+// their names must still be safe ones (autoinst hands each to a shell in
+// double quotes), which the drop makes sure of.
 QString autoinstCommandLine(const AutoinstChoices& c);
 
 // Puts the scale factor into the package's .sty text. TeX Live 2022's

@@ -15,6 +15,7 @@
 #include "platform/Process.h"
 #include "platform/Quote.h"
 #include "prefs/PrefsStore.h"
+#include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
@@ -179,7 +180,7 @@ bool autoinstWindow::ImportPieces()
 void autoinstWindow::Listbox1_DropObject(const QStringList& paths)
 {
     StaticText10->setText(QString());
-    if (!takeDroppedFolder(paths))
+    if (!takeDroppedFolder(paths, autoinstEndings()))
         return;
     if (!acceptOs2Tables({QStringLiteral(".otf"), QStringLiteral(".ttf")})) {
         fontfolder.clear();
@@ -301,6 +302,14 @@ void autoinstWindow::PushButton1_Action()
     setStatus(QStringLiteral("Running autoinst"));
     repaint();
 
+    // The folder may have changed since the drop, and the glob takes
+    // whatever it holds now.
+    if (const QString problem = dropProblem({fontfolder}, DropRules{autoinstEndings()}); !problem.isEmpty()) {
+        logLine(problem);
+        msgBox(problem);
+        setStatus(QString());
+        return;
+    }
     wipetexmf();
     choices.vendor = vendor;
     choices.family = fontfamily;

@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
+#include "services/DropCheck.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
 #include "texenv/TexEnv.h"
@@ -55,7 +56,7 @@ QString OpenTypeWindow::Computesf(int kind)
     return qlk::Computesf(fontfolder, fontfilename, kind);
 }
 
-bool OpenTypeWindow::takeDroppedFolder(const QStringList& paths)
+bool OpenTypeWindow::takeDroppedFolder(const QStringList& paths, const QStringList& endings)
 {
     // This window comes forward, not the main window, which would cover it.
     raise();
@@ -68,6 +69,9 @@ bool OpenTypeWindow::takeDroppedFolder(const QStringList& paths)
         fontfolder = QFileInfo(paths.at(i)).absoluteFilePath();
         if (!QFileInfo(fontfolder).isDir()) {
             msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
+            fontfolder.clear();
+        } else if (const QString problem = dropProblem({fontfolder}, DropRules{endings}); !problem.isEmpty()) {
+            msgBox(problem);
             fontfolder.clear();
         } else if (!ImportPieces()) {
             fontfolder.clear();

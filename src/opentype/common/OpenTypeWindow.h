@@ -67,8 +67,10 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Takes the single folder of a drop as fontfolder, the window brought
-    // forward; false (after the message) when the drop is refused.
-    bool takeDroppedFolder(const QStringList& paths);
+    // forward; false (after the message) when the drop is refused, also when
+    // the folder holds what no font reader may open or fonts (by `endings`)
+    // whose names are unsafe on a command line.
+    bool takeDroppedFolder(const QStringList& paths, const QStringList& endings);
     // The fonts of fontfolder with one of the given endings, by name, into
     // fontfilename, the log and the list.
     void listFontFiles(const QStringList& endings);

@@ -5,6 +5,7 @@
 #include "services/Runners.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -96,6 +97,9 @@ XHeightReading sxHeightOfOs2(const QByteArray& table)
 SfntTables readSfntTables(const QString& path)
 {
     SfntTables t;
+    // Opening a FIFO would wait for a writer, and a device may never end.
+    if (!QFileInfo(path).isFile())
+        return t;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return t;

@@ -45,6 +45,7 @@ struct SfntTables {
     bool cff = false;
     int os2Version = -1;
 };
+// Only a regular file is opened; anything else reads as not read.
 SfntTables readSfntTables(const QString& path);
 
 // The highest OS/2 table version that the pdfTeX of `versionLine` (the

@@ -200,7 +200,7 @@ bool otfinstWindow::parsepy()
 void otfinstWindow::Listbox1_DropObject(const QStringList& paths)
 {
     StaticText10->setText(QString());
-    if (!takeDroppedFolder(paths))
+    if (!takeDroppedFolder(paths, {QStringLiteral(".otf")}))
         return;
     if (!acceptOs2Tables({QStringLiteral(".otf")})) {
         fontfolder.clear();
