@@ -173,7 +173,7 @@ TEST_F(AutoinstWindowTest, CommandLinesAndAFailingRun)
     EXPECT_EQ(env.dialogs.messages, QStringList{"Bailing out! No support files found in dejavu/texmf/tex/latex"});
     EXPECT_FALSE(w->PushButton2->isEnabled() || w->PushButton3->isEnabled());
     EXPECT_FALSE(w->PushButton6->isEnabled());
-    EXPECT_EQ(w->StaticText9->text(), QStringLiteral("Running autoinst"));
+    EXPECT_EQ(w->StaticText9->text(), QStringLiteral("The autoinst run failed"));
 
     // autoinst refusing an option: its exit status and its log are named.
     setBundleScriptRunner([](const QString&, const QStringList&) { return ScriptResult{255, QString()}; });

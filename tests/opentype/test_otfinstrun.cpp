@@ -145,7 +145,7 @@ TEST_F(OtfinstRunTest, ScriptsAreHandedOverInOrderThenTheOutputIsJudged)
         EXPECT_EQ(env.dialogs.messages, ok ? QStringList() : QStringList{c.message}) << c.files.join(' ').toStdString();
         EXPECT_EQ(w->PushButton6->isEnabled(), ok);
         EXPECT_EQ(w->PushButton4->isEnabled(), ok);
-        EXPECT_EQ(w->StaticText9->text(), ok ? "Ready to run 'Test' or 'Install'" : "Running otfinst script(s)");
+        EXPECT_EQ(w->StaticText9->text(), ok ? "Ready to run 'Test' or 'Install'" : "The otfinst run failed");
     }
 
     // A script that fails is named, and its output is not judged.

@@ -126,7 +126,7 @@ TEST(Postflight, AnEncodingLaTeXLacksStaysOutOfTheFontencLine)
                            "select them until it is installed, and the usage lines leave it out of the fontenc line.";
     const QList<Case> cases{
         {"no ly1enc.def", false, "\\usepackage[TS1,T1]{fontenc}%change so last entry is default encoding", {notice}},
-        {"ly1enc.def in TEXMFHOME", true, "\\usepackage[TS1,T1,LY1]{fontenc}%change so last entry is default encoding",
+        {"ly1enc.def in TEXMFHOME", true, "\\usepackage[T1,TS1,LY1]{fontenc}%change so last entry is default encoding",
          {}},
     };
     for (const Case& c : cases) {
