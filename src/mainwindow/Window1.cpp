@@ -463,10 +463,16 @@ void Window1::Setupwin()
         if (isAdmin && !systemTree)
             msgBox(QStringLiteral("• ALERT: Your font maps are not in the system areas, but you have "
                                   "administrative access. This is not optimal. See documentation."));
-        if (newerMapCopy)
-            msgBox(QStringLiteral("• ALERT: The active pdftex.map is not the most recent generated. You may "
-                                  "have used updmap at some time before you (or perhaps tlmgr) used "
-                                  "updmap-sys. You should delete the older version."));
+        // The personal map is rebuilt, never deleted: updmap-user keeps the
+        // user's own enabled maps in it.
+        if (newerMapCopy && systemTree)
+            msgBox(QStringLiteral("• ALERT: The active pdftex.map is not the most recent generated: a newer "
+                                  "copy was made after it. Run updmap-sys to make the active map again."));
+        else if (newerMapCopy)
+            msgBox(QStringLiteral("• ALERT: The active pdftex.map is not the most recent generated: updmap-sys "
+                                  "(perhaps through tlmgr) has made a newer one since your personal map was "
+                                  "made, and your personal map hides it. Run updmap-user to make your "
+                                  "personal map again."));
         for (int i = 0; i < texmfTrees.size(); ++i) {
             const QString tree = checkedAt(texmfTrees, i);
             Listbox2->addRow(tree);

@@ -11,6 +11,7 @@ extern bool hasType1;        // Type 1 font files (.pfb, .pfa, .pfm)
 extern bool hasMF;           // Metafont sources
 extern bool hasTTF;          // TrueType fonts
 extern bool hasMaps;         // map files
+extern bool stylesLoadMaps;  // a .sty file loads map entries (\pdfmapfile, \pdfmapline): TrueType maps are left to it
 extern QStringList tdsMaps;  // map files to enable, bare names, ".map" optional
 extern QString tdsFolder;    // the TDS tree of the current job
 

@@ -2,6 +2,7 @@
 
 #include "fontinfo/FontDB.h"
 #include "mainwindow/Window1.h"
+#include "opentype/common/PackageSwap.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
 #include "services/RunLog.h"
@@ -106,6 +107,10 @@ void runScan()
     logLine(QStringLiteral("Found all distribution map files"));
     if (!checkPermanentTree())
         return;
+    // A replacement stopped by a kill leaves hidden copies beside the
+    // package; they are cleared here, not only at the next Install of it.
+    for (const QString& line : clearInterruptedReplacements(texmfHome))
+        logLine(line);
     showDeprecatedMaps();
     scanFontMaps();
     if (quitRequested() || !connectDatabase())

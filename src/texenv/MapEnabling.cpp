@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace qlk {
 
@@ -15,6 +16,7 @@ bool hasType1 = false;
 bool hasMF = false;
 bool hasTTF = false;
 bool hasMaps = false;
+bool stylesLoadMaps = false;
 QStringList tdsMaps;
 QString tdsFolder;
 QString lastEnableFailure;
@@ -24,7 +26,7 @@ namespace {
 // them: a folder's own files first, then each subfolder in name order.
 // Hidden names and folders reached through links are passed over, as a
 // listing does; a folder that cannot be read adds nothing.
-void listNames(const QString& folder, QStringList& names)
+void listNames(const QString& folder, QStringList& names, QStringList& styles)
 {
     QDir dir(folder);
     if (!dir.isReadable())
@@ -35,11 +37,23 @@ void listNames(const QString& folder, QStringList& names)
     for (const QFileInfo& e : entries) {
         if (e.isDir() && !e.isSymLink())
             subfolders << e.filePath();
-        else if (!e.isDir())
+        else if (!e.isDir()) {
             names << e.fileName();
+            if (e.suffix().compare(QLatin1String("sty"), Qt::CaseInsensitive) == 0)
+                styles << e.filePath();
+        }
     }
     for (const QString& sub : subfolders)
-        listNames(sub, names);
+        listNames(sub, names, styles);
+}
+
+// Whether a style file loads map entries itself: \pdfmapfile or
+// \pdfmapline outside a comment.
+bool loadsMap(const QString& path)
+{
+    static const QRegularExpression command(QStringLiteral("^(?:[^%\\\\]|\\\\.)*\\\\pdfmap(?:file|line)\\b"),
+                                            QRegularExpression::MultilineOption);
+    return command.match(readTextFile(path)).hasMatch();
 }
 
 bool anyContains(const QStringList& names, const char* part)
@@ -81,11 +95,13 @@ void addFailure(const QString& text)
 void scanTDS()
 {
     overwriteFiles.clear();
-    hasType1 = hasMF = hasTTF = hasMaps = false;
+    hasType1 = hasMF = hasTTF = hasMaps = stylesLoadMaps = false;
     tdsMaps.clear();
-    QStringList names;
+    QStringList names, styles;
     if (!tdsFolder.isEmpty() && QFileInfo(tdsFolder).isDir())
-        listNames(tdsFolder, names);
+        listNames(tdsFolder, names, styles);
+    for (const QString& sty : styles)
+        stylesLoadMaps = stylesLoadMaps || loadsMap(sty);
     hasType1 = anyContains(names, ".pf");
     hasMF = anyContains(names, ".mf");
     hasTTF = anyContains(names, ".ttf");
@@ -115,7 +131,7 @@ InstallPlan planInstall()
             plan.noMapsEnabled = true;
             plan.skip = true;
         }
-    } else if (hasTTF && hasMaps) {
+    } else if (hasTTF && hasMaps && stylesLoadMaps) {
         plan.warnings << QStringLiteral("You have no PostScript fonts---the map files for ttf fonts should "
                                         "be enabled within the sty file using \\pdfmapfile{}");
         plan.noMapsEnabled = true;

@@ -11,8 +11,9 @@
 #include "texenv/TexEnv.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
+
+#include <functional>
 
 namespace qlk {
 
@@ -80,8 +81,10 @@ QStringList findMapFiles(const QStringList& folders, bool skipUpdmap)
     }
     if (existing.isEmpty())
         return {};
-    // Walked as find -name '*.map' would: every entry, hidden ones too,
-    // links listed but not entered; a folder that cannot be read is skipped.
+    // Walked as kpathsea reads a tree: hidden entries (an interrupted
+    // install's ".X.qlk-new" copy among them) are neither listed nor
+    // entered; links are listed but not entered; a folder that cannot be
+    // read is skipped.
     QStringList paths;
     auto take = [&](const QString& path, const QString& name) {
         if (!name.endsWith(QLatin1String(".map")))
@@ -90,14 +93,18 @@ QStringList findMapFiles(const QStringList& folders, bool skipUpdmap)
             return;
         paths << path;
     };
+    std::function<void(const QString&)> walk = [&](const QString& folder) {
+        const QFileInfoList entries =
+            QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QFileInfo& e : entries) {
+            take(e.filePath(), e.fileName());
+            if (e.isDir() && !e.isSymLink())
+                walk(e.filePath());
+        }
+    };
     for (const QString& root : existing) {
         take(root, QFileInfo(root).fileName());
-        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            take(path, it.fileName());
-        }
+        walk(root);
     }
     return paths;
 }

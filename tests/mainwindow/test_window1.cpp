@@ -162,15 +162,19 @@ TEST(Window1Display, SetupwinSentencesAlertsAndSearchOrder)
     };
     const QString notOptimal = "• ALERT: Your font maps are not in the system areas, but you have administrative "
                                "access. This is not optimal. See documentation.";
-    const QString older = "• ALERT: The active pdftex.map is not the most recent generated. You may have used "
-                          "updmap at some time before you (or perhaps tlmgr) used updmap-sys. You should delete "
-                          "the older version.";
+    // The advice rebuilds the map in use; it never says to delete the personal one.
+    const QString olderPersonal = "• ALERT: The active pdftex.map is not the most recent generated: updmap-sys "
+                                  "(perhaps through tlmgr) has made a newer one since your personal map was made, "
+                                  "and your personal map hides it. Run updmap-user to make your personal map again.";
+    const QString olderSystem = "• ALERT: The active pdftex.map is not the most recent generated: a newer copy was "
+                                "made after it. Run updmap-sys to make the active map again.";
     const QList<Case> cases = {
         {"user, system map", false, false, false, {}},
         {"user, personal map", false, true, false, {}},
         {"admin, system map", true, false, false, {}},
-        {"admin, personal map, newer copy", true, true, true, {notOptimal, older}},
-        {"user, newer copy", false, false, true, {older}},
+        {"admin, personal map, newer copy", true, true, true, {notOptimal, olderPersonal}},
+        {"user, personal map, newer copy", false, true, true, {olderPersonal}},
+        {"user, newer copy", false, false, true, {olderSystem}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

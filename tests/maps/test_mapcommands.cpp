@@ -21,8 +21,9 @@ const QStringList kOptions{"LW35", "dvipsPreferOutline", "dvipsDownloadBase35", 
                            "dvipdfmDownloadBase14", "pxdviUse", "kanjiEmbed", "kanjiVariant"};
 
 // The summary as an installer would leave it.
-void setSummary(bool type1, bool mf, bool ttf, bool maps, const QStringList& names)
+void setSummary(bool type1, bool mf, bool ttf, bool maps, const QStringList& names, bool styMaps = false)
 {
+    stylesLoadMaps = styMaps;
     hasType1 = type1;
     hasMF = mf;
     hasTTF = ttf;
@@ -213,6 +214,38 @@ TEST(ScanTDS, CountsFilesOfTheTreeItself)
     QDir::setCurrent(before);
 }
 
+// Whether the package's style files load map entries themselves: only a
+// command outside a comment counts.
+TEST(ScanTDS, StyleFilesThatLoadTheirMaps)
+{
+    test::TestEnv env;
+    struct Case {
+        const char* what;
+        QByteArray sty;
+        bool loads;
+    };
+    const QList<Case> cases = {
+        {"pdfmapfile", "\\ProvidesPackage{a}\n\\pdfmapfile{=a.map}\n", true},
+        {"pdfmapline", "\\ifdefined\\pdfmapline \\pdfmapline{+ar8r <a.ttf}\\fi\n", true},
+        {"none (autoinst)", "\\ProvidesPackage{a}\n\\RequirePackage{fontaxes}\n", false},
+        {"commented out", "% \\pdfmapfile{=a.map}\n  %\\pdfmapfile{a.map}\n", false},
+        {"after an escaped percent", "\\def\\x{50\\%} \\pdfmapfile{=a.map}\n", true},
+        {"a longer name", "\\pdfmapfilex{a}\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString tds = env.root() + "/" + c.what;
+        env.writeFile(QString(c.what) + "/fonts/truetype/v/a/a.ttf", "");
+        env.writeFile(QString(c.what) + "/fonts/map/pdftex/a/a.map", "");
+        env.writeFile(QString(c.what) + "/tex/latex/a/a.sty", c.sty);
+        tdsFolder = tds;
+        setSummary(false, false, false, false, {}, !c.loads);
+        scanTDS();
+        EXPECT_EQ(stylesLoadMaps, c.loads);
+        EXPECT_EQ(planInstall().skip, c.loads);
+    }
+}
+
 TEST(FinishInstallPlan, KindSkipAndWarnings)
 {
     const QString incomplete = "Your TDS is incomplete---there are PostScript fonts but no map files";
@@ -226,6 +259,7 @@ TEST(FinishInstallPlan, KindSkipAndWarnings)
         QString kind;
         bool skip, noMaps;
         QStringList warnings;
+        bool styMaps = false; // a .sty loads its map
     };
     const QList<Case> cases = {
         {"type1 maps mf", true, true, false, true, "MixedMap", false, false, {}},
@@ -234,13 +268,16 @@ TEST(FinishInstallPlan, KindSkipAndWarnings)
         {"type1 mf no maps", true, true, false, false, "Map", false, true, {incomplete}},
         {"type1 ttf maps", true, false, true, true, "Map", true, true, {mixing}},
         {"type1 ttf no maps", true, false, true, false, "Map", true, true, {incomplete, mixing}},
-        {"ttf maps", false, false, true, true, "Map", true, true, {ttf}},
+        {"ttf maps, the sty loads them", false, false, true, true, "Map", true, true, {ttf}, true},
+        // autoinst's .sty loads no map: enabled as Type 1 maps are, or no
+        // document finds the fonts.
+        {"ttf maps, no sty loads them", false, false, true, true, "Map", false, false, {}},
         {"ttf no maps", false, false, true, false, "Map", false, false, {}},
         {"nothing", false, false, false, false, "Map", false, false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        setSummary(c.type1, c.mf, c.ttf, c.maps, {"a"});
+        setSummary(c.type1, c.mf, c.ttf, c.maps, {"a"}, c.styMaps);
         const InstallPlan plan = planInstall();
         EXPECT_EQ(plan.kind, c.kind);
         EXPECT_EQ(plan.skip, c.skip);

@@ -173,7 +173,7 @@ TEST_F(AutoinstWindowTest, CommandLinesAndAFailingRun)
     EXPECT_EQ(env.dialogs.messages, QStringList{"Bailing out! No support files found in dejavu/texmf/tex/latex"});
     EXPECT_FALSE(w->PushButton2->isEnabled() || w->PushButton3->isEnabled());
     EXPECT_FALSE(w->PushButton6->isEnabled());
-    EXPECT_EQ(w->StaticText9->text(), QStringLiteral("Running autoinst"));
+    EXPECT_EQ(w->StaticText9->text(), QStringLiteral("The autoinst run failed"));
 
     // autoinst refusing an option: its exit status and its log are named.
     setBundleScriptRunner([](const QString&, const QStringList&) { return ScriptResult{255, QString()}; });
@@ -279,6 +279,59 @@ TEST_F(AutoinstWindowTest, PagellaRoad)
     EXPECT_TRUE(QFileInfo::exists(other));
 }
 
+// Test after a second run over the installed package: the personal
+// pdftex.map names the installed fonts with the encodings Install renamed,
+// which the new run's output does not have; Test typesets the new package
+// alone all the same.
+TEST_F(AutoinstWindowTest, TestAfterARerunOverTheInstalledPackage)
+{
+    const QString folder = pagella();
+    w->Listbox1_DropObject({folder});
+    w->PushButton1_Action();
+    w->install();
+    w->PushButton3_Action();
+    ASSERT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
+    ASSERT_TRUE(readText(texmfVar + "/fonts/map/pdftex/updmap/pdftex.map").contains("<[texgyrepagella_"));
+
+    w->PushButton1_Action();
+    ASSERT_EQ(w->StaticText9->text(), QStringLiteral("Ready to run 'Test' or 'Install'"));
+    ASSERT_FALSE(QDir(folder + "/texmf/fonts/enc/dvips/TeXGyrePagella").entryList({"a_*.enc"}).isEmpty());
+    const QString var = texmfVar;
+    w->PushButton6_Action();
+    ASSERT_FALSE(w->lastTestFolder.isEmpty());
+    EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
+    const ProcessResult fonts = runBash("pdffonts " + shellQuote(w->lastTestFolder + "/test.pdf"));
+    EXPECT_TRUE(fonts.output.contains(QRegularExpression("TeXGyrePagella-Regular +Type 1 +\\S+ +yes")))
+        << fonts.output.toStdString();
+    EXPECT_EQ(texmfVar, var);
+    EXPECT_EQ(qEnvironmentVariable("TEXMFVAR"), var);
+    EXPECT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
+}
+
+// A run that bails out over no installed package says nothing of one, and
+// the status line says the run failed.
+TEST_F(AutoinstWindowTest, ABailOutOnAFirstInstallSaysSo)
+{
+    w->Listbox1_DropObject({pagella()});
+    setBundleScriptRunner([&](const QString&, const QStringList&) {
+        // .fd and .sty files without the fonts they name.
+        const QString latex = "pagella/texmf/tex/latex/TeXGyrePagella/";
+        env.writeFile(latex + "TeXGyrePagella.sty", "\\ProvidesPackage{TeXGyrePagella}\n");
+        env.writeFile(latex + "T1TeXGyrePagella-LF.fd",
+                      "\\DeclareFontFamily{T1}{TeXGyrePagella-LF}{}\n"
+                      "\\DeclareFontShape{T1}{TeXGyrePagella-LF}{m}{n}{<-> TeXGyrePagella-Regular-lf-t1}{}\n");
+        return ScriptResult{0, QString()};
+    });
+    w->PushButton1_Action();
+    ASSERT_FALSE(env.dialogs.messages.isEmpty());
+    EXPECT_EQ(env.dialogs.messages.last(), QStringLiteral("Bailing out! The new package is not complete.\n"
+                                                          "No metric TeXGyrePagella-Regular-lf-t1.tfm for "
+                                                          "T1TeXGyrePagella-LF.fd"));
+    EXPECT_EQ(w->StaticText9->text(), QStringLiteral("The autoinst run failed"));
+    for (QPushButton* b : {w->PushButton2, w->PushButton3, w->PushButton6})
+        EXPECT_FALSE(b->isEnabled());
+}
+
 TEST_F(AutoinstWindowTest, TrueTypeMapAndEncodingsGoToThePdftexBranch)
 {
     const QString folder = dejavu();
@@ -288,6 +341,10 @@ TEST_F(AutoinstWindowTest, TrueTypeMapAndEncodingsGoToThePdftexBranch)
     w->PushButton1_Action();
     ASSERT_EQ(w->StaticText9->text(), QStringLiteral("Ready to run 'Test' or 'Install'"))
         << env.dialogs.messages.join('\n').toStdString();
+    // Debian's TeX Live has no ly1enc.def: Run says so before it runs.
+    if (runBash("kpsewhich ly1enc.def").output.trimmed().isEmpty())
+        EXPECT_EQ(env.dialogs.messages.value(0).left(55),
+                  QStringLiteral("Encoding LY1 is not installed here (no ly1enc.def): the"));
     w->install();
     EXPECT_TRUE(QFileInfo::exists(texmfHome + "/fonts/map/pdftex/dejavuserif/DejaVuSerif.map"));
     EXPECT_FALSE(QFileInfo::exists(texmfHome + "/fonts/map/dvips/DejaVuSerif"));
@@ -407,8 +464,10 @@ TEST_F(AutoinstWindowTest, RerunsAndInterruptionsKeepTheInstalledPackage)
     w->install();
     w->PushButton3_Action();
     ASSERT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
-    stopInstallAtEachStep([&] { w->install(); }, w->PushButton3, w->StaticText9,
-                          [&] { EXPECT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular")); });
+    stopInstallAtEachStep([&] { w->install(); }, w->PushButton3, w->StaticText9, [&] {
+        EXPECT_EQ(w->StaticText9->text(), QStringLiteral("Install failed"));
+        EXPECT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
+    });
 
     // What the stand-ins leave: the package's .fd and .sty files, without
     // the fonts they name.
@@ -438,6 +497,10 @@ TEST_F(AutoinstWindowTest, RerunsAndInterruptionsKeepTheInstalledPackage)
         env.dialogs.messages.clear();
         w->PushButton1_Action();
         expectRefusedRun(c.message, {w->PushButton2, w->PushButton3, w->PushButton6}, w->StaticText9);
+        EXPECT_EQ(w->StaticText9->text(), QStringLiteral("The autoinst run failed"));
+        if (c.status == 0)
+            EXPECT_TRUE(env.dialogs.messages.last().startsWith(
+                "Bailing out! The new package is not complete; the installed one is left as it is.\n"));
         EXPECT_TRUE(typesets("TeXGyrePagella", "TeXGyrePagella-Regular"));
     }
 }

@@ -145,7 +145,7 @@ TEST_F(OtfinstRunTest, ScriptsAreHandedOverInOrderThenTheOutputIsJudged)
         EXPECT_EQ(env.dialogs.messages, ok ? QStringList() : QStringList{c.message}) << c.files.join(' ').toStdString();
         EXPECT_EQ(w->PushButton6->isEnabled(), ok);
         EXPECT_EQ(w->PushButton4->isEnabled(), ok);
-        EXPECT_EQ(w->StaticText9->text(), ok ? "Ready to run 'Test' or 'Install'" : "Running otfinst script(s)");
+        EXPECT_EQ(w->StaticText9->text(), ok ? "Ready to run 'Test' or 'Install'" : "The otfinst run failed");
     }
 
     // A script that fails is named, and its output is not judged.
@@ -404,8 +404,10 @@ TEST_F(OtfinstRunTest, RerunsAndInterruptionsKeepTheInstalledPackage)
     w->install();
     w->PushButton3_Action();
     ASSERT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular", "OT1"));
-    stopInstallAtEachStep([&] { w->install(); }, w->PushButton3, w->StaticText9,
-                          [&] { EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular", "OT1")); });
+    stopInstallAtEachStep([&] { w->install(); }, w->PushButton3, w->StaticText9, [&] {
+        EXPECT_EQ(w->StaticText9->text(), QStringLiteral("Install failed"));
+        EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular", "OT1"));
+    });
 
     // A repeated run over the installed package: otftotfm, not seeing the
     // installed outline, makes it again, and the zip holds it.
@@ -441,6 +443,10 @@ TEST_F(OtfinstRunTest, RerunsAndInterruptionsKeepTheInstalledPackage)
         EXPECT_FALSE(w->PushButton2->isEnabled());
         w->PushButton1_Action();
         expectRefusedRun(c.message, {w->PushButton2, w->PushButton3, w->PushButton6}, w->StaticText9);
+        EXPECT_EQ(w->StaticText9->text(), QStringLiteral("The otfinst run failed"));
+        if (QString(c.message).startsWith("Bailing out"))
+            EXPECT_TRUE(env.dialogs.messages.last().startsWith(
+                "Bailing out! The new package is not complete; the installed one is left as it is.\n"));
         EXPECT_TRUE(typesets("texgyrepagella", "TeXGyrePagella-Regular", "OT1"));
         // The failed run wrote nothing into TEXMFVAR: only updmap's maps.
         for (const QString& f : filesUnder(texmfVar + "/fonts"))

@@ -402,7 +402,10 @@ TEST_F(OtfinstWindowTest, ExistingFilesInThePackageFolderStayUntilInstall)
     env.dialogs.answers = {true};
     w->PushButton4_Action();
     ASSERT_EQ(env.dialogs.questions.size(), 1);
-    EXPECT_TRUE(env.dialogs.questions.first().startsWith("There are already files in " + dest + "/\n"));
+    // The question is what it decides: whether Install carries the files over.
+    EXPECT_EQ(env.dialogs.questions.first(),
+              "There are already files in " + dest + "/\nShould Install remove those the new package does not "
+              "replace? (No carries them over into the new package's folder.)");
     EXPECT_EQ(QDir(dest).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{"-r", ".hidden", "keep", "old.fd"}));
     EXPECT_TRUE(QFileInfo::exists(dest + "/keep/inner.fd"));

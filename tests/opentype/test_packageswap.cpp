@@ -181,3 +181,90 @@ TEST(PackageSwap, ReplacementIsWholeOrNothing)
     EXPECT_EQ(visible(target), old);
     EXPECT_EQ(allFiles(target), old.size());
 }
+
+// The bail-out says the installed package stays only where TeX finds one
+// under the new package's exact .sty name.
+TEST(PackageSwap, IncompletePackageTextNamesAnInstalledPackageOnlyWhenThereIsOne)
+{
+    TestEnv env;
+    env.writeFile("home/texmf/tex/latex/Mine/Mine.sty", "installed");
+    struct Case {
+        const char* what;
+        QStringList styles; // in the new package's folder
+        bool installed;
+    };
+    const QList<Case> cases{
+        {"first install", {"Fresh.sty"}, false},
+        {"installed", {"Mine.sty"}, true},
+        // kpathsea would take the distribution's graphicx.sty for it.
+        {"another letter case only", {"Graphicx.sty"}, false},
+        {"one of two installed", {"Fresh.sty", "Mine.sty"}, true},
+        {"no .sty", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder = env.root() + "/new/" + c.what;
+        QDir().mkpath(folder);
+        for (const QString& sty : c.styles)
+            env.writeFile("new/" + QString(c.what) + "/" + sty, "new");
+        const QString text = incompletePackageText({"No metric a.tfm for t1x.fd", "No map line for b"}, folder);
+        EXPECT_EQ(text, QString("Bailing out! The new package is not complete") +
+                            (c.installed ? "; the installed one is left as it is." : ".") +
+                            "\nNo metric a.tfm for t1x.fd\nNo map line for b");
+    }
+}
+
+// What a replacement stopped by a kill leaves is cleared without a new
+// Install: an old copy set aside goes back where nothing took its place,
+// everything else hidden by the replacement goes; nothing else is touched.
+TEST(PackageSwap, LeftoversOfAnInterruptedReplacementAreCleared)
+{
+    TestEnv env;
+    const QString target = env.root() + "/home";
+    writePackage(env, "home", "installed");
+    // Stopped after staging: new copies beside the installed ones.
+    env.writeFile("home/tex/latex/.abc.qlk-new/abc.sty", "new");
+    env.writeFile("home/fonts/map/dvips/v/.abc.map.qlk-new", "new map");
+    // Stopped between the two renames of a unit: the installed copy aside.
+    env.writeFile("home/fonts/tfm/v/.abc.qlk-old/t1-abc-regular.tfm", "installed");
+    env.writeFile("home/fonts/tfm/v/.abc.qlk-old/t1-abc-regular--base.tfm", "installed");
+    env.writeFile("home/fonts/tfm/v/.abc.qlk-new/t1-abc-regular.tfm", "new");
+    QDir(target + "/fonts/tfm/v/abc").removeRecursively();
+    // An old copy whose place is taken is only a leftover.
+    env.writeFile("home/fonts/vf/v/.abc.qlk-old/x.vf", "older");
+    // Not the replacement's: a hidden folder is not entered, names without
+    // the tag stay.
+    env.writeFile("home/.git/objects/.x.qlk-new", "git");
+    env.writeFile("home/tex/latex/abc/.abc.qlk-newer", "mine");
+    env.writeFile("home/tex/latex/abc.qlk-new/keep.sty", "mine");
+
+    const QStringList report = clearInterruptedReplacements(target);
+    EXPECT_EQ(report.size(), 5) << report.join('\n').toStdString();
+    EXPECT_TRUE(report.contains("Put back " + target + "/fonts/tfm/v/abc, left aside by an interrupted install"))
+        << report.join('\n').toStdString();
+    EXPECT_EQ(readBytes(target + "/fonts/tfm/v/abc/t1-abc-regular.tfm"), "installed");
+    EXPECT_TRUE(packageProblems(target + "/tex/latex/abc", {target + "/fonts"}).isEmpty());
+    EXPECT_EQ(readBytes(target + "/tex/latex/abc/abc.sty"), "installed");
+    QStringList hidden;
+    for (QDirIterator it(target, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        it.next();
+        if (it.fileName().contains(".qlk-"))
+            hidden << QDir(target).relativeFilePath(it.filePath());
+    }
+    hidden.sort();
+    EXPECT_EQ(hidden, (QStringList{".git/objects/.x.qlk-new", "tex/latex/abc.qlk-new", "tex/latex/abc/.abc.qlk-newer"}));
+    // Nothing left: nothing to say.
+    EXPECT_TRUE(clearInterruptedReplacements(target).isEmpty());
+    EXPECT_TRUE(clearInterruptedReplacements(env.root() + "/missing").isEmpty());
+
+    // The next replacement, too, puts a copy set aside back before it
+    // clears anything; here it then fails, and the package is as installed.
+    ASSERT_TRUE(QDir().rename(target + "/tex/latex/abc", target + "/tex/latex/.abc.qlk-old"));
+    writePackage(env, "new", "new");
+    env.writeFile("new/fonts/afm/v/abc/abc.afm", "new");
+    env.writeFile("home/fonts/afm", "in the way");
+    EXPECT_TRUE(replaceInstalled(env.root() + "/new", target, {"abc"}).startsWith("Cannot copy fonts/afm/v/abc"));
+    EXPECT_EQ(readBytes(target + "/tex/latex/abc/abc.sty"), "installed");
+    EXPECT_FALSE(QFileInfo::exists(target + "/tex/latex/.abc.qlk-old"));
+}

@@ -1,10 +1,13 @@
 #include "opentype/common/Postflight.h"
 
+#include "platform/Process.h"
+#include "services/FileHelpers.h"
 #include "services/RunLog.h"
 #include "support/TestEnv.h"
 #include "texenv/TexEnv.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -151,4 +154,49 @@ TEST(Postflight, RunLogLinesOfAnOtfinstPackage)
     texmfHome = trees.at(0);
     texmfLocal = trees.at(1);
     texmfVar = trees.at(2);
+}
+
+// Debian's TeX Live has no ly1enc.def: an LY1 in the fontenc line stops
+// every document at "Encoding file `ly1enc.def' not found". The usage
+// lines name it only where LaTeX can load it, and Run says so first.
+TEST(Postflight, AnEncodingLaTeXLacksStaysOutOfTheFontencLine)
+{
+    struct Case {
+        const char* what;
+        bool ly1Installed;
+        QString fontenc;
+        QStringList notices;
+    };
+    const QString notice = "Encoding LY1 is not installed here (no ly1enc.def): the fonts are made, but LaTeX cannot "
+                           "select them until it is installed, and the usage lines leave it out of the fontenc line.";
+    const QList<Case> cases{
+        {"no ly1enc.def", false, "\\usepackage[TS1,T1]{fontenc}%change so last entry is default encoding", {notice}},
+        {"ly1enc.def in TEXMFHOME", true, "\\usepackage[T1,TS1,LY1]{fontenc}%change so last entry is default encoding",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TestEnv env;
+        texmfHome = env.texmfHome();
+        texmfLocal = env.texmfLocal();
+        if (c.ly1Installed)
+            env.writeFile("home/texmf/tex/latex/enc/ly1enc.def", "\\ProvidesFile{ly1enc.def}\n");
+        else
+            ASSERT_TRUE(runBash("kpsewhich ly1enc.def").output.trimmed().isEmpty()) << "ly1enc.def is installed here";
+        openLog(env.home());
+        noteMissingEncodings({"TS1", "T1", "LY1"});
+        EXPECT_EQ(env.dialogs.messages, c.notices);
+
+        const QString tfm = env.root() + "/tfm";
+        for (const char* name : {"Abc-Regular-lf-t1.tfm", "Abc-Regular-lf-ts1.tfm", "Abc-Regular-lf-ly1.tfm"})
+            env.writeFile(QString("tfm/") + name, "");
+        postflight("Abc", tfm, true, "LY1");
+        closeLog();
+        const QStringList log = readTextFile(env.home() + "/QLKlogfile.txt").split('\n');
+        const qsizetype at = log.indexOf(QRegularExpression("^%Available encodings: .*"));
+        ASSERT_GE(at, 0);
+        EXPECT_EQ(log.value(at + 2), c.fontenc);
+        EXPECT_EQ(log.contains("Encoding LY1 is left out of the fontenc line: ly1enc.def is not installed here."),
+                  !c.ly1Installed);
+    }
 }

@@ -309,6 +309,34 @@ TEST(InitRealTexLive, FontMapListsAlertsAndDeprecatedFolders)
     EXPECT_TRUE(env.dialogs.transcript.contains("modal"));
 }
 
+// A kill during an Install left hidden copies in the personal tree: the
+// start-up clears them (an installed copy set aside goes back) before the
+// map inventory, which then has no competing map to report.
+TEST(InitRealTexLive, AnInterruptedInstallIsClearedAtStartUp)
+{
+    test::TestEnv env(false);
+    makeFontDB(env);
+    const QString map = env.writeFile("home/texmf/fonts/map/dvips/STIX/STIX.map", "installed");
+    const QString copy = env.writeFile("home/texmf/fonts/map/dvips/.STIX.qlk-new/STIX.map", "new");
+    env.writeFile("home/texmf/tex/latex/.STIX.qlk-old/STIX.sty", "installed");
+    env.writeFile("home/texmf/tex/latex/.STIX.qlk-new/STIX.sty", "new");
+    Window1* w = test::freshWindow();
+    init();
+    EXPECT_EQ(env.takeQuits(), 0);
+    for (const QString& t : env.dialogs.transcript)
+        EXPECT_FALSE(t.contains("Alert!!")) << t.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(copy).path()));
+    EXPECT_FALSE(QFileInfo::exists(env.texmfHome() + "/tex/latex/.STIX.qlk-new"));
+    EXPECT_EQ(readTextFile(env.texmfHome() + "/tex/latex/STIX/STIX.sty"), QStringLiteral("installed"));
+    EXPECT_EQ(readTextFile(map), QStringLiteral("installed"));
+    ASSERT_EQ(w->Listbox5->rowCount(), 1);
+    EXPECT_EQ(w->Listbox5->cell(0, 0), map);
+    const QString log = logText(env);
+    EXPECT_TRUE(log.contains("Removed " + QFileInfo(copy).path() + ", left by an interrupted install\n"))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("Put back " + env.texmfHome() + "/tex/latex/STIX, left aside by an interrupted install\n"));
+}
+
 TEST(InitRealTexLive, FatalChecksQuitBeforeTheWindowIsFilled)
 {
     struct Case {

@@ -39,6 +39,36 @@ TEST(FindMapFiles, MissingFolderDoesNotHideTheOthers)
     EXPECT_TRUE(findMapFiles({env.root() + "/missing"}, false).isEmpty());
 }
 
+// kpathsea reads no hidden entry: neither a hidden map nor the maps in a
+// hidden folder, such as an interrupted install's copy, are listed.
+TEST(FindMapFiles, HiddenEntriesAreLeftOut)
+{
+    test::TestEnv env;
+    const QString map = env.writeFile("t/dvips/STIX/STIX.map", "");
+    env.writeFile("t/dvips/.STIX.qlk-new/STIX.map", "");
+    env.writeFile("t/dvips/STIX/.old.map", "");
+    env.writeFile("t/dvips/v/.abc.map.qlk-new", "");
+    EXPECT_EQ(findMapFiles({env.root() + "/t/dvips"}, false), QStringList{map});
+}
+
+// The start-up inventory of a personal tree that holds such a copy beside
+// the installed package raises no competing-maps alert.
+TEST(ScanFontMaps, AnInterruptedInstallsCopyIsNoCompetingMap)
+{
+    test::TestEnv env;
+    openLog(env.home());
+    texmfHome = env.texmfHome();
+    texmfVar = env.texmfVar();
+    texmfLocal = env.texmfLocal();
+    mapDict.clear();
+    const QString map = env.writeFile("home/texmf/fonts/map/dvips/STIX/STIX.map", "");
+    env.writeFile("home/texmf/fonts/map/dvips/.STIX.qlk-new/STIX.map", "");
+    scanFontMaps();
+    EXPECT_TRUE(env.dialogs.messages.isEmpty()) << env.dialogs.messages.join('\n').toStdString();
+    EXPECT_EQ(personalMapFiles, QStringList{map});
+    closeLog();
+}
+
 TEST(RegisterMaps, CompetingNamesAreReportedAndTheLaterPathWins)
 {
     test::TestEnv env;

@@ -152,6 +152,7 @@ struct Road {
     const char* afm;
     const char* doc;
     const char* sharedEnc; // an encoding of the road's vendor that other packages share
+    bool styLoadsMap = false; // the .sty loads the map itself (\pdfmapfile)
 };
 
 const Road kRoads[] = {
@@ -172,6 +173,9 @@ const Road kRoads[] = {
     {"autoinst TrueType", "sourceforge", "QlkAutoTt", "qtt", "fonts/tfm/sourceforge/QlkAutoTt", "", "",
      "fonts/truetype/sourceforge/QlkAutoTt", "fonts/enc/pdftex/qlkautott", "fonts/map/pdftex/qlkautott/QlkAutoTt.map",
      "tex/latex/QlkAutoTt", "", "", ""},
+    {"TrueType whose sty loads its map", "sourceforge", "QlkTtMap", "qtm", "fonts/tfm/sourceforge/QlkTtMap", "", "",
+     "fonts/truetype/sourceforge/QlkTtMap", "fonts/enc/pdftex/qlkttmap", "fonts/map/pdftex/qlkttmap/QlkTtMap.map",
+     "tex/latex/QlkTtMap", "", "", "", true},
     {"Add Math Alphabet", "urw", "qlkma", "qma", "fonts/tfm/urw/qlkma", "fonts/vf/urw/qlkma", "", "", "", "",
      "tex/latex/urw/qlkma", "", "", ""},
     {"MathTime", "pctex", "qlkmt", "qmt", "fonts/tfm/pctex/qlkmt", "fonts/vf/pctex/qlkmt", "", "", "", "",
@@ -264,9 +268,9 @@ QString placePackage(const Road& r, const QString& tree, const QString& work, co
             map = QFileInfo(map).path() + QLatin1Char('/') + package + QStringLiteral(".map");
         test::writeAt(map, line.toLatin1());
     }
-    // The Install tab enables no TrueType map: it asks for \pdfmapfile in
-    // the style file, which is where such a package loads it.
-    const QString loadMap = *r.truetype ? QStringLiteral("\\pdfmapfile{=") + package + QStringLiteral(".map}\n") : QString();
+    // A TrueType package may load its map in its style file; autoinst's
+    // does not, and relies on the enabled map as a Type 1 package does.
+    const QString loadMap = r.styLoadsMap ? QStringLiteral("\\pdfmapfile{=") + package + QStringLiteral(".map}\n") : QString();
     put(at(r.latex), package + QStringLiteral(".sty"),
         (QStringLiteral("\\ProvidesPackage{") + package + QStringLiteral("}\n") + loadMap +
          QStringLiteral("\\newcommand\\qlkshow{{\\font\\qlkf=") + font + QStringLiteral(" \\qlkf Quillmark}}\n"))
@@ -430,6 +434,12 @@ TEST_P(RoundTrip, RemovedWithItsTdsCopyAndInstalledAgainFromIt)
     EXPECT_EQ(w->TextField2->text(), "Install finished.") << env.dialogs.transcript.join("\n").toStdString();
     for (const QString& f : installed)
         EXPECT_TRUE(QFileInfo(home + "/" + f).isFile()) << f.toStdString();
+    // A map the style file does not load is enabled again.
+    if (*r.map && !r.styLoadsMap) {
+        const QString name = QFileInfo(QString::fromLatin1(r.map)).fileName();
+        const QString cfgAgain = QString::fromUtf8(test::readBytes(env.texmfConfig() + "/web2c/updmap.cfg"));
+        EXPECT_FALSE(cfgAgain.contains("#! Map " + name)) << cfgAgain.toStdString();
+    }
     const QString again = typeset(work + "/t3", r.package);
     EXPECT_TRUE(embeds(again, psName)) << again.toStdString();
 }

@@ -107,13 +107,13 @@ QString autoinstOutputProblem(const QString& texmf, const QString& family, const
 {
     const QString fonts = texmf + QStringLiteral("/fonts");
     gatherOutlines({fonts}, fonts + QStringLiteral("/type1/") + vendor + QLatin1Char('/') + family);
-    const QString latex = entryNoCase(texmf + QStringLiteral("/tex/latex"), family);
-    const QStringList problems = packageProblems(latex.isEmpty() ? texmf + QStringLiteral("/tex/latex/") + family : latex,
-                                                 {fonts});
+    QString latex = entryNoCase(texmf + QStringLiteral("/tex/latex"), family);
+    if (latex.isEmpty())
+        latex = texmf + QStringLiteral("/tex/latex/") + family;
+    const QStringList problems = packageProblems(latex, {fonts});
     if (problems.isEmpty())
         return QString();
-    return QStringLiteral("Bailing out! The new package is not complete; the installed one is left as it is.") +
-           QChar(lf) + problems.mid(0, 12).join(QChar(lf));
+    return incompletePackageText(problems, latex);
 }
 
 namespace {

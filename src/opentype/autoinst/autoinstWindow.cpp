@@ -29,6 +29,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 namespace qlk {
 
@@ -297,10 +299,18 @@ void autoinstWindow::PushButton1_Action()
         return;
     }
 
+    noteMissingEncodings(choices.encodings);
+
     PushButton1->setEnabled(true);
     installed = false;
     setStatus(QStringLiteral("Running autoinst"));
     repaint();
+    // Every way out below but the last is a failure the status must not hide.
+    bool ran = false;
+    const auto runStatus = qScopeGuard([&] {
+        if (!ran)
+            setStatus(QStringLiteral("The autoinst run failed"));
+    });
 
     // The folder may have changed since the drop, and the glob takes
     // whatever it holds now.
@@ -399,6 +409,7 @@ void autoinstWindow::PushButton1_Action()
         }
     }
 
+    ran = true;
     PushButton2->setEnabled(true);
     PushButton3->setEnabled(true);
     PushButton6->setEnabled(true);
@@ -430,6 +441,8 @@ void autoinstWindow::install()
     }
     if (installAutoinstOutput(job))
         PushButton3->setEnabled(true);
+    else
+        setStatus(QStringLiteral("Install failed"));
 }
 
 void autoinstWindow::PushButton3_Action()
@@ -462,8 +475,15 @@ void autoinstWindow::PushButton6_Action()
 {
     // The new package is tested where autoinst wrote it, in place of the
     // permanent personal tree: nothing is copied into the trees, so that
-    // nothing half copied can hide the installed package.
-    const StagedTrees trees(fontfolder + QStringLiteral("/texmf"), QString());
+    // nothing half copied can hide the installed package. An empty TEXMFVAR
+    // goes with it: the personal pdftex.map there still names the installed
+    // package's fonts with their renamed encodings, which the stage lacks.
+    QTemporaryDir var;
+    if (!var.isValid()) {
+        msgBox(QStringLiteral("Cannot make a temporary folder for the test: ") + var.errorString());
+        return;
+    }
+    const StagedTrees trees(fontfolder + QStringLiteral("/texmf"), var.path());
     int enc = 0;
     for (int i = 0; i < 3; ++i) {
         if (CheckBox1[i]->isChecked()) {

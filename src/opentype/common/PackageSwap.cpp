@@ -2,6 +2,7 @@
 
 #include "fontinfo/FdReaders.h"
 #include "opentype/common/OtfTemplate.h"
+#include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "services/FileHelpers.h"
 #include "services/Runners.h"
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 
@@ -172,7 +174,57 @@ bool swapPaths(const QString& installed, const QString& fresh, const QString& as
     return false;
 }
 
+// The installed place empty and its old copy aside: the old copy goes back.
+bool restoreOldCopy(const QString& installed, const QString& old)
+{
+    const QFileInfo place(installed), aside(old);
+    if (place.exists() || place.isSymLink() || (!aside.exists() && !aside.isSymLink()))
+        return false;
+    return QDir().rename(old, installed);
+}
+
+void findLeftovers(const QString& folder, QStringList& found)
+{
+    static const QRegularExpression leftover(QStringLiteral("^\\..+\\.qlk-(new|old)$"));
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& e : entries) {
+        if (leftover.match(e.fileName()).hasMatch())
+            found << e.filePath();
+        else if (e.isDir() && !e.isSymLink() && !e.fileName().startsWith(QLatin1Char('.')))
+            findLeftovers(e.filePath(), found);
+    }
+}
+
 } // namespace
+
+QStringList clearInterruptedReplacements(const QString& target)
+{
+    QStringList found;
+    if (!target.isEmpty() && QFileInfo(target).isDir())
+        findLeftovers(target, found);
+    QStringList report;
+    // Old copies first: one may have to go back before its new copy goes.
+    std::stable_sort(found.begin(), found.end(), [](const QString& a, const QString& b) {
+        return a.endsWith(QLatin1String(".qlk-old")) && !b.endsWith(QLatin1String(".qlk-old"));
+    });
+    for (const QString& path : found) {
+        const QFileInfo info(path);
+        QString name = info.fileName().mid(1);
+        name.chop(int(qstrlen(".qlk-new")));
+        const QString installed = info.path() + QLatin1Char('/') + name;
+        if (path.endsWith(QLatin1String(".qlk-old")) && restoreOldCopy(installed, path)) {
+            report << QStringLiteral("Put back ") + installed + QStringLiteral(", left aside by an interrupted install");
+            continue;
+        }
+        removePath(path);
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            report << QStringLiteral("Cannot remove ") + path + QStringLiteral(", left by an interrupted install");
+        else
+            report << QStringLiteral("Removed ") + path + QStringLiteral(", left by an interrupted install");
+    }
+    return report;
+}
 
 QStringList packageProblems(const QString& fdFolder, const QStringList& fontRoots)
 {
@@ -216,6 +268,25 @@ QStringList packageProblems(const QString& fdFolder, const QStringList& fontRoot
         }
     }
     return problems;
+}
+
+QString incompletePackageText(const QStringList& problems, const QString& styFolder)
+{
+    QString names;
+    for (const QString& sty : QDir(styFolder).entryList({QStringLiteral("*.sty")}, QDir::Files, QDir::Name))
+        names += QLatin1Char(' ') + shellQuote(sty);
+    bool installed = false;
+    if (!names.isEmpty()) {
+        // Exact names: with case-folding search kpathsea may answer with a
+        // file of another package (stix.sty for STIX.sty). kpsewhich ends
+        // with 1 when one of several names is missing; what it found counts.
+        runShellQuiet(QStringLiteral("texmf_casefold_search=0 ") + shellQuote(texProgram(QStringLiteral("kpsewhich"))) +
+                      QStringLiteral(" --") + names);
+        installed = !lastShell.timedOut && !trimWhite(lastShell.output).isEmpty();
+    }
+    return QStringLiteral("Bailing out! The new package is not complete") +
+           (installed ? QStringLiteral("; the installed one is left as it is.") : QStringLiteral(".")) + QChar(lf) +
+           problems.mid(0, 12).join(QChar(lf));
 }
 
 QStringList gatherOutlines(const QStringList& fontRoots, const QString& targetFolder)
@@ -277,6 +348,10 @@ QString replaceInstalled(const QString& tree, const QString& target, const QStri
             removePath(hidden(target, unit, ".qlk-old"));
         }
     };
+    // An earlier replacement stopped between its renames left the installed
+    // copy aside: it goes back before anything else happens.
+    for (const QString& unit : units)
+        restoreOldCopy(target + QLatin1Char('/') + unit, hidden(target, unit, ".qlk-old"));
     clearLeftovers();
 
     // Every new copy in place beside the installed one before anything

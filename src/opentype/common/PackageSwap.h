@@ -20,6 +20,12 @@ namespace qlk {
 // *.map below them is read).
 QStringList packageProblems(const QString& fdFolder, const QStringList& fontRoots);
 
+// The bail-out message for a new package with these problems (the first
+// twelve named). It says the installed package is left as it is only when
+// TeX finds one: a .sty of the new package in `styFolder` under its exact
+// name in the trees.
+QString incompletePackageText(const QStringList& problems, const QString& styFolder);
+
 // Copies into `targetFolder` the outlines the map files below `fontRoots`
 // name but no root holds, from wherever kpsewhich finds them (otftotfm
 // writes none when it finds an installed one). Returns the copied names;
@@ -47,6 +53,14 @@ void setSwapSeamForTesting(SwapSeam seam);
 // The empty text on success, else what went wrong (the installed package
 // then is as it was).
 QString replaceInstalled(const QString& tree, const QString& target, const QStringList& names, bool keepOthers = false);
+
+// Clears below `target` what interrupted replacements left: the hidden
+// ".<name>.qlk-new" and ".<name>.qlk-old" copies. An old copy whose
+// installed place is empty goes back there (the replacement was stopped
+// between its two renames); every other leftover is removed. Hidden
+// folders are not entered. Returns one line per leftover, saying what
+// became of it.
+QStringList clearInterruptedReplacements(const QString& target);
 
 // While it lives, TeX programs and the program's searches see `home` as
 // TEXMFHOME and `var` as TEXMFVAR (an empty text keeps that tree): a new

@@ -4,7 +4,9 @@
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "prefs/PrefsStore.h"
+#include "platform/Quote.h"
 #include "services/RunLog.h"
+#include "services/Runners.h"
 #include "texenv/TexEnv.h"
 
 #include <QDir>
@@ -115,11 +117,65 @@ QStringList usageBlock(const UsageFacts& facts)
                                 "figures)");
     block << (facts.otfinstPackage ? QStringLiteral("\\usepackage[rm]{") : QStringLiteral("\\usepackage{")) +
                  facts.shortname + QStringLiteral("}");
-    block << QStringLiteral("\\usepackage[") + fontencOrder(facts.encodings, facts.textEncoding).join(QLatin1Char(',')) +
+    QStringList usable;
+    for (const QString& encoding : facts.encodings) {
+        if (indexNoCase(facts.missing, encoding) < 0)
+            usable << encoding;
+    }
+    block << QStringLiteral("\\usepackage[") + fontencOrder(usable, facts.textEncoding).join(QLatin1Char(',')) +
                  QStringLiteral("]{fontenc}%change so last entry is default encoding");
     block << QStringLiteral("%Copy last ") + QString::number(block.size()) +
                  QStringLiteral(" lines to your 'Latex font choices' file");
     return block;
+}
+
+QStringList encodingsWithoutDef(const QStringList& encodings)
+{
+    if (encodings.isEmpty())
+        return {};
+    QString names;
+    for (const QString& encoding : encodings)
+        names += QLatin1Char(' ') + shellQuote(encoding.toLower() + QStringLiteral("enc.def"));
+    const QString listing = kpsewhichQuery(QStringLiteral("--") + names);
+    // kpsewhich ends with 1 when a name is not found; any other failure
+    // tells nothing, and every encoding stays.
+    if (lastShell.errorCode != 0 && lastShell.errorCode != 1)
+        return {};
+    QStringList found;
+    for (const QString& path : listing.split(QChar(lf), Qt::SkipEmptyParts))
+        found << path.section(QLatin1Char('/'), -1).trimmed();
+    QStringList missing;
+    for (const QString& encoding : encodings) {
+        if (indexNoCase(found, encoding.toLower() + QStringLiteral("enc.def")) < 0)
+            missing << encoding;
+    }
+    return missing;
+}
+
+QString missingEncodingsNotice(const QStringList& missing)
+{
+    if (missing.isEmpty())
+        return QString();
+    QStringList defs;
+    for (const QString& encoding : missing)
+        defs << encoding.toLower() + QStringLiteral("enc.def");
+    const bool one = missing.size() == 1;
+    return QStringLiteral("Encoding") + (one ? QString() : QStringLiteral("s")) + QLatin1Char(' ') +
+           missing.join(QStringLiteral(", ")) + (one ? QStringLiteral(" is") : QStringLiteral(" are")) +
+           QStringLiteral(" not installed here (no ") + defs.join(QStringLiteral(", ")) +
+           QStringLiteral("): the fonts are made, but LaTeX cannot select them until ") +
+           (one ? QStringLiteral("it is") : QStringLiteral("they are")) +
+           QStringLiteral(" installed, and the usage lines leave ") + (one ? QStringLiteral("it") : QStringLiteral("them")) +
+           QStringLiteral(" out of the fontenc line.");
+}
+
+void noteMissingEncodings(const QStringList& encodings)
+{
+    const QString notice = missingEncodingsNotice(encodingsWithoutDef(encodings));
+    if (notice.isEmpty())
+        return;
+    logLine(notice);
+    msgBox(notice);
 }
 
 QString postflightTfmFolder(int method, const QString& vendor, const QString& shortname)
@@ -156,6 +212,11 @@ void postflight(const QString& shortname, const QString& tfmFolder, bool autoins
     facts.textEncoding = textEncoding;
     facts.shortname = shortname;
     facts.otfinstPackage = !autoinstStyle;
+    facts.missing = encodingsWithoutDef(facts.encodings);
+    // Said outside the block, which is copied as it stands.
+    for (const QString& encoding : facts.missing)
+        logLine(QStringLiteral("Encoding ") + encoding.toUpper() + QStringLiteral(" is left out of the fontenc line: ") +
+                encoding.toLower() + QStringLiteral("enc.def is not installed here."));
     if (autoinstStyle) {
         QFile sty(styFile);
         if (sty.open(QIODevice::ReadOnly))

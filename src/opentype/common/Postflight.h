@@ -40,12 +40,23 @@ struct UsageFacts {
     QString textEncoding;   // the one the text is set in
     QString shortname;
     QStringList options;    // the package's options; none: no options line
+    QStringList missing;    // encodings LaTeX here lacks: left out of the fontenc line
     bool otfinstPackage = false; // takes rm, and nfssext-cfr's text styles apply
 };
 
 // The lines of the usage block, the last one telling how many lines above
-// it to copy.
+// it to copy. The fontenc line names only encodings LaTeX can load: one
+// whose <enc>enc.def is missing stops a document at \usepackage{fontenc}.
 QStringList usageBlock(const UsageFacts& facts);
+
+// Those of `encodings` whose <enc>enc.def kpsewhich does not find (Debian's
+// TeX Live has no ly1enc.def), as given.
+QStringList encodingsWithoutDef(const QStringList& encodings);
+// What the user is told about them before fonts are made in them; empty
+// when there are none.
+QString missingEncodingsNotice(const QStringList& missing);
+// Logs and shows that notice for the chosen encodings, when there is one.
+void noteMissingEncodings(const QStringList& encodings);
 
 // The folder of the package's tfm files in the tree "method" installs into:
 // TEXMFHOME for 0, TEXMFLOCAL for 1 and 2.

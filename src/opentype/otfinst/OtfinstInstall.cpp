@@ -51,11 +51,11 @@ QString stagedOutputProblem(const QString& workFolder, const QString& packageFie
     QString parent, leaf;
     splitPackageFolder(packageField, parent, leaf);
     gatherOutlines({fonts}, fonts + QStringLiteral("/type1/") + vendor + QLatin1Char('/') + leaf);
-    const QStringList problems = packageProblems(stage + QStringLiteral("/home") + parent + QLatin1Char('/') + leaf, {fonts});
+    const QString fdFolder = stage + QStringLiteral("/home") + parent + QLatin1Char('/') + leaf;
+    const QStringList problems = packageProblems(fdFolder, {fonts});
     if (problems.isEmpty())
         return QString();
-    return QStringLiteral("Bailing out! The new package is not complete; the installed one is left as it is.") +
-           QChar(lf) + problems.mid(0, 12).join(QChar(lf));
+    return incompletePackageText(problems, fdFolder);
 }
 
 void splitPackageFolder(const QString& field, QString& parent, QString& leaf)
@@ -281,8 +281,7 @@ bool installOtfinstOutput(OtfinstInstallJob& job)
     gatherOutlines({treeFonts}, treeFonts + QStringLiteral("/type1/") + vendor + QLatin1Char('/') + job.shortname);
     const QStringList problems = packageProblems(scratch + parent + QLatin1Char('/') + leaf, {treeFonts});
     if (!problems.isEmpty())
-        return failed(QStringLiteral("Bailing out! The new package is not complete; the installed one is left as it is.") +
-                      QChar(lf) + problems.mid(0, 12).join(QChar(lf)));
+        return failed(incompletePackageText(problems, scratch + parent + QLatin1Char('/') + leaf));
 
     const QString zipName = job.shortname + QStringLiteral(".zip");
     const QString zip = scratch + QLatin1Char('/') + zipName;

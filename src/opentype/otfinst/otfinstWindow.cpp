@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <memory>
 
@@ -341,6 +342,7 @@ void otfinstWindow::PushButton4_Action()
         msgBox(problem);
         return;
     }
+    noteMissingEncodings(encodings);
 
     logLine(QStringLiteral("Trying to set localfontsdir to ") + texmfHome + TextField4->text());
     const QString dest = texmfHome + packageFolderText(TextField4->text());
@@ -351,7 +353,8 @@ void otfinstWindow::PushButton4_Action()
     if (QFileInfo(dest).isDir() &&
         !QDir(dest).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty()) {
         const QString question = QStringLiteral("There are already files in ") + texmfHome + TextField4->text() +
-                                 QChar(lf) + QStringLiteral("Remove them so they don't interfere with installation?");
+                                 QChar(lf) + QStringLiteral("Should Install remove those the new package does not replace? (No carries "
+                                                "them over into the new package's folder.)");
         logLine(question);
         keepOthers_ = !askYesNo(question);
     }
@@ -433,6 +436,12 @@ void otfinstWindow::PushButton1_Action()
     PushButton3->setEnabled(false);
     PushButton6->setEnabled(false);
     setStatus(QStringLiteral("Running otfinst script(s)"));
+    // Every way out below but the last is a failure the status must not hide.
+    bool ran = false;
+    const auto runStatus = qScopeGuard([&] {
+        if (!ran)
+            setStatus(QStringLiteral("The otfinst run failed"));
+    });
     if (fontfolder.isEmpty() && encbnd >= 0) {
         msgBox(QStringLiteral("There is no font folder: drop the folder of fonts on the list again."));
         return;
@@ -474,6 +483,7 @@ void otfinstWindow::PushButton1_Action()
         msgBox(verdict);
         return;
     }
+    ran = true;
     PushButton2->setEnabled(true);
     PushButton3->setEnabled(true);
     PushButton4->setEnabled(true);
@@ -503,6 +513,8 @@ void otfinstWindow::install()
     if (installOtfinstOutput(job)) {
         installVendor_ = job.vendor;
         PushButton3->setEnabled(true);
+    } else {
+        setStatus(QStringLiteral("Install failed"));
     }
 }
 
