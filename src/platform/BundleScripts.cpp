@@ -15,9 +15,19 @@ std::function<ScriptResult(const QString&, const QStringList&)>& runner()
 }
 } // namespace
 
-void setBundleScriptRunner(std::function<ScriptResult(const QString&, const QStringList&)> r)
+namespace {
+bool recorderRuns = false;
+} // namespace
+
+void setBundleScriptRunner(std::function<ScriptResult(const QString&, const QStringList&)> r, bool runsCommands)
 {
     runner() = std::move(r);
+    recorderRuns = runsCommands;
+}
+
+bool bundleScriptsRunCommands()
+{
+    return !runner() || recorderRuns;
 }
 
 ScriptResult runBundleScript(const QString& scriptName, const QStringList& args)

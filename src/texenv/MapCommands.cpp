@@ -9,6 +9,7 @@
 #include "texenv/UpdmapCfg.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace qlk {
@@ -254,6 +255,19 @@ QString runUserCommands(const QStringList& lines)
     return runShellChain(lines);
 }
 
+namespace {
+// A map line as updmap may rewrite it: blanks simplified, and none beside
+// a quote (updmap turns "T1 ReEncodeFont" into " T1 ReEncodeFont ").
+QString normalMapLine(const QString& line)
+{
+    static const QRegularExpression quote(QStringLiteral("\\s*\"\\s*"));
+    QString text = line.simplified();
+    if (text.contains(QLatin1Char('"')))
+        text.replace(quote, QStringLiteral("\""));
+    return text;
+}
+} // namespace
+
 QString firstFontLine(const QString& mapText)
 {
     for (const QString& line : mapText.split(lf)) {
@@ -267,11 +281,11 @@ QString firstFontLine(const QString& mapText)
 
 bool pdftexMapHolds(const QString& pdftexText, const QString& fontLine)
 {
-    const QString wanted = fontLine.simplified();
-    // Only lines that name the same font are worth simplifying.
+    const QString wanted = normalMapLine(fontLine);
+    // Only lines that name the same font are worth normalising.
     const QString name = wanted.section(QLatin1Char(' '), 0, 0);
     for (const QString& line : pdftexText.split(lf)) {
-        if (line.contains(name) && line.simplified() == wanted)
+        if (line.contains(name) && normalMapLine(line) == wanted)
             return true;
     }
     return false;

@@ -85,8 +85,8 @@ QString runUserCommands(const QStringList& lines);
 // A map file's first font line: its first line that is neither empty nor
 // a comment ("%" or "#" first), blanks simplified; empty when it has none.
 QString firstFontLine(const QString& mapText);
-// Whether a pdftex.map text holds `fontLine` (blanks simplified), as updmap
-// copies it there.
+// Whether a pdftex.map text holds `fontLine` as updmap copies it there
+// (blanks simplified, none beside a quote).
 bool pdftexMapHolds(const QString& pdftexText, const QString& fontLine);
 struct PdftexMapCheck {
     QString pdftexMap;   // the pdftex.map in use; empty when none is found

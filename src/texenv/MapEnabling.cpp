@@ -1,5 +1,6 @@
 #include "texenv/FinishInstall.h"
 
+#include "platform/BundleScripts.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
@@ -148,7 +149,7 @@ bool enableMapsSystem(const QString& kind, bool skip)
         addFailure(QStringLiteral("Enabling the maps in the system trees failed: mktexlsr or updmap-sys "
                                   "ended with exit status %1.")
                        .arg(status));
-    if (status != kNoRootRoute)
+    if (status != kNoRootRoute && bundleScriptsRunCommands())
         checkEnabledMaps(skip, true);
     return lastEnableFailure.isEmpty();
 }

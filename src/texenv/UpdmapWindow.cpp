@@ -1,6 +1,7 @@
 #include "texenv/UpdmapWindow.h"
 
 #include "mainwindow/Window1.h"
+#include "platform/BundleScripts.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
@@ -177,10 +178,10 @@ void UpdmapWindow::PushButton1_Action()
     bool ran = true;
     if (method == 1) {
         const int status = runAsRoot(mapUpdateCommand(method, changes));
-        ran = status != kNoRootRoute; // that one has said why
-        if (status != 0 && ran)
+        if (status != 0 && status != kNoRootRoute) // that one has said why
             msgBox(QStringLiteral("Updating the maps failed: mktexlsr or updmap-sys ended with exit status %1.")
                        .arg(status));
+        ran = status != kNoRootRoute && bundleScriptsRunCommands();
     } else {
         // The personal maps are the user's own: updmap-user runs as the
         // user, all lines as one chain that a kill cannot split. A failure
