@@ -17,7 +17,12 @@ struct ScriptResult {
 ScriptResult runBundleScript(const QString& scriptName, const QStringList& args);
 
 // Tests replace the scripts with a recorder; it receives the script's name
-// and its arguments byte for byte.
-void setBundleScriptRunner(std::function<ScriptResult(const QString&, const QStringList&)> runner);
+// and its arguments byte for byte. `runsCommands` says that it really runs
+// them (in the test's own trees), so that what they did may be checked.
+void setBundleScriptRunner(std::function<ScriptResult(const QString&, const QStringList&)> runner,
+                           bool runsCommands = false);
+// False while a recorder that does not run the commands stands in for the
+// scripts: nothing they were to change has changed.
+bool bundleScriptsRunCommands();
 
 } // namespace qlk

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -249,6 +250,127 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
     return result;
 }
 
+// The whole contents of an unnamed file a child wrote into.
+QByteArray readBack(int fd)
+{
+    QByteArray bytes;
+    if (fd < 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+        return bytes;
+    char buf[8192];
+    for (;;) {
+        const ssize_t len = ::read(fd, buf, sizeof buf);
+        if (len > 0)
+            bytes.append(buf, int(len));
+        else if (len == 0 || errno != EINTR)
+            break;
+    }
+    return bytes;
+}
+
+ProcessResult runArgvDetached(const std::vector<QByteArray>& argv, int timeoutMs)
+{
+    ProcessResult result;
+    // Standard output, standard error and the marks: files, not pipes, so
+    // that a command still writing after this program has gone is not
+    // ended by SIGPIPE.
+    int files[3] = {-1, -1, -1};
+    for (int& fd : files)
+        fd = ::memfd_create("qlk-output", MFD_CLOEXEC);
+    if (files[0] < 0 || files[1] < 0 || files[2] < 0) {
+        for (int& fd : files)
+            closeFd(fd);
+        result.exitCode = -1;
+        result.errorOutput = QStringLiteral("cannot create output files");
+        return result;
+    }
+
+    std::vector<char*> args;
+    for (const QByteArray& a : argv)
+        args.push_back(const_cast<char*>(a.constData()));
+    args.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        for (int& fd : files)
+            closeFd(fd);
+        result.exitCode = -1;
+        result.errorOutput = QStringLiteral("cannot start a process");
+        return result;
+    }
+    if (pid == 0) {
+        // A session of its own: no signal meant for this program or its
+        // terminal reaches the command.
+        ::setsid();
+        // Out of the way of 0-3 first, so that no target overwrites a source.
+        int high[3];
+        for (int i = 0; i < 3; ++i)
+            high[i] = ::fcntl(files[i], F_DUPFD_CLOEXEC, 10);
+        int devnull = ::open("/dev/null", O_RDONLY);
+        if (devnull >= 0) {
+            ::dup2(devnull, 0);
+            ::close(devnull);
+        }
+        for (int i = 0; i < 3; ++i)
+            ::dup2(high[i], i + 1);
+        ::signal(SIGPIPE, SIG_DFL);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    bool killed = false;
+    bool reaped = false;
+    int status = 0;
+    CommandWait wait(argv);
+    const int exitFd = int(::syscall(SYS_pidfd_open, pid, 0));
+    while (!reaped) {
+        int slice = wait.sliceMs();
+        if (timeoutMs > 0) {
+            const qint64 left = timeoutMs - clock.elapsed();
+            if (left <= 0) {
+                ::kill(-pid, SIGKILL);
+                killed = true;
+                break;
+            }
+            slice = int(qMin<qint64>(slice, left));
+        }
+        if (exitFd >= 0) {
+            struct pollfd pfd = {exitFd, POLLIN, 0};
+            ::poll(&pfd, 1, slice);
+        } else {
+            ::usleep(useconds_t(qMin(slice, 20)) * 1000);
+        }
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            reaped = true;
+        else if (done < 0 && errno != EINTR)
+            break;
+        wait.tick();
+    }
+    if (exitFd >= 0)
+        ::close(exitFd);
+    while (!reaped && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+
+    result.output = QString::fromUtf8(readBack(files[0]));
+    result.errorOutput = QString::fromUtf8(readBack(files[1]));
+    result.marks = QString::fromUtf8(readBack(files[2]));
+    for (int& fd : files)
+        closeFd(fd);
+    if (killed) {
+        result.timedOut = true;
+        result.exitCode = -1;
+    } else if (WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.exitCode = 128 + WTERMSIG(status);
+    } else {
+        result.exitCode = -1;
+    }
+    return result;
+}
+
 } // namespace
 
 void setCommandWaitHooks(CommandWaitHooks hooks)
@@ -297,6 +419,20 @@ ProcessResult runProgram(const QString& program, const QStringList& args, int ti
     for (const QString& a : args)
         argv.push_back(a.toUtf8());
     return runArgv(argv, timeoutMs);
+}
+
+ProcessResult runBashDetached(const QString& command, int timeoutMs)
+{
+    return runArgvDetached({QByteArray("/bin/bash"), QByteArray("-c"), command.toUtf8()}, timeoutMs);
+}
+
+ProcessResult runProgramDetached(const QString& program, const QStringList& args, int timeoutMs)
+{
+    std::vector<QByteArray> argv;
+    argv.push_back(program.toUtf8());
+    for (const QString& a : args)
+        argv.push_back(a.toUtf8());
+    return runArgvDetached(argv, timeoutMs);
 }
 
 } // namespace qlk

@@ -12,6 +12,7 @@ struct ProcessResult {
     bool timedOut = false;
     QString output;        // standard output, as the command wrote it (UTF-8)
     QString errorOutput;   // standard error
+    QString marks;         // what a detached command wrote to descriptor 3
 };
 
 constexpr int kShellTimeoutMs = 30000;
@@ -24,6 +25,17 @@ ProcessResult runBash(const QString& command, int timeoutMs = kShellTimeoutMs);
 // Runs a program directly (no shell) with the given arguments, same rules.
 ProcessResult runProgram(const QString& program, const QStringList& args,
                          int timeoutMs = kShellTimeoutMs);
+
+// As runBash and runProgram, for commands whose work must not be cut in two
+// when this program ends meanwhile (a kill, a crash, a closed terminal):
+// the command runs in a session of its own, its output goes to unnamed
+// files rather than pipes, so nothing it writes later can kill it, and it
+// finishes on its own. While this program lives it waits for it as usual.
+// Descriptor 3 is open for writing too; what the command writes there comes
+// back as `marks`. No time-out by default: stopping such a command half-way
+// is what it exists to avoid.
+ProcessResult runBashDetached(const QString& command, int timeoutMs = 0);
+ProcessResult runProgramDetached(const QString& program, const QStringList& args, int timeoutMs = 0);
 
 // While a command runs, the window layer keeps the windows painted and
 // says what runs; user input waits until the command has ended. `begin`

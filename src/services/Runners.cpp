@@ -77,6 +77,27 @@ QString runShell(const QString& command)
     return answerOrReport(command);
 }
 
+QString runShellChain(const QStringList& lines)
+{
+    lastShell = LastShell{};
+    if (lines.isEmpty())
+        return QString();
+    const QString chain = lines.join(QStringLiteral("&&"));
+    // After each line a mark on descriptor 3: their count names the line
+    // that stopped the chain. The braces keep a line whole whatever it holds.
+    QStringList steps;
+    for (const QString& line : lines)
+        steps << QStringLiteral("{ ") + line + QStringLiteral("\n} && echo >&3");
+    const ProcessResult r = runBashDetached(QLatin1String(kPathPrefix) + steps.join(QStringLiteral(" && ")));
+    lastShell = LastShell{chain, r.exitCode, r.timedOut, r.output, r.errorOutput};
+    if (r.exitCode == 0)
+        return QString();
+    const QString failed = lines.value(r.marks.count(QLatin1Char('\n')), chain);
+    if (uiHooks().showCommandFailure)
+        uiHooks().showCommandFailure(failureReport(failed, r.exitCode, r.output, r.errorOutput));
+    return failed;
+}
+
 namespace {
 QHash<QString, ProcessResult>& prefetched()
 {

@@ -31,6 +31,13 @@ extern int shellTimeoutMs;
 QString runShell(const QString& command);
 // As runShell, but a failure returns the empty text without a report.
 QString runShellQuiet(const QString& command);
+// Runs `lines` as one shell command line chained with "&&" that finishes
+// even when this program is ended meanwhile (runBashDetached, no time-out):
+// a step that changes several files through several commands is not left
+// half done. The first line that fails stops the rest; it is returned, and
+// reported as runShell reports a failure. The empty text when all succeeded.
+// lastShell holds the whole chain.
+QString runShellChain(const QStringList& lines);
 // As runShell and runShellQuiet, for one program with its arguments,
 // started directly, without a shell (nothing is quoted; lastShell.command
 // shows the line as a shell would take it).

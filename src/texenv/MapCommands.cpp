@@ -2,12 +2,14 @@
 
 #include "platform/Paths.h"
 #include "platform/Quote.h"
+#include "services/FileHelpers.h"
 #include "services/Runners.h"
 #include "texenv/ScanParse.h"
 #include "texenv/ScanSteps.h"
 #include "texenv/UpdmapCfg.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace qlk {
@@ -76,16 +78,31 @@ NoCaseDict<int> parsemaps(const QStringList& maplist, bool personal)
     return parseMapTypes(maplist, readupdmap(personal));
 }
 
-QString updmapUserProgram()
+namespace {
+// "NAME='tree' " for each tree known, to put before a program.
+QString treeSettings(std::initializer_list<std::pair<const char*, const QString*>> trees)
 {
     QString line;
-    const std::pair<const char*, const QString*> trees[] = {
-        {"TEXMFHOME", &texmfHome}, {"TEXMFVAR", &texmfVar}, {"TEXMFCONFIG", &texmfConfig}};
     for (const auto& [name, tree] : trees) {
         if (!tree->isEmpty())
             line += QLatin1String(name) + QLatin1Char('=') + shellQuote(*tree) + QLatin1Char(' ');
     }
-    return line + texCommand(QStringLiteral("updmap-user"));
+    return line;
+}
+
+// The trees updmap-user is given, or those updmap-sys works in (it puts
+// TEXMFSYSVAR and TEXMFSYSCONFIG in place of the personal ones).
+QString updmapTrees(bool system)
+{
+    if (system)
+        return treeSettings({{"TEXMFVAR", &texmfSysVar}, {"TEXMFCONFIG", &texmfSysConfig}});
+    return treeSettings({{"TEXMFHOME", &texmfHome}, {"TEXMFVAR", &texmfVar}, {"TEXMFCONFIG", &texmfConfig}});
+}
+} // namespace
+
+QString updmapUserProgram()
+{
+    return updmapTrees(false) + texCommand(QStringLiteral("updmap-user"));
 }
 
 QStringList missingEnabledMaps(bool personal)
@@ -176,6 +193,11 @@ QStringList userEnableCommands(const QString& kind, bool skip, const QStringList
 
 QString mapUpdateCommand(int method, const QList<MapChange>& changes)
 {
+    return mapUpdateLines(method, changes).join(QStringLiteral("&&"));
+}
+
+QStringList mapUpdateLines(int method, const QList<MapChange>& changes)
+{
     QStringList commands;
     QString head;
     if (method == 1) {
@@ -200,7 +222,7 @@ QString mapUpdateCommand(int method, const QList<MapChange>& changes)
         commands << head + kNoHash + QStringLiteral(" --enable ") + mapArgument(kind, c.name);
     }
     commands << head;
-    return commands.join(QStringLiteral("&&"));
+    return commands;
 }
 
 QStringList optionCommands(bool system, const QStringList& names, const QStringList& values,
@@ -230,12 +252,90 @@ bool safeOptionValue(const QString& value)
 
 QString runUserCommands(const QStringList& lines)
 {
-    for (const QString& line : lines) {
-        runShell(line);
-        if (lastShell.errorCode != 0)
-            return line;
+    return runShellChain(lines);
+}
+
+namespace {
+// A map line as updmap may rewrite it: blanks simplified, and none beside
+// a quote (updmap turns "T1 ReEncodeFont" into " T1 ReEncodeFont ").
+QString normalMapLine(const QString& line)
+{
+    static const QRegularExpression quote(QStringLiteral("\\s*\"\\s*"));
+    QString text = line.simplified();
+    if (text.contains(QLatin1Char('"')))
+        text.replace(quote, QStringLiteral("\""));
+    return text;
+}
+} // namespace
+
+QString firstFontLine(const QString& mapText)
+{
+    for (const QString& line : mapText.split(lf)) {
+        const QString text = line.simplified();
+        if (text.isEmpty() || text.startsWith(QLatin1Char('%')) || text.startsWith(QLatin1Char('#')))
+            continue;
+        return text;
     }
     return QString();
+}
+
+bool pdftexMapHolds(const QString& pdftexText, const QString& fontLine)
+{
+    const QString wanted = normalMapLine(fontLine);
+    // Only lines that name the same font are worth normalising.
+    const QString name = wanted.section(QLatin1Char(' '), 0, 0);
+    for (const QString& line : pdftexText.split(lf)) {
+        if (line.contains(name) && normalMapLine(line) == wanted)
+            return true;
+    }
+    return false;
+}
+
+namespace {
+// Where kpsewhich, given the trees updmap worked in, finds `file` among the
+// font maps; the empty text when it finds none.
+QString findMapFile(const QString& file, bool system)
+{
+    const QString path = runShellQuiet(updmapTrees(system) + texCommand(QStringLiteral("kpsewhich")) +
+                                       QStringLiteral(" -format=map ") + shellQuote(file));
+    return path.section(lf, 0, 0);
+}
+} // namespace
+
+PdftexMapCheck checkMapsInUse(const QStringList& maps, bool system)
+{
+    PdftexMapCheck check;
+    check.pdftexMap = findMapFile(QStringLiteral("pdftex.map"), system);
+    const QString pdftexText = check.pdftexMap.isEmpty() ? QString() : readTextFile(check.pdftexMap);
+    for (const QString& entry : maps) {
+        const QString name = mapFileName(entry);
+        if (!safeMapName(name))
+            continue; // never enabled; said so already
+        const QString path = findMapFile(name, system);
+        if (path.isEmpty()) {
+            check.missing << name;
+            continue;
+        }
+        // A map without a font line adds nothing that could be missing.
+        const QString line = firstFontLine(readTextFile(path));
+        if (!line.isEmpty() && !pdftexMapHolds(pdftexText, line))
+            check.missing << name;
+    }
+    return check;
+}
+
+QString mapsNotInUseText(const PdftexMapCheck& check, bool system)
+{
+    if (check.missing.isEmpty())
+        return QString();
+    const bool one = check.missing.size() == 1;
+    const QString where = check.pdftexMap.isEmpty() ? QStringLiteral("no pdftex.map is found")
+                                                    : QStringLiteral("the pdftex.map in use (") + check.pdftexMap +
+                                                          QStringLiteral(") does not hold them");
+    return (one ? QStringLiteral("The fonts of the map ") : QStringLiteral("The fonts of the maps ")) +
+           check.missing.join(QStringLiteral(", ")) + QStringLiteral(" cannot be used yet: ") + where +
+           QStringLiteral(". Run ") + (system ? QStringLiteral("updmap-sys") : QStringLiteral("updmap-user")) +
+           (system ? QStringLiteral(" to rebuild the output maps.") : QStringLiteral(" to rebuild your output maps."));
 }
 
 } // namespace qlk

@@ -60,6 +60,8 @@ struct MapChange {
 // The one "&&"-chained line of the map window's Update: method 0 runs
 // updmap-user, method 1 mktexlsr and updmap-sys with sudo.
 QString mapUpdateCommand(int method, const QList<MapChange>& changes);
+// The same lines before they are chained.
+QStringList mapUpdateLines(int method, const QList<MapChange>& changes);
 
 // The --setoption lines for every option whose value differs from its old
 // one (values compared as texts), then the plain run. `system` chooses
@@ -70,9 +72,33 @@ QStringList optionCommands(bool system, const QStringList& names, const QStringL
 // (a TAB would split the batch, a line end the shell line).
 bool safeOptionValue(const QString& value);
 
-// Runs personal command lines one after another as the user (runShell,
-// which reports a failure); stops at the first that fails and returns it,
-// the empty text when all succeeded.
+// Runs personal command lines as the user, as one "&&" chain that finishes
+// even when the program is ended meanwhile (runShellChain, which reports a
+// failure); the first that fails stops the rest and is returned, the empty
+// text when all succeeded.
 QString runUserCommands(const QStringList& lines);
+
+// Whether enabled maps took effect. updmap can report success and still
+// leave a map out of pdftex.map (or have been stopped before its rebuild),
+// and LaTeX then stops with "font not found".
+//
+// A map file's first font line: its first line that is neither empty nor
+// a comment ("%" or "#" first), blanks simplified; empty when it has none.
+QString firstFontLine(const QString& mapText);
+// Whether a pdftex.map text holds `fontLine` as updmap copies it there
+// (blanks simplified, none beside a quote).
+bool pdftexMapHolds(const QString& pdftexText, const QString& fontLine);
+struct PdftexMapCheck {
+    QString pdftexMap;   // the pdftex.map in use; empty when none is found
+    QStringList missing; // map files whose first font line it does not hold
+};
+// Looks up pdftex.map and each map of `maps` (tdsMaps entries) with kpsewhich
+// in the trees updmap worked in: updmap-user's, or with `system`
+// updmap-sys's (TEXMFSYSVAR and TEXMFSYSCONFIG). A map kpsewhich cannot find
+// is missing; one without font lines is not. Refused names are skipped.
+PdftexMapCheck checkMapsInUse(const QStringList& maps, bool system);
+// The message naming the missing maps and the command that rebuilds the
+// maps; the empty text when none is missing.
+QString mapsNotInUseText(const PdftexMapCheck& check, bool system);
 
 } // namespace qlk

@@ -1,5 +1,6 @@
 #include "texenv/FinishInstall.h"
 
+#include "platform/BundleScripts.h"
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
@@ -90,6 +91,17 @@ void addFailure(const QString& text)
         lastEnableFailure += lf;
     lastEnableFailure += text;
 }
+
+// After the commands ran, whether or not they reported success: the maps
+// they were to enable must have reached the pdftex.map in use.
+void checkEnabledMaps(bool skip, bool system)
+{
+    if (skip || tdsMaps.isEmpty())
+        return;
+    const QString missing = mapsNotInUseText(checkMapsInUse(tdsMaps, system), system);
+    if (!missing.isEmpty())
+        addFailure(missing);
+}
 } // namespace
 
 void scanTDS()
@@ -153,6 +165,8 @@ bool enableMapsSystem(const QString& kind, bool skip)
         addFailure(QStringLiteral("Enabling the maps in the system trees failed: mktexlsr or updmap-sys "
                                   "ended with exit status %1.")
                        .arg(status));
+    if (status != kNoRootRoute && bundleScriptsRunCommands())
+        checkEnabledMaps(skip, true);
     return lastEnableFailure.isEmpty();
 }
 
@@ -167,6 +181,7 @@ bool enableMapsUser(const QString& kind, bool skip)
     const QString failed = runUserCommands(userEnableCommands(kind, skip, tdsMaps));
     if (!failed.isEmpty())
         addFailure(QStringLiteral("Enabling the maps in the personal trees failed at: ") + failed);
+    checkEnabledMaps(skip, false);
     return lastEnableFailure.isEmpty();
 }
 

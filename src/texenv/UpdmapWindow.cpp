@@ -1,6 +1,7 @@
 #include "texenv/UpdmapWindow.h"
 
 #include "mainwindow/Window1.h"
+#include "platform/BundleScripts.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/QuitPath.h"
@@ -174,16 +175,29 @@ void UpdmapWindow::PushButton1_Action()
     }
 
     const int method = prefMethod();
-    const QString line = mapUpdateCommand(method, changes);
+    bool ran = true;
     if (method == 1) {
-        const int status = runAsRoot(line);
+        const int status = runAsRoot(mapUpdateCommand(method, changes));
         if (status != 0 && status != kNoRootRoute) // that one has said why
             msgBox(QStringLiteral("Updating the maps failed: mktexlsr or updmap-sys ended with exit status %1.")
                        .arg(status));
+        ran = status != kNoRootRoute && bundleScriptsRunCommands();
     } else {
         // The personal maps are the user's own: updmap-user runs as the
-        // user. A failure is reported by the runner.
-        runShell(line);
+        // user, all lines as one chain that a kill cannot split. A failure
+        // is reported by the runner.
+        runUserCommands(mapUpdateLines(method, changes));
+    }
+    // The maps just enabled must have reached the pdftex.map in use.
+    QStringList enabled;
+    for (const MapChange& c : changes) {
+        if (!c.enabled)
+            enabled << c.name;
+    }
+    if (ran && !enabled.isEmpty()) {
+        const QString missing = mapsNotInUseText(checkMapsInUse(enabled, method == 1), method == 1);
+        if (!missing.isEmpty())
+            msgBox(missing);
     }
 
     QPointer<UpdmapWindow> self(this);

@@ -361,9 +361,12 @@ bool FontInstWindow::install()
     // The unpack has ended (the root route waits): the tree may go now.
     if (system && askYesNo(QStringLiteral("Delete temporary TDS folder?")))
         runShell(shellQuote(systemProgram(QStringLiteral("rm"))) + QStringLiteral(" -Rf -- ") + shellQuote(tds));
-    // Enables the package map and rescans the set-up for both trees.
-    finishInstall(prefInt(QStringLiteral("method")));
-    status(system ? QStringLiteral("Installation finished") : QStringLiteral("Done"));
+    // Enables the package map and rescans the set-up for both trees. A map
+    // that did not take effect is no finished install.
+    if (finishInstall(prefInt(QStringLiteral("method"))))
+        status(system ? QStringLiteral("Installation finished") : QStringLiteral("Done"));
+    else
+        status(lastInstallStatus);
     // The rescan brought the main window forward; the outcome is shown here.
     showWindow(this);
     return true;

@@ -370,16 +370,20 @@ void GrabFSFont::go()
     hasType1 = true;
     hasTTF = false;
     tdsMaps = QStringList{S + QStringLiteral(".map")};
+    bool enabled = true;
     if (RadioButton1[0]->isChecked())
-        finishInstall(1);
+        enabled = finishInstall(1);
     else if (RadioButton1[1]->isChecked())
-        finishInstall(0);
+        enabled = finishInstall(0);
     hasMaps = false;
     hasType1 = false;
     tdsMaps.clear();
 
     // 12. The test document.
     finish(preparetest(family.cdFolder));
+    // A map that did not take effect is no finished installation.
+    if (!enabled)
+        StaticText5->setText(lastInstallStatus);
 }
 
 bool GrabFSFont::preparetest(const QString& title)

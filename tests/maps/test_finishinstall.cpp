@@ -1,6 +1,7 @@
 #include "maps/MapsFixture.h"
 #include "mainwindow/Window1.h"
 #include "platform/Paths.h"
+#include "platform/UiHooks.h"
 #include "prefs/PrefsStore.h"
 #include "services/FileHelpers.h"
 #include "services/RunLog.h"
@@ -197,4 +198,55 @@ TEST(FinishInstall, PersonalMapsEnabledForReal)
     Window1* w = Window1::instance();
     ASSERT_GE(w->Listbox1[0]->rowCount(), 1);
     EXPECT_EQ(w->Listbox1[0]->cell(0, 1), env.texmfVar() + "/fonts/map/");
+}
+
+// updmap-user that reports success but leaves the map out of pdftex.map, or
+// whose rebuild fails: the map is named with the command that rebuilds the
+// maps, and the install is not reported finished.
+TEST(FinishInstall, AMapThatDidNotReachPdftexMapIsNamed)
+{
+    struct Case {
+        const char* what;
+        const char* plainRun; // what the stand-in does for the rebuild
+        bool failedLine;      // the rebuild named as the line that failed
+    };
+    const Case cases[] = {
+        {"rebuild leaves the map out", "exit 0", false},
+        {"rebuild fails", "exit 3", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TestEnv env(false);
+        ASSERT_TRUE(test::makeFontDB(env));
+        test::RootRoute root;
+        QStringList reports;
+        uiHooks().showCommandFailure = [&](const QString& r) { reports << r; };
+        writePersonalMap(env, "qlkgone.map");
+        // The enabling lines run the real updmap-user; the plain run does not.
+        const QString bin = env.root() + "/bin";
+        env.writeScript("bin/updmap-user", QString("[ $# -gt 0 ] && exec '%1/updmap-user' \"$@\"\n%2\n")
+                                               .arg(texbin(), QLatin1String(c.plainRun)));
+        for (const char* program : {"kpsewhich", "tex"})
+            QFile::link(texbin() + "/" + program, bin + "/" + program);
+        setTexbinForTesting(bin);
+        texmfHome = env.texmfHome();
+        texmfVar = env.texmfVar();
+        texmfConfig = env.texmfConfig();
+        Window1::instance()->Clearitems();
+        isAdmin = false;
+        personalInstall = true;
+        setSummary(true, false, false, true, {"qlkgone"});
+        EXPECT_FALSE(finishInstall(0));
+        EXPECT_TRUE(readTextFile(env.texmfConfig() + "/web2c/updmap.cfg").contains("Map qlkgone.map"));
+        const QString status = statusLine();
+        EXPECT_FALSE(status.contains("Install finished.")) << status.toStdString();
+        EXPECT_TRUE(status.contains("The fonts of the map qlkgone.map cannot be used yet: ")) << status.toStdString();
+        EXPECT_TRUE(status.endsWith("Run updmap-user to rebuild your output maps.")) << status.toStdString();
+        EXPECT_EQ(status.contains("Enabling the maps in the personal trees failed at: " + updmapUserProgram() + "\n"),
+                  c.failedLine) << status.toStdString();
+        EXPECT_EQ(reports.size(), c.failedLine ? 1 : 0);
+        // The user is told, not only the status line.
+        EXPECT_TRUE(env.dialogs.messages.contains(status)) << env.dialogs.messages.join("\n").toStdString();
+        EXPECT_TRUE(root.texts.isEmpty());
+    }
 }

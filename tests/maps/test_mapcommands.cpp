@@ -14,6 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace qlk;
 
 namespace {
@@ -326,17 +332,19 @@ TEST(EnableMaps, SystemListGoesToTheRootRouteInOneCall)
 TEST(EnableMaps, PersonalListRunsAsTheUserAndStopsAtAFailure)
 {
     test::TestEnv env;
-    test::StandInTexbin bin(env, false);
+    test::StandInTexbin bin(env, true);
+    test::writePersonalMap(env, "a.map");
+    test::writePersonalMap(env, "b.map");
     test::RootRoute root;
     QStringList reports;
     uiHooks().showCommandFailure = [&](const QString& r) { reports << r; };
     setSummary(true, true, false, true, {"a.map", "b"});
-    EXPECT_TRUE(enableMapsUser("MixedMap", false));
+    EXPECT_TRUE(enableMapsUser("MixedMap", false)) << lastEnableFailure.toStdString();
+    EXPECT_TRUE(lastEnableFailure.isEmpty());
     EXPECT_TRUE(root.texts.isEmpty());
     EXPECT_EQ(bin.calls(), (QStringList{"updmap-user [--nohash] [--nomkmap] [--enable] [MixedMap=a.map]",
                                         "updmap-user [--nohash] [--nomkmap] [--enable] [MixedMap=b.map]",
                                         "updmap-user"}));
-    EXPECT_EQ(lastShell.command, bin.folder + "/updmap-user");
 
     QFile::remove(bin.log);
     bin.fail("updmap-user");
@@ -346,6 +354,59 @@ TEST(EnableMaps, PersonalListRunsAsTheUserAndStopsAtAFailure)
                                      "/updmap-user --nohash --nomkmap --enable Map=a.map");
     EXPECT_EQ(reports.size(), 1);
     EXPECT_TRUE(root.texts.isEmpty());
+}
+
+// The system enabling checked the same way, when root's commands really
+// ran (here updmap-sys in the test's own system trees): a rebuild left out
+// names the map and updmap-sys; a recorder that runs nothing is not judged.
+TEST(EnableMaps, SystemEnablingIsCheckedAgainstTheSystemPdftexMap)
+{
+    test::TestEnv env;
+    env.writeFile("texmf-local/fonts/map/dvips/qlk/qlksys.map", "% made by hand\nqlksysfont QlkSys <qlksysfont.pfb\n");
+    texmfSysVar = QString::fromLocal8Bit(qgetenv("TEXMFSYSVAR"));
+    texmfSysConfig = QString::fromLocal8Bit(qgetenv("TEXMFSYSCONFIG"));
+    ASSERT_TRUE(texmfSysVar.startsWith(env.root()));
+    setSummary(true, false, false, true, {"qlksys"});
+    setpref("sudo", qint32(0));
+    for (const bool rebuild : {false, true}) {
+        SCOPED_TRACE(rebuild);
+        QStringList ran;
+        // Root's lines run as they are, but mktexlsr only over the test's
+        // own trees, and the plain rebuild only when asked.
+        setBundleScriptRunner(
+            [&](const QString&, const QStringList& args) {
+                int status = 0;
+                for (const QString& line : args.value(0).split('\t')) {
+                    QString command = line;
+                    if (line.endsWith("/mktexlsr"))
+                        command = shellQuote(texProgram("mktexlsr")) + " " + shellQuote(env.texmfLocal()) + " " +
+                                  shellQuote(texmfSysVar);
+                    else if (line.endsWith("updmap-sys ") && !rebuild)
+                        continue;
+                    ran << line;
+                    status = runBash(command).exitCode;
+                    if (status != 0)
+                        break;
+                }
+                return ScriptResult{status, QString()};
+            },
+            true);
+        const bool enabled = enableMapsSystem("Map", false);
+        EXPECT_EQ(enabled, rebuild) << lastEnableFailure.toStdString();
+        EXPECT_EQ(ran.size(), rebuild ? 3 : 2) << ran.join("\n").toStdString();
+        if (!rebuild) {
+            EXPECT_TRUE(lastEnableFailure.startsWith("The fonts of the map qlksys.map cannot be used yet: "))
+                << lastEnableFailure.toStdString();
+            EXPECT_TRUE(lastEnableFailure.endsWith(" Run updmap-sys to rebuild the output maps."));
+        }
+    }
+    // Nothing ran: no judgement either way.
+    test::RootRoute root;
+    root.status = 0;
+    setSummary(true, false, false, true, {"qlknowhere"});
+    EXPECT_TRUE(enableMapsSystem("Map", false));
+    texmfSysVar.clear();
+    texmfSysConfig.clear();
 }
 
 // Enabled maps whose files kpsewhich cannot find are disabled by name; a
@@ -381,6 +442,83 @@ TEST(MapCommands, SynchronisingDisablesMissingMapsByName)
     distCfgText.clear();
     localCfgText.clear();
     homeCfgText.clear();
+    texmfHome.clear();
+    texmfVar.clear();
+    texmfConfig.clear();
+}
+
+// How a map's first font line is found and looked for in pdftex.map, as
+// updmap copies it there (its own blanks, or "% name" lines around it).
+TEST(MapsInUse, FirstFontLineAndPdftexMapLines)
+{
+    struct Line {
+        const char* map;
+        const char* first;
+    };
+    for (const Line c : {Line{"% fontinst\n\n  # old\nftqr8r Teams \"T1 ReEncodeFont\" <8r.enc <ftqr8a.pfb\nx y\n",
+                              "ftqr8r Teams \"T1 ReEncodeFont\" <8r.enc <ftqr8a.pfb"},
+                         Line{"\r\n  ftqb8r\tTeams-Bold   <ftqb8a.pfb  \r\n", "ftqb8r Teams-Bold <ftqb8a.pfb"},
+                         Line{"% only comments\n#\n\n", ""}, Line{"", ""}})
+        EXPECT_EQ(firstFontLine(QString::fromUtf8(c.map)), QString::fromUtf8(c.first)) << c.map;
+
+    const QString pdftex = "% Generated by updmap\n% ftq.map\nftqb8r Teams-Bold <ftqb8a.pfb\n"
+                           "ftqr8r  Teams \"T1 ReEncodeFont\" <8r.enc <ftqr8a.pfb\n% other.map\nftqi8r Other <o.pfb\n";
+    EXPECT_TRUE(pdftexMapHolds(pdftex, "ftqb8r Teams-Bold <ftqb8a.pfb"));
+    EXPECT_TRUE(pdftexMapHolds(pdftex, "ftqr8r Teams \"T1 ReEncodeFont\" <8r.enc <ftqr8a.pfb"));
+    // updmap's own spelling of a quoted part, taken from Debian's pdftex.map.
+    EXPECT_TRUE(pdftexMapHolds("uplb8r URWPalladioL-Bold \" TeXBase1Encoding ReEncodeFont \" <8r.enc <uplb8a.pfb\n",
+                               "uplb8r URWPalladioL-Bold \"TeXBase1Encoding ReEncodeFont\" <8r.enc <uplb8a.pfb"));
+    EXPECT_FALSE(pdftexMapHolds("uplb8r URWPalladioL-Bold \" TeXBase1Encoding ReEncodeFont \" <8r.enc <uplb8a.pfb\n",
+                                "uplb8r URWPalladioL-Bold \"TeXBase1Encoding\" <8r.enc <uplb8a.pfb"));
+    // The same font name from another map's line is not this map's line.
+    EXPECT_FALSE(pdftexMapHolds(pdftex, "ftqi8r Teams-Italic <ftqi8a.pfb"));
+    EXPECT_FALSE(pdftexMapHolds(pdftex, "ftqb8 Teams-Bold <ftqb8a.pfb"));
+    EXPECT_FALSE(pdftexMapHolds(QString(), "ftqb8r Teams-Bold <ftqb8a.pfb"));
+}
+
+// The personal enabling is one step: the program killed right after the
+// enabling line has run (the stand-in updmap-user kills it), the rebuild
+// still runs and the map's lines reach the personal pdftex.map.
+TEST(EnableMaps, PersonalEnablingFinishesWhenTheProgramIsKilled)
+{
+    test::TestEnv env;
+    test::writePersonalMap(env, "qlkkill.map");
+    const QString bin = env.root() + "/bin";
+    env.writeScript("bin/updmap-user",
+                    QString("'%1/updmap-user' \"$@\" || exit\n"
+                            "case \" $* \" in *' --enable '*) kill -9 \"$(cat '%2/program')\" ;; esac\n")
+                        .arg(texbin(), bin));
+    QFile::link(texbin() + "/kpsewhich", bin + "/kpsewhich");
+    setTexbinForTesting(bin);
+    texmfHome = env.texmfHome();
+    texmfVar = env.texmfVar();
+    texmfConfig = env.texmfConfig();
+    setSummary(true, false, false, true, {"qlkkill"});
+
+    // What the program leaves running becomes this process's child, to be
+    // waited for here.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const pid_t program = ::fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) {
+        env.writeFile("bin/program", QByteArray::number(::getpid()));
+        enableMapsUser("Map", false);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(program, &status, 0), program);
+    while (::waitpid(-1, nullptr, 0) > 0 || errno == EINTR) {
+    }
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the program was not killed: " << status;
+    EXPECT_TRUE(readTextFile(env.texmfConfig() + "/web2c/updmap.cfg").contains("Map qlkkill.map"));
+    const QString pdftexMap = env.texmfVar() + "/fonts/map/pdftex/updmap/pdftex.map";
+    EXPECT_TRUE(pdftexMapHolds(readTextFile(pdftexMap), "qlkkillfont QlkTestqlkkill <qlkkillfont.pfb"))
+        << pdftexMap.toStdString();
+    // And the check after an enabling sees it so.
+    const PdftexMapCheck check = checkMapsInUse({"qlkkill"}, false);
+    EXPECT_EQ(check.pdftexMap, pdftexMap);
+    EXPECT_TRUE(check.missing.isEmpty());
     texmfHome.clear();
     texmfVar.clear();
     texmfConfig.clear();

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using qlk::runBash;
@@ -89,4 +92,62 @@ TEST(RunBash, ReturnsWhenTheCommandEndsNotItsBackgroundChildren)
         if (f.open(QIODevice::ReadOnly))
             ::kill(f.readAll().trimmed().toInt(), SIGKILL);
     }
+}
+
+// A detached command keeps its three outputs apart like any other, and the
+// marks it writes to descriptor 3 come back too; large output never blocks.
+TEST(RunBashDetached, KeepsOutputErrorOutputMarksAndExitCodeApart)
+{
+    struct Case {
+        const char* command;
+        int status;
+        int outputSize, errorSize;
+        const char* marks;
+    };
+    const Case cases[] = {
+        {"echo out; echo err >&2; echo 1 >&3; echo 2 >&3; exit 3", 3, 4, 4, "1\n2\n"},
+        {"read -r line; echo $?", 0, 2, 0, ""},
+        {"head -c 300000 /dev/zero | tr '\\0' a; head -c 300000 /dev/zero | tr '\\0' b >&2", 0, 300000, 300000, ""},
+        {"kill -9 $$", 128 + SIGKILL, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        const qlk::ProcessResult r = qlk::runBashDetached(QString::fromUtf8(c.command));
+        EXPECT_EQ(r.exitCode, c.status);
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.output.size(), c.outputSize);
+        EXPECT_EQ(r.errorOutput.size(), c.errorSize);
+        EXPECT_EQ(r.marks, QString::fromUtf8(c.marks));
+    }
+    EXPECT_EQ(qlk::runBashDetached(QStringLiteral("echo out; echo err >&2")).output, QStringLiteral("out\n"));
+    EXPECT_EQ(qlk::runProgramDetached(QStringLiteral("/nonexistent/program"), {}).exitCode, 127);
+    EXPECT_EQ(qlk::runProgramDetached(QStringLiteral("/bin/echo"), {QStringLiteral("a b")}).output,
+              QStringLiteral("a b\n"));
+}
+
+// The caller killed while the command runs: the command still runs to its
+// end, writing as much as it likes (into a pipe it would die of SIGPIPE).
+TEST(RunBashDetached, FinishesWhenItsCallerIsKilled)
+{
+    QTemporaryDir dir;
+    const QString marker = dir.filePath(QStringLiteral("finished"));
+    // The orphaned command becomes this process's child, so that it can be
+    // waited for here.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const pid_t caller = ::fork();
+    ASSERT_GE(caller, 0);
+    if (caller == 0) {
+        qlk::runBashDetached(QStringLiteral("kill -9 $PPID; seq 1 200000; seq 1 200000 >&2; echo done > '%1'")
+                                 .arg(marker));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(caller, &status, 0), caller);
+    while (::waitpid(-1, nullptr, 0) > 0 || errno == EINTR) {
+    }
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    QFile f(marker);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("done\n"));
 }

@@ -151,3 +151,43 @@ TEST_F(Runners, PrefetchedAnswersAreTakenOnce)
     EXPECT_EQ(runDirect(ok, {QStringLiteral("c")}), QStringLiteral("c"));
     EXPECT_EQ(test::readBytes(count), QByteArray("run\nrun\nrun\nrun\n"));
 }
+
+// A chain stops at its first failing line, names it and reports it as
+// runShell would; lines holding their own operators stay whole.
+TEST_F(Runners, ShellChainNamesTheLineThatStoppedIt)
+{
+    const QString log = env.root() + QStringLiteral("/ran");
+    const QString add = QStringLiteral("echo %1 >> '") + log + QStringLiteral("'");
+    struct Case {
+        const char* what;
+        QStringList lines;
+        int failing; // index of the failing line, -1 for none
+        QString ran;
+    };
+    const QList<Case> cases = {
+        {"all succeed", {add.arg(1), add.arg(2), add.arg(3)}, -1, "1\n2\n3\n"},
+        {"the middle fails", {add.arg(1), add.arg(2) + QStringLiteral(" && exit 5"), add.arg(3)}, 1, "1\n2\n"},
+        {"a line with its own fallback", {QStringLiteral("false || ") + add.arg(1), QStringLiteral("false; exit 2"), add.arg(3)},
+         1, "1\n"},
+        {"a trailing comment", {add.arg(1) + QStringLiteral(" # note"), QStringLiteral("exit 4")}, 1, "1\n"},
+        {"the first fails", {QStringLiteral("exit 3"), add.arg(2)}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(log);
+        reports.clear();
+        const QString failed = runShellChain(c.lines);
+        EXPECT_EQ(failed, c.failing < 0 ? QString() : c.lines.at(c.failing));
+        EXPECT_EQ(QString::fromUtf8(test::readBytes(log)), c.ran);
+        EXPECT_EQ(lastShell.command, c.lines.join(QStringLiteral("&&")));
+        EXPECT_EQ(lastShell.errorCode == 0, c.failing < 0);
+        ASSERT_EQ(reports.size(), c.failing < 0 ? 0 : 1);
+        if (c.failing >= 0) {
+            EXPECT_TRUE(reports.at(0).startsWith(QStringLiteral("While trying to run command: ") + failed + '\r'))
+                << reports.at(0).toStdString();
+        }
+    }
+    // Nothing to run: nothing runs, nothing fails.
+    EXPECT_EQ(runShellChain({}), QString());
+    EXPECT_EQ(lastShell.errorCode, 0);
+}

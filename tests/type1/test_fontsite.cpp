@@ -275,6 +275,9 @@ TEST(GrabFSFont, LocalTreeThroughTheRootRoute)
         SCOPED_TRACE(status);
         FontSiteWorld world;
         isAdmin = true;
+        // The system method: no personal enabling of a map that the
+        // recorded unpack never put anywhere.
+        personalInstall = false;
         setpref("sudo", qint32(1));
         world.rootStatus = status;
         GrabFSFont* w = world.open();

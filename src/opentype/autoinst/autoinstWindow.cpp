@@ -456,8 +456,10 @@ void autoinstWindow::PushButton3_Action()
     hasTTF = false;
     hasMaps = true;
     tdsMaps = QStringList{shortname};
-    finishInstall(prefMethod() >= 1 ? 1 : 0);
-    setStatus(QStringLiteral("Finished 'updmap'"));
+    if (finishInstall(prefMethod() >= 1 ? 1 : 0))
+        setStatus(QStringLiteral("Finished 'updmap'"));
+    else
+        setStatus(lastInstallStatus);
     postflight();
 }
 

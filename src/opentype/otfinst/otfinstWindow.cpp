@@ -529,8 +529,10 @@ void otfinstWindow::PushButton3_Action()
     hasMaps = true;
     tdsMaps = QStringList{shortname};
     const int method = prefMethod();
-    finishInstall(method >= 1 ? 1 : 0);
-    setStatus(QStringLiteral("Finished 'updmap'"));
+    if (finishInstall(method >= 1 ? 1 : 0))
+        setStatus(QStringLiteral("Finished 'updmap'"));
+    else
+        setStatus(lastInstallStatus);
     postflight();
 }
 
