@@ -84,6 +84,7 @@ TEST(RootScripts, RunDirectlyWhenAlreadyRoot)
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to run the scripts without a password";
     test::TestEnv env;
+    setBundleScriptRunner({}); // the real scripts, on files in the test's own folder
     setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
     const QString dir = env.root();
     for (const QString& script : {QStringLiteral("sudocmd.sh"), QStringLiteral("sudoterm.sh")}) {
@@ -124,6 +125,7 @@ TEST(RootScripts, PathsAndPatternsReachTheCommandUnchanged)
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to run the scripts without a password";
     test::TestEnv env;
+    setBundleScriptRunner({}); // the real scripts, on files in the test's own folder
     setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
     const QString dir = env.root();
     QDir().mkpath(dir + QStringLiteral("/usr/bin"));
@@ -152,6 +154,7 @@ class TerminalStandIn {
 public:
     explicit TerminalStandIn(const QString& terminalBody)
     {
+        setBundleScriptRunner({}); // the real script, with a stand-in terminal
         setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
         env.writeScript(QStringLiteral("bin/id"), QStringLiteral("echo 1000"));
         env.writeScript(QStringLiteral("bin/x-terminal-emulator"), terminalBody);

@@ -193,15 +193,29 @@ ProcessResult runRootCommands(const QString& text, int timeoutMs)
         if (!tree.isEmpty() && !own.contains(tree))
             own << tree;
     }
-    if (own.isEmpty() && text.contains(QLatin1String("mktexlsr")))
-        return refuse(QStringLiteral("a root mktexlsr of a test has no tree of the test's own to rebuild"));
-    // As sudocmd.sh: each TAB-separated step on its own, the first failure stops the rest.
+    // As sudocmd.sh: each TAB-separated step on its own, the first failure
+    // stops the rest. mktexlsr without folders stands in front of the real
+    // one: only that run gets the narrowed TEXMFDBS (the other programs of
+    // a step need the machine's databases to find their files).
     QStringList steps;
     for (const QString& step : stripSudo(text).split(QLatin1Char('\t'), Qt::SkipEmptyParts))
         steps << QStringLiteral("(\n") + step + QStringLiteral("\n)");
     QString script = QStringLiteral("function /usr/bin/sudo { [ \"${1-}\" = -H ] && shift; \"$@\"; }\n");
-    if (!own.isEmpty())
-        script += QStringLiteral("export TEXMFDBS=") + shellQuote(own.join(QLatin1Char(':'))) + QLatin1Char('\n');
+    QStringList names{texProgram(QStringLiteral("mktexlsr")), texProgram(QStringLiteral("texhash"))};
+    for (const char* name : {"/usr/bin/mktexlsr", "/usr/bin/texhash", "mktexlsr", "texhash"})
+        names << QString::fromLatin1(name);
+    names.removeDuplicates();
+    const QString real = shellQuote(texProgram(QStringLiteral("mktexlsr")));
+    const QString narrowed =
+        own.isEmpty() ? QStringLiteral("echo 'no tree of the test to rebuild' >&2; return 126")
+                      : QStringLiteral("TEXMFDBS=") + shellQuote(own.join(QLatin1Char(':'))) +
+                            QStringLiteral(" command ") + real;
+    for (const QString& name : names) {
+        if (name.contains(QRegularExpression(QStringLiteral("[^A-Za-z0-9_./+-]"))))
+            continue; // not a name a step can call unquoted
+        script += QStringLiteral("function ") + name + QStringLiteral(" { if [ $# -eq 0 ]; then ") + narrowed +
+                  QStringLiteral("; else command ") + real + QStringLiteral(" \"$@\"; fi; }\n");
+    }
     script += steps.join(QStringLiteral(" && "));
     return runBash(script, timeoutMs);
 }
