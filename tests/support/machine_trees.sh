@@ -13,9 +13,17 @@ if [ -z "$file" ] || { [ "$action" != record ] && [ "$action" != compare ]; }; t
     exit 2
 fi
 
-trees=(/var/lib/texmf /usr/local/share/texmf /etc/texmf /usr/share/texmf /usr/share/texlive)
-# Root's personal trees, and those of the user who runs the tests.
-for user in root "$(id -un)"; do
+# QLK_MACHINE_TREES (folders separated by ":") replaces the list, for the
+# check of this script itself.
+if [ -n "${QLK_MACHINE_TREES-}" ]; then
+    IFS=: read -r -a trees <<<"$QLK_MACHINE_TREES"
+    users=()
+else
+    trees=(/var/lib/texmf /usr/local/share/texmf /etc/texmf /usr/share/texmf /usr/share/texlive)
+    # Root's personal trees, and those of the user who runs the tests.
+    users=(root "$(id -un)")
+fi
+for user in "${users[@]}"; do
     home=$(getent passwd "$user" | cut -d: -f6)
     [ -n "$home" ] || continue
     for t in texmf .texlive2022 .texmf-var .texmf-config; do
