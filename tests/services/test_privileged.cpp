@@ -222,8 +222,9 @@ TEST(RootScripts, TerminalWindowNeverHoldsTheCaller)
         const ScriptResult r = runBundleScript(QStringLiteral("sudoterm.sh"), {QString::fromUtf8(c.commands)});
         const qint64 took = clock.elapsed();
         EXPECT_EQ(r.exitCode, c.status);
-        // The commands take about a second; the window's minute is not waited for.
-        EXPECT_LT(took, 3500);
+        // The commands take about a second; the window's minute is not waited
+        // for (the margin leaves room for a loaded machine).
+        EXPECT_LT(took, 20000);
         for (const QByteArray& pid : test::readBytes(term.env.root() + QStringLiteral("/pids")).split('\n')) {
             if (pid.toInt() > 0)
                 ::kill(pid.toInt(), SIGKILL);
