@@ -54,7 +54,9 @@ QStringList machineTrees();
 // A test's own world: a temporary HOME, and the personal and local TeX trees
 // pointed at temporary folders through the environment, which kpsewhich and
 // the TeX programs honour. With `isolateSystemTrees` TEXMFSYSVAR and
-// TEXMFSYSCONFIG move too. Dialogs are answered by `dialogs`; the quit path
+// TEXMFSYSCONFIG move too; without it they stay the machine's, to be read
+// (formats, the system's pdftex.map), never written: such a test runs no
+// updmap-sys or fmtutil-sys. Dialogs are answered by `dialogs`; the quit path
 // only records (see below). Everything is put back when the object goes.
 class TestEnv {
 public:
