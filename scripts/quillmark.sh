@@ -55,10 +55,7 @@ case "$action" in
     ;;
   test)
     cd "$build"
-    # A few tests read the machine's own system trees (they only read them);
-    # one of them can meet kpsewhich while a TeX program rebuilds an ls-R
-    # there. A failing test is run once more; a real fault fails twice.
-    ctest --output-on-failure --parallel "$(nproc)" --timeout 600 --repeat until-pass:2
+    ctest --output-on-failure --parallel "$(nproc)" --timeout 600
     ;;
   *)
     echo "usage: $0 start|test" >&2

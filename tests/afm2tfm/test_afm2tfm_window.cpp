@@ -50,11 +50,11 @@ struct RootRecorder {
             commands << text;
             if (text.contains(QLatin1String("updmap")) || text.contains(QLatin1String("mktexlsr")))
                 return ScriptResult{0, QString()};
-            const ProcessResult r = runBash(stripSudo(text));
+            const ProcessResult r = test::runRootCommands(text);
             return ScriptResult{r.exitCode, r.output};
         });
     }
-    ~RootRecorder() { setBundleScriptRunner(nullptr); }
+    ~RootRecorder() { test::refuseRootRoute(); }
 };
 
 class Afm2tfmWindowTest : public ::testing::Test {

@@ -51,9 +51,8 @@ inline QMap<QString, QByteArray> snapshot(const QString& root)
     return files;
 }
 
-// Root commands run at once in the test's shell (the tests run with
-// enough rights), their text recorded; TAB-joined commands are chained.
-// updmap lines are only recorded.
+// Root commands are recorded and run at once by runRootCommands (in the
+// test's own trees only); updmap lines are only recorded.
 struct RootRecorder {
     QStringList commands;
     RootRecorder()
@@ -64,9 +63,7 @@ struct RootRecorder {
             // updmap itself is not run: the tests check what it was asked.
             if (text.contains(QLatin1String("updmap")))
                 return ScriptResult{0, QString()};
-            QString line = stripSudo(text);
-            line.replace(QLatin1Char('\t'), QStringLiteral(" && "));
-            const ProcessResult r = runBash(line);
+            const ProcessResult r = runRootCommands(text);
             return ScriptResult{r.exitCode, r.output};
         });
     }

@@ -46,7 +46,22 @@ struct StandInTexbin {
                                           "{ echo \"%1\"; for a in \"$@\"; do echo \"[$a]\"; done; } >> \"$here/calls.log\"\n"
                                           "[ -e \"$here/fail-%1\" ] && exit 3\n")
                                .arg(p);
-            body += realRuns ? QStringLiteral("exec '%1/%2' \"$@\"\n").arg(real, p) : QStringLiteral("exit 0\n");
+            if (realRuns) {
+                // Never on the machine's trees: updmap-sys only on the test's own
+                // system trees, mktexlsr only on folders it is given.
+                if (p == QLatin1String("updmap-sys"))
+                    body += QStringLiteral("for v in TEXMFSYSVAR TEXMFSYSCONFIG; do\n"
+                                           "  case \"$('%1/kpsewhich' -var-value \"$v\")\" in %2/*) ;;\n"
+                                           "  *) echo \"refused in tests: updmap-sys on the machine's $v\" >&2; exit 126;;\n"
+                                           "  esac\n"
+                                           "done\n")
+                                .arg(real, QDir::tempPath());
+                if (p == QLatin1String("mktexlsr"))
+                    body += QStringLiteral("[ $# -gt 0 ] || { echo 'refused in tests: mktexlsr over every tree' >&2; exit 126; }\n");
+                body += QStringLiteral("exec '%1/%2' \"$@\"\n").arg(real, p);
+            } else {
+                body += QStringLiteral("exit 0\n");
+            }
             env.writeScript(QDir(env.root()).relativeFilePath(folder + QLatin1Char('/') + p), body);
         }
         // The scan's other programs are the real ones.

@@ -22,8 +22,10 @@ using namespace qlk::test;
 namespace {
 
 // Terminal hand-overs: a user's command runs at once with runBash (unless
-// `runUser` is off); a root command (one with sudo) is recorded and
-// answered with `rootStatus`, an unzip of a successful answer run for real.
+// `runUser` is off); a root command (one with sudo, or any the
+// administrator's script gets, runAsRoot having taken sudo out) is recorded
+// and answered with `rootStatus`, an unzip of a successful answer run for
+// real.
 struct HandOvers {
     QStringList user;
     QStringList root;
@@ -31,12 +33,12 @@ struct HandOvers {
     int rootStatus = 0;
     HandOvers()
     {
-        setBundleScriptRunner([this](const QString&, const QStringList& args) {
+        setBundleScriptRunner([this](const QString& script, const QStringList& args) {
             const QString text = args.value(0);
-            if (text.contains(QLatin1String("sudo"))) {
+            if (script == QLatin1String("sudocmd.sh") || text.contains(QLatin1String("sudo"))) {
                 root << text;
                 if (rootStatus == 0 && text.contains(QLatin1String("unzip")))
-                    runBash(stripSudo(text));
+                    runRootCommands(text);
                 return ScriptResult{rootStatus, QString()};
             }
             user << text;

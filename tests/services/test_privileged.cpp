@@ -84,6 +84,7 @@ TEST(RootScripts, RunDirectlyWhenAlreadyRoot)
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to run the scripts without a password";
     test::TestEnv env;
+    setBundleScriptRunner({}); // the real scripts, on files in the test's own folder
     setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
     const QString dir = env.root();
     for (const QString& script : {QStringLiteral("sudocmd.sh"), QStringLiteral("sudoterm.sh")}) {
@@ -124,6 +125,7 @@ TEST(RootScripts, PathsAndPatternsReachTheCommandUnchanged)
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to run the scripts without a password";
     test::TestEnv env;
+    setBundleScriptRunner({}); // the real scripts, on files in the test's own folder
     setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
     const QString dir = env.root();
     QDir().mkpath(dir + QStringLiteral("/usr/bin"));
@@ -152,6 +154,7 @@ class TerminalStandIn {
 public:
     explicit TerminalStandIn(const QString& terminalBody)
     {
+        setBundleScriptRunner({}); // the real script, with a stand-in terminal
         setAppFolderForTesting(QStringLiteral(QLK_APP_DIR));
         env.writeScript(QStringLiteral("bin/id"), QStringLiteral("echo 1000"));
         env.writeScript(QStringLiteral("bin/x-terminal-emulator"), terminalBody);
@@ -219,8 +222,9 @@ TEST(RootScripts, TerminalWindowNeverHoldsTheCaller)
         const ScriptResult r = runBundleScript(QStringLiteral("sudoterm.sh"), {QString::fromUtf8(c.commands)});
         const qint64 took = clock.elapsed();
         EXPECT_EQ(r.exitCode, c.status);
-        // The commands take about a second; the window's minute is not waited for.
-        EXPECT_LT(took, 3500);
+        // The commands take about a second; the window's minute is not waited
+        // for (the margin leaves room for a loaded machine).
+        EXPECT_LT(took, 20000);
         for (const QByteArray& pid : test::readBytes(term.env.root() + QStringLiteral("/pids")).split('\n')) {
             if (pid.toInt() > 0)
                 ::kill(pid.toInt(), SIGKILL);

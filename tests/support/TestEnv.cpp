@@ -5,9 +5,11 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/QuitPath.h"
+#include "platform/Quote.h"
 #include "platform/UiHooks.h"
 #include "prefs/PrefsStore.h"
 #include "services/RunLog.h"
+#include "services/Privileged.h"
 #include "services/Runners.h"
 
 #include <QCoreApplication>
@@ -16,11 +18,15 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace qlk::test {
 
@@ -82,6 +88,21 @@ class QuitCheck : public ::testing::EmptyTestEventListener {
         resetQuitState();
     }
 };
+
+class RootRouteGuard : public ::testing::EmptyTestEventListener {
+    // Before the test's fixture is made, so a fixture's recorder wins.
+    void OnTestStart(const ::testing::TestInfo&) override { refuseRootRoute(); }
+    void OnTestEnd(const ::testing::TestInfo&) override { refuseRootRoute(); }
+};
+
+// The environment's value of a tree variable when it lies in the temporary
+// folder (a test's own tree), else the empty text.
+QString ownTree(const char* name)
+{
+    const QString value = qEnvironmentVariable(name);
+    const QString temp = QDir::tempPath() + QLatin1Char('/');
+    return value.startsWith(temp) && !value.contains(QLatin1Char(':')) ? value : QString();
+}
 } // namespace
 
 int takeQuits()
@@ -109,6 +130,94 @@ void expectRealExit()
 void checkQuitsAfterEachTest()
 {
     ::testing::UnitTest::GetInstance()->listeners().Append(new QuitCheck);
+}
+
+void refuseRootRoute()
+{
+    setBundleScriptRunner([](const QString& script, const QStringList& args) {
+        ADD_FAILURE() << "the root route was reached without a recorder: " << script.toStdString()
+                      << " was asked to run \"" << args.join(QLatin1Char(' ')).toStdString()
+                      << "\"; a test that expects root commands installs its own with setBundleScriptRunner";
+        return ScriptResult{kRefusedRootStatus, QStringLiteral("root commands are refused in tests")};
+    });
+}
+
+void refuseRootRouteInEachTest()
+{
+    refuseRootRoute();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new RootRouteGuard);
+}
+
+QStringList machineTrees()
+{
+    QStringList trees{QStringLiteral("/var/lib/texmf"), QStringLiteral("/etc/texmf"),
+                      QStringLiteral("/usr/local/share/texmf"), QStringLiteral("/usr/share/texmf"),
+                      QStringLiteral("/usr/share/texlive")};
+    // The personal trees of root and of the user who runs the tests (HOME
+    // itself is the test's own).
+    for (const uid_t uid : {uid_t(0), ::getuid()}) {
+        if (const passwd* pw = ::getpwuid(uid)) {
+            const QString home = QString::fromLocal8Bit(pw->pw_dir);
+            for (const char* tree : {"/texmf", "/.texlive2022", "/.texmf-var", "/.texmf-config"}) {
+                const QString path = home + QLatin1String(tree);
+                if (!trees.contains(path))
+                    trees << path;
+            }
+        }
+    }
+    return trees;
+}
+
+ProcessResult runRootCommands(const QString& text, int timeoutMs)
+{
+    const auto refuse = [&text](const QString& why) {
+        ADD_FAILURE() << why.toStdString() << ": \"" << text.toStdString() << '"';
+        ProcessResult r;
+        r.exitCode = kRefusedRootStatus;
+        r.errorOutput = why;
+        return r;
+    };
+    for (const QString& tree : machineTrees()) {
+        if (text.contains(tree))
+            return refuse(QStringLiteral("a root command of a test names the machine's tree ") + tree);
+    }
+    static const QRegularExpression systemWriter(QStringLiteral(R"((updmap-sys|fmtutil-sys|--sys\b))"));
+    if (text.contains(systemWriter) && (ownTree("TEXMFSYSVAR").isEmpty() || ownTree("TEXMFSYSCONFIG").isEmpty()))
+        return refuse(QStringLiteral("a root command of a test would write the machine's TEXMFSYSVAR or "
+                                     "TEXMFSYSCONFIG (give the test its own)"));
+    // A mktexlsr without folders rebuilds every tree of TEXMFDBS.
+    QStringList own;
+    for (const char* name : {"TEXMFLOCAL", "TEXMFSYSVAR", "TEXMFSYSCONFIG", "TEXMFDIST", "TEXMFHOME", "TEXMFVAR",
+                             "TEXMFCONFIG"}) {
+        const QString tree = ownTree(name);
+        if (!tree.isEmpty() && !own.contains(tree))
+            own << tree;
+    }
+    // As sudocmd.sh: each TAB-separated step on its own, the first failure
+    // stops the rest. mktexlsr without folders stands in front of the real
+    // one: only that run gets the narrowed TEXMFDBS (the other programs of
+    // a step need the machine's databases to find their files).
+    QStringList steps;
+    for (const QString& step : stripSudo(text).split(QLatin1Char('\t'), Qt::SkipEmptyParts))
+        steps << QStringLiteral("(\n") + step + QStringLiteral("\n)");
+    QString script = QStringLiteral("function /usr/bin/sudo { [ \"${1-}\" = -H ] && shift; \"$@\"; }\n");
+    QStringList names{texProgram(QStringLiteral("mktexlsr")), texProgram(QStringLiteral("texhash"))};
+    for (const char* name : {"/usr/bin/mktexlsr", "/usr/bin/texhash", "mktexlsr", "texhash"})
+        names << QString::fromLatin1(name);
+    names.removeDuplicates();
+    const QString real = shellQuote(texProgram(QStringLiteral("mktexlsr")));
+    const QString narrowed =
+        own.isEmpty() ? QStringLiteral("echo 'no tree of the test to rebuild' >&2; return 126")
+                      : QStringLiteral("TEXMFDBS=") + shellQuote(own.join(QLatin1Char(':'))) +
+                            QStringLiteral(" command ") + real;
+    for (const QString& name : names) {
+        if (name.contains(QRegularExpression(QStringLiteral("[^A-Za-z0-9_./+-]"))))
+            continue; // not a name a step can call unquoted
+        script += QStringLiteral("function ") + name + QStringLiteral(" { if [ $# -eq 0 ]; then ") + narrowed +
+                  QStringLiteral("; else command ") + real + QStringLiteral(" \"$@\"; fi; }\n");
+    }
+    script += steps.join(QStringLiteral(" && "));
+    return runBash(script, timeoutMs);
 }
 
 TestEnv::TestEnv(bool isolateSystemTrees)
@@ -143,7 +252,7 @@ TestEnv::~TestEnv()
     resetPrefsForTesting();
     setDialogService(nullptr);
     setDesktopRecorder({});
-    setBundleScriptRunner({});
+    refuseRootRoute();
     setTexbinForTesting(QString());
     setAppFolderForTesting(QString());
     setEffectiveUidForTesting(-1);

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Dialogs.h"
+#include "platform/Process.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -25,10 +26,37 @@ void expectRealExit();
 // Installs the end-of-test check; the test mains call it once.
 void checkQuitsAfterEachTest();
 
+// The root route in tests. Tests run as root, where the program takes the
+// administrator's road and runs mktexlsr and updmap-sys on the machine's
+// own trees. So the bundle-script runner (behind runAsRoot, sudocmd and
+// sudoterm) refuses by default: reaching it fails the test, naming the
+// script and the command, and the program sees exit status
+// kRefusedRootStatus. A test that expects root commands installs its own
+// recorder with setBundleScriptRunner; the refusal is back at the start of
+// the next test and when a TestEnv goes.
+constexpr int kRefusedRootStatus = 126;
+void refuseRootRoute();
+// Installs the refusal before every test; the test mains call it once.
+void refuseRootRouteInEachTest();
+
+// Runs root command text (TAB-separated steps, sudo removed) for real, for
+// a recorder whose test needs its effect. It refuses, failing the test, a
+// text that names one of the machine's TeX trees or runs updmap-sys or
+// fmtutil-sys while TEXMFSYSVAR or TEXMFSYSCONFIG is not the test's own. A
+// mktexlsr without folders rebuilds only the trees the environment points
+// into the temporary folder, never the machine's.
+ProcessResult runRootCommands(const QString& text, int timeoutMs = kShellTimeoutMs);
+
+// The TeX trees of the machine no test may write (root's personal ones
+// included).
+QStringList machineTrees();
+
 // A test's own world: a temporary HOME, and the personal and local TeX trees
 // pointed at temporary folders through the environment, which kpsewhich and
 // the TeX programs honour. With `isolateSystemTrees` TEXMFSYSVAR and
-// TEXMFSYSCONFIG move too. Dialogs are answered by `dialogs`; the quit path
+// TEXMFSYSCONFIG move too; without it they stay the machine's, to be read
+// (formats, the system's pdftex.map), never written: such a test runs no
+// updmap-sys or fmtutil-sys. Dialogs are answered by `dialogs`; the quit path
 // only records (see below). Everything is put back when the object goes.
 class TestEnv {
 public:

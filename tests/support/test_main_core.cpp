@@ -9,5 +9,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     qlk::test::checkQuitsAfterEachTest();
+    qlk::test::refuseRootRouteInEachTest();
     return RUN_ALL_TESTS();
 }

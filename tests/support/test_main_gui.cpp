@@ -12,5 +12,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     qlk::test::checkQuitsAfterEachTest();
+    qlk::test::refuseRootRouteInEachTest();
     return RUN_ALL_TESTS();
 }

@@ -47,7 +47,7 @@ struct UnpackRecorder {
             // The unpack (staged by bash -c) runs; the map commands are only recorded.
             if (!text.startsWith("cd ") && !text.contains("unzip -o -qq"))
                 return ScriptResult{0, QString()};
-            const ProcessResult r = runBash(stripSudo(text));
+            const ProcessResult r = runRootCommands(text);
             return ScriptResult{r.exitCode, r.output};
         });
     }
@@ -64,7 +64,7 @@ struct TermRecorder {
             commands << args.value(0);
             if (status >= 0)
                 return ScriptResult{status, QString()};
-            const ProcessResult r = runBash(stripSudo(args.value(0)), 120000);
+            const ProcessResult r = runRootCommands(args.value(0), 120000);
             return ScriptResult{r.exitCode, r.output};
         });
     }

@@ -56,11 +56,11 @@ struct RootCommands {
             commands << args.value(0);
             if (!run || args.value(0).contains(QLatin1String("updmap")))
                 return ScriptResult{0, QString()};
-            const ProcessResult r = runBash(stripSudo(args.value(0)));
+            const ProcessResult r = runRootCommands(args.value(0));
             return ScriptResult{r.exitCode, r.output};
         });
     }
-    ~RootCommands() { setBundleScriptRunner({}); }
+    ~RootCommands() { refuseRootRoute(); }
 };
 
 // The trees of a TestEnv with the machine's distribution beside them; the

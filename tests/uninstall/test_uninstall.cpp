@@ -584,6 +584,8 @@ TEST(PackageRemoval, ATabInTheLocalTreeReachesTheCommandsAndOnlyAGoneFolderCount
             << outcome.toStdString();
         EXPECT_TRUE(QFileInfo::exists(texmfLocal + "/" + kTfmUrw));
     }
+    // The real terminal script; every command names the test's own tree.
+    setBundleScriptRunner({});
     RemovalPlan plan = planRemoval(0, w.treeList(), "urw35vf", "times");
     const QString outcome = performRemoval(plan, false);
     qputenv("PATH", path);
