@@ -407,6 +407,17 @@ QString describeCommand(const QString& command)
     return text;
 }
 
+namespace {
+std::vector<QByteArray> programArgv(const QString& program, const QStringList& args)
+{
+    std::vector<QByteArray> argv;
+    argv.push_back(program.toUtf8());
+    for (const QString& a : args)
+        argv.push_back(a.toUtf8());
+    return argv;
+}
+} // namespace
+
 ProcessResult runBash(const QString& command, int timeoutMs)
 {
     return runArgv({QByteArray("/bin/bash"), QByteArray("-c"), command.toUtf8()}, timeoutMs);
@@ -414,11 +425,7 @@ ProcessResult runBash(const QString& command, int timeoutMs)
 
 ProcessResult runProgram(const QString& program, const QStringList& args, int timeoutMs)
 {
-    std::vector<QByteArray> argv;
-    argv.push_back(program.toUtf8());
-    for (const QString& a : args)
-        argv.push_back(a.toUtf8());
-    return runArgv(argv, timeoutMs);
+    return runArgv(programArgv(program, args), timeoutMs);
 }
 
 ProcessResult runBashDetached(const QString& command, int timeoutMs)
@@ -428,11 +435,7 @@ ProcessResult runBashDetached(const QString& command, int timeoutMs)
 
 ProcessResult runProgramDetached(const QString& program, const QStringList& args, int timeoutMs)
 {
-    std::vector<QByteArray> argv;
-    argv.push_back(program.toUtf8());
-    for (const QString& a : args)
-        argv.push_back(a.toUtf8());
-    return runArgvDetached(argv, timeoutMs);
+    return runArgvDetached(programArgv(program, args), timeoutMs);
 }
 
 } // namespace qlk
