@@ -93,6 +93,32 @@ void closeFd(int& fd)
     }
 }
 
+// The argument vector execv takes; it points into `argv`.
+std::vector<char*> execArgs(const std::vector<QByteArray>& argv)
+{
+    std::vector<char*> args;
+    for (const QByteArray& a : argv)
+        args.push_back(const_cast<char*>(a.constData()));
+    args.push_back(nullptr);
+    return args;
+}
+
+// The exit code as a shell reports it: 128 + the signal for a killed command,
+// -1 for a time-out.
+void setExitCode(ProcessResult& result, int status, bool timedOut)
+{
+    if (timedOut) {
+        result.timedOut = true;
+        result.exitCode = -1;
+    } else if (WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.exitCode = 128 + WTERMSIG(status);
+    } else {
+        result.exitCode = -1;
+    }
+}
+
 ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
 {
     ProcessResult result;
@@ -105,10 +131,7 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
         return result;
     }
 
-    std::vector<char*> args;
-    for (const QByteArray& a : argv)
-        args.push_back(const_cast<char*>(a.constData()));
-    args.push_back(nullptr);
+    std::vector<char*> args = execArgs(argv);
 
     pid_t pid = ::fork();
     if (pid < 0) {
@@ -220,9 +243,6 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
     // most a pipe's worth each); a background writer is not followed.
     for (int round = 0; !killed && round < 64 && readPipes(0); ++round) {
     }
-    // What the command wrote before it ended is in the pipes already.
-    while (!killed && readPipes(0)) {
-    }
     closeFd(fds[0]);
     closeFd(fds[1]);
     if (killed) {
@@ -237,16 +257,7 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
 
     result.output = QString::fromUtf8(out);
     result.errorOutput = QString::fromUtf8(err);
-    if (killed) {
-        result.timedOut = true;
-        result.exitCode = -1;
-    } else if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.exitCode = 128 + WTERMSIG(status);
-    } else {
-        result.exitCode = -1;
-    }
+    setExitCode(result, status, killed);
     return result;
 }
 
@@ -284,10 +295,7 @@ ProcessResult runArgvDetached(const std::vector<QByteArray>& argv, int timeoutMs
         return result;
     }
 
-    std::vector<char*> args;
-    for (const QByteArray& a : argv)
-        args.push_back(const_cast<char*>(a.constData()));
-    args.push_back(nullptr);
+    std::vector<char*> args = execArgs(argv);
 
     const pid_t pid = ::fork();
     if (pid < 0) {
@@ -358,16 +366,7 @@ ProcessResult runArgvDetached(const std::vector<QByteArray>& argv, int timeoutMs
     result.marks = QString::fromUtf8(readBack(files[2]));
     for (int& fd : files)
         closeFd(fd);
-    if (killed) {
-        result.timedOut = true;
-        result.exitCode = -1;
-    } else if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.exitCode = 128 + WTERMSIG(status);
-    } else {
-        result.exitCode = -1;
-    }
+    setExitCode(result, status, killed);
     return result;
 }
 
