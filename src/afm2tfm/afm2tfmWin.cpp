@@ -19,6 +19,7 @@
 #include "services/RunLog.h"
 #include "services/Runners.h"
 #include "texenv/FinishInstall.h"
+#include "texenv/MapCommands.h"
 #include "texenv/TexEnv.h"
 #include "type1/OutlineCheck.h"
 #include "ui/FileDrop.h"
@@ -718,6 +719,14 @@ void afm2tfmWin::prepare()
         msgBox(QStringLiteral("Cannot write ") + mapPath);
         return;
     }
+    // A font name an enabled map already defines would be defined twice
+    // after Install, and updmap keeps only one of the two.
+    QStringList fonts;
+    for (const QString& line : maplines)
+        fonts << line.simplified().section(QLatin1Char(' '), 0, 0);
+    const QString defined = fontsAlreadyDefinedText(fontsDefinedByEnabledMaps(fonts, prefMethod() >= 1));
+    if (!defined.isEmpty())
+        msgBox(defined);
     QStringList pairs;
     for (const QString& base : afmlist) {
         BerryNameInfo info;

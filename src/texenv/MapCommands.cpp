@@ -9,6 +9,7 @@
 #include "texenv/UpdmapCfg.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -302,11 +303,216 @@ QString findMapFile(const QString& file, bool system)
 }
 } // namespace
 
+QList<MapFontLine> mapFontLines(const QString& mapText)
+{
+    static const QStringList loadable{QStringLiteral("pfb"), QStringLiteral("pfa"), QStringLiteral("otf"),
+                                      QStringLiteral("ttf"), QStringLiteral("enc")};
+    QList<MapFontLine> lines;
+    for (const QString& raw : mapText.split(lf)) {
+        const QString text = raw.simplified();
+        if (text.isEmpty() || text.startsWith(QLatin1Char('%')) || text.startsWith(QLatin1Char('#')))
+            continue;
+        MapFontLine entry;
+        entry.line = text;
+        entry.font = text.section(QLatin1Char(' '), 0, 0);
+        // Words outside quotes; the quoted part holds PostScript, not files.
+        QStringList words;
+        bool quoted = false;
+        QString word;
+        for (QChar c : text + QLatin1Char(' ')) {
+            if (c == QLatin1Char('"')) {
+                quoted = !quoted;
+                c = QLatin1Char(' ');
+            }
+            if (quoted)
+                continue;
+            if (c == QLatin1Char(' ')) {
+                if (!word.isEmpty())
+                    words << word;
+                word.clear();
+            } else {
+                word += c;
+            }
+        }
+        for (int i = 1; i < words.size(); ++i) {
+            QString file = words.at(i);
+            if (!file.startsWith(QLatin1Char('<')))
+                continue;
+            file.remove(QRegularExpression(QStringLiteral("^<(<|\\[)?")));
+            // pdfTeX allows a blank between "<" and the name.
+            if (file.isEmpty() && i + 1 < words.size())
+                file = words.at(++i);
+            const QString suffix = file.section(QLatin1Char('.'), -1).toLower();
+            if (file.contains(QLatin1Char('.')) && loadable.contains(suffix) && !entry.files.contains(file))
+                entry.files << file;
+        }
+        lines << entry;
+    }
+    return lines;
+}
+
+NoCaseDict<int> updmapReadRanks(const QStringList& cfgTexts)
+{
+    // As updmap reads its files: per file the last line for a map counts;
+    // across files the highest-priority file decides a map's state, and a
+    // map belongs to the lowest-priority file that names it.
+    static const QRegularExpression skipped(QStringLiteral("^\\s*(#$|#[^!]|##)|^#![^ ]"));
+    static const QRegularExpression trailingComment(QStringLiteral("^([^#].*?)#.*$"));
+    static const QStringList kinds{QStringLiteral("Map"), QStringLiteral("MixedMap"), QStringLiteral("KanjiMap")};
+    NoCaseDict<int> state; // 0 enabled for pdftex.map, 1 disabled, 2 KanjiMap
+    NoCaseDict<int> rank;
+    for (int i = 0; i < cfgTexts.size(); ++i) {
+        NoCaseDict<int> own;
+        for (QString line : cfgTexts.at(i).split(lf)) {
+            line.remove(cr);
+            if (line.trimmed().isEmpty() || skipped.match(line).hasMatch())
+                continue;
+            line.replace(trailingComment, QStringLiteral("\\1"));
+            const QStringList words = line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+            if (words.size() >= 3 && words.at(0) == QLatin1String("#!") && kinds.contains(words.at(1)))
+                own.insert(words.at(2), 1);
+            else if (words.size() >= 2 && kinds.contains(words.at(0)))
+                own.insert(words.at(1), words.at(0) == QLatin1String("KanjiMap") ? 2 : 0);
+        }
+        for (const QString& name : own.keys()) {
+            if (!state.contains(name))
+                state.insert(name, own.value(name));
+            rank.insert(name, i);
+        }
+    }
+    NoCaseDict<int> enabled;
+    for (const QString& name : state.keys()) {
+        if (state.value(name) == 0)
+            enabled.insert(name, rank.value(name));
+    }
+    return enabled;
+}
+
+namespace {
+// Where kpsewhich, in the trees updmap works in, finds each of `names`:
+// lower-case file name -> path. Many names go to one call; kpsewhich names
+// only what it finds. `answered` is false when it could not answer at all.
+QHash<QString, QString> findMany(const QStringList& names, const QString& format, bool system, bool* answered)
+{
+    QHash<QString, QString> found;
+    *answered = true;
+    const int batch = 200; // kpsewhich's exit status counts the missing ones, up to 255
+    for (int from = 0; from < names.size(); from += batch) {
+        QString command = updmapTrees(system) + texCommand(QStringLiteral("kpsewhich"));
+        if (!format.isEmpty())
+            command += QStringLiteral(" -format=") + shellQuote(format);
+        command += QStringLiteral(" --");
+        const QStringList part = names.mid(from, batch);
+        for (const QString& name : part)
+            command += QLatin1Char(' ') + shellQuote(name);
+        runShellQuiet(command);
+        if (lastShell.timedOut || lastShell.errorCode < 0 || lastShell.errorCode > part.size()) {
+            *answered = false;
+            return {};
+        }
+        for (const QString& path : lastShell.output.split(lf, Qt::SkipEmptyParts)) {
+            const QString file = trimWhite(path);
+            const QString key = file.section(QLatin1Char('/'), -1).toLower();
+            if (!found.contains(key))
+                found.insert(key, file);
+        }
+    }
+    return found;
+}
+
+// The maps updmap reads into pdftex.map, with their read ranks and font lines.
+struct EnabledMaps {
+    NoCaseDict<int> ranks;
+    NoCaseDict<QList<MapFontLine>> lines;
+};
+EnabledMaps readEnabledMaps(bool system)
+{
+    EnabledMaps maps;
+    runShellQuiet(updmapTrees(system) + texCommand(QStringLiteral("kpsewhich")) +
+                  QStringLiteral(" -all updmap.cfg"));
+    QStringList texts;
+    for (const QString& path : lastShell.output.split(lf, Qt::SkipEmptyParts))
+        texts << readTextFile(trimWhite(path));
+    maps.ranks = updmapReadRanks(texts);
+    QStringList names;
+    for (const QString& name : maps.ranks.keys()) {
+        if (safeMapName(name))
+            names << name;
+    }
+    bool answered = false;
+    const QHash<QString, QString> paths = findMany(names, QStringLiteral("map"), system, &answered);
+    for (const QString& name : names) {
+        const QString path = paths.value(name.toLower());
+        if (!path.isEmpty())
+            maps.lines.insert(name, mapFontLines(readTextFile(path)));
+    }
+    return maps;
+}
+
+// The first line of `lines` that defines `font`, or none.
+const MapFontLine* lineOf(const QList<MapFontLine>& lines, const QString& font)
+{
+    for (const MapFontLine& line : lines) {
+        if (line.font == font)
+            return &line;
+    }
+    return nullptr;
+}
+
+// "a", "a and b", "a, b and c"; a long list ends "… and N more".
+QString nameList(const QStringList& names)
+{
+    const int shown = 8;
+    QStringList list = names.mid(0, shown);
+    if (names.size() > shown)
+        list << QStringLiteral("%1 more").arg(names.size() - shown);
+    if (list.size() == 1)
+        return list.first();
+    const QString last = list.takeLast();
+    return list.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+} // namespace
+
+QStringList filesNotFound(const QStringList& names, bool system)
+{
+    // Each kind under pdfTeX's own search format, which also finds "X.PFB".
+    static const QList<QPair<QString, QString>> formats{
+        {QStringLiteral("pfb"), QStringLiteral("type1 fonts")},   {QStringLiteral("pfa"), QStringLiteral("type1 fonts")},
+        {QStringLiteral("enc"), QStringLiteral("enc files")},     {QStringLiteral("otf"), QStringLiteral("opentype fonts")},
+        {QStringLiteral("ttf"), QStringLiteral("truetype fonts")}};
+    QMap<QString, QStringList> byFormat;
+    for (const QString& name : names) {
+        const QString suffix = name.section(QLatin1Char('.'), -1).toLower();
+        for (const auto& [ending, format] : formats) {
+            if (suffix == ending && !byFormat[format].contains(name))
+                byFormat[format] << name;
+        }
+    }
+    QStringList missing;
+    for (auto it = byFormat.constBegin(); it != byFormat.constEnd(); ++it) {
+        bool answered = false;
+        const QHash<QString, QString> found = findMany(it.value(), it.key(), system, &answered);
+        if (!answered)
+            continue;
+        for (const QString& name : it.value()) {
+            if (!found.contains(name.toLower()))
+                missing << name;
+        }
+    }
+    return missing;
+}
+
 PdftexMapCheck checkMapsInUse(const QStringList& maps, bool system)
 {
     PdftexMapCheck check;
     check.pdftexMap = findMapFile(QStringLiteral("pdftex.map"), system);
     const QString pdftexText = check.pdftexMap.isEmpty() ? QString() : readTextFile(check.pdftexMap);
+    struct Enabled {
+        QString name;
+        QList<MapFontLine> lines;
+    };
+    QList<Enabled> enabled;
+    QStringList loads;
     for (const QString& entry : maps) {
         const QString name = mapFileName(entry);
         if (!safeMapName(name))
@@ -316,26 +522,154 @@ PdftexMapCheck checkMapsInUse(const QStringList& maps, bool system)
             check.missing << name;
             continue;
         }
-        // A map without a font line adds nothing that could be missing.
-        const QString line = firstFontLine(readTextFile(path));
-        if (!line.isEmpty() && !pdftexMapHolds(pdftexText, line))
-            check.missing << name;
+        enabled << Enabled{name, mapFontLines(readTextFile(path))};
+        for (const MapFontLine& line : enabled.last().lines)
+            loads << line.files;
+    }
+    if (enabled.isEmpty())
+        return check;
+
+    // Outline and encoding files the maps load: a document using the font
+    // stops when pdfTeX cannot find one.
+    const QStringList notFound = filesNotFound(loads, system);
+    for (const Enabled& map : enabled) {
+        MissingLoads missing{map.name, {}};
+        for (const MapFontLine& line : map.lines) {
+            for (const QString& file : line.files) {
+                if (notFound.contains(file) && !missing.files.contains(file))
+                    missing.files << file;
+            }
+        }
+        if (!missing.files.isEmpty())
+            check.missingFiles << missing;
+    }
+
+    // A font another map defines too: updmap keeps one definition, which
+    // no rebuild changes.
+    const EnabledMaps others = readEnabledMaps(system);
+    for (int i = 0; i < enabled.size(); ++i) {
+        const Enabled& map = enabled.at(i);
+        QSet<QString> clashing;
+        for (const QString& other : others.lines.keys()) {
+            if (other.compare(map.name, Qt::CaseInsensitive) == 0)
+                continue;
+            bool reported = false; // from the other side, when both were just enabled
+            for (int j = 0; j < i; ++j)
+                reported = reported || enabled.at(j).name.compare(other, Qt::CaseInsensitive) == 0;
+            if (reported)
+                continue;
+            const QList<MapFontLine> otherLines = others.lines.value(other);
+            MapClash clash{map.name, other, {}, {}, {}};
+            for (const MapFontLine& line : map.lines) {
+                const MapFontLine* theirs = lineOf(otherLines, line.font);
+                if (!theirs || clash.fonts.contains(line.font) || normalMapLine(theirs->line) == normalMapLine(line.line))
+                    continue;
+                clash.fonts << line.font;
+                if (clash.usedNow.isEmpty()) {
+                    if (pdftexMapHolds(pdftexText, line.line))
+                        clash.usedNow = map.name;
+                    else if (pdftexMapHolds(pdftexText, theirs->line))
+                        clash.usedNow = other;
+                }
+            }
+            if (clash.fonts.isEmpty())
+                continue;
+            for (const QString& font : clash.fonts)
+                clashing.insert(font);
+            // A map whose enabling failed is read by no updmap run.
+            const int mine = others.ranks.value(map.name, -1);
+            const int theirs = others.ranks.value(other);
+            if (mine < 0 || theirs < mine)
+                clash.winner = other;
+            else if (mine < theirs)
+                clash.winner = map.name;
+            check.clashes << clash;
+        }
+        // The clash says what became of those fonts; the map's other fonts
+        // must have reached pdftex.map.
+        for (const MapFontLine& line : map.lines) {
+            if (clashing.contains(line.font))
+                continue;
+            if (!pdftexMapHolds(pdftexText, line.line))
+                check.missing << map.name;
+            break;
+        }
     }
     return check;
 }
 
 QString mapsNotInUseText(const PdftexMapCheck& check, bool system)
 {
-    if (check.missing.isEmpty())
+    QStringList texts;
+    if (!check.missing.isEmpty()) {
+        const bool one = check.missing.size() == 1;
+        const QString where = check.pdftexMap.isEmpty() ? QStringLiteral("no pdftex.map is found")
+                                                        : QStringLiteral("the pdftex.map in use (") + check.pdftexMap +
+                                                              QStringLiteral(") does not hold them");
+        texts << (one ? QStringLiteral("The fonts of the map ") : QStringLiteral("The fonts of the maps ")) +
+                     check.missing.join(QStringLiteral(", ")) + QStringLiteral(" cannot be used yet: ") + where +
+                     QStringLiteral(". Run ") +
+                     (system ? QStringLiteral("updmap-sys") : QStringLiteral("updmap-user")) +
+                     (system ? QStringLiteral(" to rebuild the output maps.")
+                             : QStringLiteral(" to rebuild your output maps."));
+    }
+    for (const MissingLoads& m : check.missingFiles)
+        texts << QStringLiteral("The map ") + m.map + QStringLiteral(" loads ") + nameList(m.files) +
+                     (m.files.size() == 1 ? QStringLiteral(", which is not installed")
+                                          : QStringLiteral(", which are not installed")) +
+                     QStringLiteral(": documents using these fonts will stop.");
+    for (const MapClash& c : check.clashes) {
+        QString text = QStringLiteral("In ") + c.map + QStringLiteral(", ") + nameList(c.fonts) +
+                       (c.fonts.size() == 1 ? QStringLiteral(" is") : QStringLiteral(" are")) +
+                       QStringLiteral(" also defined by ") + c.other;
+        if (c.winner == c.other)
+            text += QStringLiteral(", which updmap uses");
+        else if (!c.winner.isEmpty())
+            text += QStringLiteral(", whose definition updmap leaves unused");
+        else
+            text += QStringLiteral("; updmap takes one of the two definitions, choosing anew on each run") +
+                    (c.usedNow.isEmpty() ? QString() : QStringLiteral(" (now ") + c.usedNow + QStringLiteral("'s)"));
+        texts << text + QStringLiteral("; disable one of the two maps.");
+    }
+    return texts.join(lf);
+}
+
+QMap<QString, QString> fontsDefinedByEnabledMaps(const QStringList& fonts, bool system)
+{
+    QMap<QString, QString> defined;
+    if (fonts.isEmpty())
+        return defined;
+    const EnabledMaps maps = readEnabledMaps(system);
+    for (const QString& map : maps.lines.keys()) {
+        const int rank = maps.ranks.value(map);
+        for (const MapFontLine& line : maps.lines.value(map)) {
+            if (!fonts.contains(line.font))
+                continue;
+            // The definition updmap takes: the lowest rank.
+            const QString known = defined.value(line.font);
+            if (known.isEmpty() || rank < maps.ranks.value(known))
+                defined.insert(line.font, map);
+        }
+    }
+    return defined;
+}
+
+QString fontsAlreadyDefinedText(const QMap<QString, QString>& defined)
+{
+    if (defined.isEmpty())
         return QString();
-    const bool one = check.missing.size() == 1;
-    const QString where = check.pdftexMap.isEmpty() ? QStringLiteral("no pdftex.map is found")
-                                                    : QStringLiteral("the pdftex.map in use (") + check.pdftexMap +
-                                                          QStringLiteral(") does not hold them");
-    return (one ? QStringLiteral("The fonts of the map ") : QStringLiteral("The fonts of the maps ")) +
-           check.missing.join(QStringLiteral(", ")) + QStringLiteral(" cannot be used yet: ") + where +
-           QStringLiteral(". Run ") + (system ? QStringLiteral("updmap-sys") : QStringLiteral("updmap-user")) +
-           (system ? QStringLiteral(" to rebuild the output maps.") : QStringLiteral(" to rebuild your output maps."));
+    QStringList pairs;
+    QStringList maps;
+    for (auto it = defined.constBegin(); it != defined.constEnd(); ++it) {
+        pairs << it.key() + QStringLiteral(" by ") + it.value();
+        if (!maps.contains(it.value()))
+            maps << it.value();
+    }
+    return QStringLiteral("WARNING!!! TeX font names this package makes are already defined by enabled maps: ") +
+           nameList(pairs) +
+           QStringLiteral(". updmap uses only one definition of a font name, so after Install documents would get "
+                          "either font. Give the fonts other names, or disable ") +
+           nameList(maps) + QStringLiteral(" first.");
 }
 
 } // namespace qlk

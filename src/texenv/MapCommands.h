@@ -2,6 +2,7 @@
 #include "texenv/TexEnv.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -88,17 +89,72 @@ QString firstFontLine(const QString& mapText);
 // Whether a pdftex.map text holds `fontLine` as updmap copies it there
 // (blanks simplified, none beside a quote).
 bool pdftexMapHolds(const QString& pdftexText, const QString& fontLine);
+
+// One font line of a map file: the TeX font name (its first word), the
+// line with blanks simplified, and the files it loads ("<x.pfb", "<<x.pfa",
+// "<[x.enc", "< x.otf" ...) that are outline or encoding files (.pfb, .pfa,
+// .otf, .ttf, .enc).
+struct MapFontLine {
+    QString font;
+    QString line;
+    QStringList files;
+};
+// Every font line of a map text, in order (comment and empty lines skipped).
+QList<MapFontLine> mapFontLines(const QString& mapText);
+
+// The maps updmap reads into pdftex.map, from the updmap.cfg texts in
+// updmap's order (highest priority first), with updmap's own reading of
+// them: the highest-priority line decides whether a map is enabled;
+// KanjiMap maps are left out. Each enabled map's value is its read rank:
+// updmap reads the maps of the lowest-priority file first (a map counts
+// where it is named first from that end), and a font that two maps define
+// comes from the map read last. A lower rank wins; maps of equal rank
+// (named by the same file) are read in an order that changes from run to run.
+NoCaseDict<int> updmapReadRanks(const QStringList& cfgTexts);
+
+// Another enabled map that defines fonts of a map just enabled, with
+// another line.
+struct MapClash {
+    QString map;        // the map just enabled
+    QString other;      // the other enabled map
+    QStringList fonts;  // the TeX font names both define
+    QString winner;     // the map whose lines updmap takes; empty when its choice changes from run to run
+    QString usedNow;    // with no fixed winner: the map whose lines pdftex.map holds now, if known
+};
+struct MissingLoads {
+    QString map;        // a map just enabled
+    QStringList files;  // files its font lines load that kpsewhich cannot find
+};
 struct PdftexMapCheck {
     QString pdftexMap;   // the pdftex.map in use; empty when none is found
     QStringList missing; // map files whose first font line it does not hold
+    QList<MissingLoads> missingFiles;
+    QList<MapClash> clashes;
 };
 // Looks up pdftex.map and each map of `maps` (tdsMaps entries) with kpsewhich
 // in the trees updmap worked in: updmap-user's, or with `system`
 // updmap-sys's (TEXMFSYSVAR and TEXMFSYSCONFIG). A map kpsewhich cannot find
-// is missing; one without font lines is not. Refused names are skipped.
+// is missing; one without font lines is not. Each map's loaded files are
+// looked up too, and its fonts against every other map updmap reads; a font
+// another map defines is a clash rather than a missing map. Refused names
+// are skipped.
 PdftexMapCheck checkMapsInUse(const QStringList& maps, bool system);
 // The message naming the missing maps and the command that rebuilds the
-// maps; the empty text when none is missing.
+// maps, the files that are not installed and the clashes, one a line; the
+// empty text when all is well.
 QString mapsNotInUseText(const PdftexMapCheck& check, bool system);
+
+// Which files of `names` kpsewhich cannot find in the trees updmap works
+// in (or, with `system`, updmap-sys), asking for many names at a time.
+// When kpsewhich cannot answer at all, none is taken for missing.
+QStringList filesNotFound(const QStringList& names, bool system);
+
+// The fonts of `fonts` that a map updmap reads already defines, font ->
+// that map (the first in updmap's order of reading that defines it).
+// TeX font names keep their letter case.
+QMap<QString, QString> fontsDefinedByEnabledMaps(const QStringList& fonts, bool system);
+// The warning that a package will make TeX font names enabled maps define;
+// the empty text when there are none.
+QString fontsAlreadyDefinedText(const QMap<QString, QString>& defined);
 
 } // namespace qlk

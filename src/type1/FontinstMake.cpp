@@ -237,25 +237,35 @@ bool makeFamily(FontinstJob& job, const MakeInput& input, const QString& work, c
         }
     }
 
-    // Every outline font the tree would get, dropped as PFB or converted
-    // from PFA: a damaged one would pass every later step and fail only in a
-    // document. The message names the file the user dropped.
+    // Every outline font the tree would get: Process's copies of the
+    // dropped PFB files and the conversions of its PFA copies. A damaged one
+    // would pass every later step and fail only in a document. The message
+    // names the file checked, which is the one Install would copy, and the
+    // dropped file it came from: Make never reads the dropped files again.
     const QStringList pfbs = dir.entryList({QStringLiteral("*.pfb")}, QDir::Files, QDir::Name);
     for (const QString& pfb : pfbs) {
         const QString problem = outlineFontProblem(dir.filePath(pfb));
         if (problem.isEmpty())
             continue;
-        QString shown = dir.filePath(pfb);
+        QString dropped;
         for (int i = 0; i < job.bitem.size() && i < job.bblist.size(); ++i) {
             const QString made = job.bblist.at(i).toLower() + QStringLiteral(".pfb");
             if (made.compare(pfb, Qt::CaseInsensitive) == 0)
-                shown = job.bitem.at(i);
+                dropped = job.bitem.at(i);
         }
-        // A conversion is made again by the next Make; a dropped PFB stays
+        const bool converted = dropped.endsWith(QLatin1String(".pfa"), Qt::CaseInsensitive);
+        // A conversion is made again by the next Make; a copied PFB stays
         // to be refused again.
-        if (shown.endsWith(QLatin1String(".pfa"), Qt::CaseInsensitive))
+        if (converted)
             QFile::remove(dir.filePath(pfb));
-        msgBox(damagedOutlineMessage(shown, problem));
+        QString text = damagedOutlineMessage(displayPath(dir.filePath(pfb)), problem);
+        if (!dropped.isEmpty())
+            text += (converted ? QStringLiteral("\nMake converted it from the copy that Process made of ")
+                               : QStringLiteral("\nIt is the copy that Process made of ")) +
+                    dropped +
+                    QStringLiteral(". Make uses only those copies: after changing the dropped font, press "
+                                   "Process again.");
+        msgBox(text);
         return false;
     }
 

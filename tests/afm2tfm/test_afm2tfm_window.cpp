@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -937,4 +938,34 @@ TEST_F(Afm2tfmWindowTest, AnOutlineLinkedToADeviceIsRefusedAtOnce)
     EXPECT_EQ(QDir(documentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), documents);
     for (const QString& file : test::filesUnder(env.root()))
         EXPECT_LT(QFileInfo(env.root() + "/" + file).size(), qint64(1) << 20) << file.toStdString();
+}
+
+// A TeX font name the package makes that an enabled map already defines is
+// warned of at Prepare, with the map; Install is still offered. Installed,
+// the clash is named instead of "finished": both maps are in the personal
+// updmap.cfg, where updmap picks either definition anew on each run.
+TEST_F(Afm2tfmWindowTest, AFontNameAnEnabledMapDefinesIsWarnedAtPrepareAndNamedAtInstall)
+{
+    env.writeFile("home/texmf/fonts/map/dvips/qlk/qlkold.map", "uzcmi8a QlkOld <uzcmi8a.pfb\n");
+    env.writeFile(QDir(env.root()).relativeFilePath(env.texmfConfig()) + "/web2c/updmap.cfg", "Map qlkold.map\n");
+    w->Listbox1_DropObject({fontFolder("chancery", {"uzcmi8a.afm"})});
+    ASSERT_TRUE(w->PushButton2->isEnabled());
+    env.dialogs.messages.clear();
+    w->prepare();
+    EXPECT_EQ(env.dialogs.messages,
+              QStringList{"WARNING!!! TeX font names this package makes are already defined by enabled maps: uzcmi8a "
+                          "by qlkold.map. updmap uses only one definition of a font name, so after Install documents "
+                          "would get either font. Give the fonts other names, or disable qlkold.map first."});
+    ASSERT_TRUE(w->PushButton3->isEnabled());
+
+    env.dialogs.messages.clear();
+    w->install();
+    // As root the system route's hand-over and the rescan's alerts come too.
+    const QStringList clash = env.dialogs.messages.filter(QRegularExpression("^In "));
+    ASSERT_EQ(clash.size(), 1) << transcript().toStdString();
+    EXPECT_TRUE(clash.first().startsWith("In URWChanceryL.map, uzcmi8a is also defined by qlkold.map; updmap takes "
+                                         "one of the two definitions, choosing anew on each run (now "))
+        << clash.first().toStdString();
+    EXPECT_TRUE(clash.first().endsWith("'s); disable one of the two maps."));
+    EXPECT_FALSE(transcript().contains("Install finished."));
 }

@@ -998,3 +998,30 @@ TEST(InstallTab, NoWayToRootIsSaidPlainly)
         EXPECT_EQ(test::snapshot(env.texmfLocal()), before);
     }
 }
+
+// A TDS zip whose map loads an outline the zip does not hold, and no tree
+// has: the map is enabled, but the install is not called finished; the
+// file is named and the tab keeps the tree for another try.
+TEST(InstallTab, TreeLackingItsOutlineIsNotCalledFinished)
+{
+    test::TestEnv env(false);
+    test::RootRecorder root;
+    Window1* w = scannedTab();
+    ASSERT_EQ(env.takeQuits(), 0);
+    env.writeFile("src/fonts/tfm/public/qlknopfb/qlknopfb8r.tfm", "metrics");
+    env.writeFile("src/fonts/map/dvips/qlknopfb/qlknopfb.map", "qlknopfb8r QlkNoPfb <qlknopfb8a.pfb\n");
+    env.writeFile("src/tex/latex/qlknopfb/qlknopfb.sty", "\\ProvidesPackage{qlknopfb}\n");
+    ASSERT_EQ(runBash("cd " + shellQuote(env.root() + "/src") + " && zip -qr ../qlknopfb.zip fonts tex").exitCode, 0);
+    w->Listbox7_DropObject({env.root() + "/qlknopfb.zip"});
+    w->PushButton8_Action();
+    ASSERT_TRUE(w->PushButton7->isEnabled()) << env.dialogs.transcript.join("\n").toStdString();
+    w->RadioButton2[1]->setChecked(true);
+    env.dialogs.messages.clear();
+    EXPECT_FALSE(w->install());
+    const QString missing =
+        "The map qlknopfb.map loads qlknopfb8a.pfb, which is not installed: documents using these fonts will stop.";
+    EXPECT_EQ(w->TextField2->text(), missing);
+    EXPECT_TRUE(env.dialogs.messages.contains(missing)) << env.dialogs.messages.join("\n").toStdString();
+    EXPECT_TRUE(QString::fromUtf8(test::readBytes(env.texmfConfig() + "/web2c/updmap.cfg")).contains("Map qlknopfb.map"));
+    EXPECT_TRUE(w->PushButton7->isEnabled());
+}

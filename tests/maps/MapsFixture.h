@@ -114,13 +114,15 @@ inline bool makeFontDB(const TestEnv& env)
     return ok;
 }
 
-// A map file of the test's own in TEXMFHOME, for a font nobody has.
+// A map file of the test's own in TEXMFHOME, for a font nobody else has,
+// with the outline file it loads beside it (the check after an enabling
+// looks for it; nothing reads its bytes).
 inline QString writePersonalMap(const TestEnv& env, const QString& name)
 {
+    const QString font = name.section(QLatin1Char('.'), 0, 0) + QStringLiteral("font");
+    env.writeFile(QStringLiteral("home/texmf/fonts/type1/qlk/") + font + QStringLiteral(".pfb"), "outline");
     return env.writeFile(QStringLiteral("home/texmf/fonts/map/dvips/qlk/") + name,
-                         QStringLiteral("%1font QlkTest%1 <%1font.pfb\n")
-                             .arg(name.section(QLatin1Char('.'), 0, 0))
-                             .toUtf8());
+                         QStringLiteral("%1 QlkTest%2 <%1.pfb\n").arg(font, name.section(QLatin1Char('.'), 0, 0)).toUtf8());
 }
 
 } // namespace qlk::test

@@ -11,6 +11,7 @@
 #include "texenv/UpdmapCfg.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -363,6 +364,7 @@ TEST(EnableMaps, SystemEnablingIsCheckedAgainstTheSystemPdftexMap)
 {
     test::TestEnv env;
     env.writeFile("texmf-local/fonts/map/dvips/qlk/qlksys.map", "% made by hand\nqlksysfont QlkSys <qlksysfont.pfb\n");
+    env.writeFile("texmf-local/fonts/type1/qlk/qlksysfont.pfb", "outline");
     texmfSysVar = QString::fromLocal8Bit(qgetenv("TEXMFSYSVAR"));
     texmfSysConfig = QString::fromLocal8Bit(qgetenv("TEXMFSYSCONFIG"));
     ASSERT_TRUE(texmfSysVar.startsWith(env.root()));
@@ -522,4 +524,150 @@ TEST(EnableMaps, PersonalEnablingFinishesWhenTheProgramIsKilled)
     texmfHome.clear();
     texmfVar.clear();
     texmfConfig.clear();
+}
+
+// The font lines of a map and the outline and encoding files each loads,
+// however the "<" is written; and the rank in which updmap reads the maps of
+// its updmap.cfg files (highest priority first), a lower rank winning.
+TEST(MapsInUse, FontLinesLoadsAndReadRanks)
+{
+    const QString map = "% made by hand\n#\n\n"
+                        "ynrb8a NimbusRomanT-Bold <ynrb8a.pfb\n"
+                        "yzcmi8r Z003 \"TeXBase1Encoding ReEncodeFont\" <8r.enc <<yzcmi8a.pfa\n"
+                        "qlkt1 QlkSans \" T1Encoding ReEncodeFont \" <[ qlk-t1.enc < qlksans.otf\r\n"
+                        "qlkttf\tQlkTT <qlk.ttf <qlk.ttf\n"
+                        "qlkq Qlk \"<notafile.pfb\" <Qlk.PFB\n"
+                        "cmr10 CMR10 <cmr10\n";
+    struct Font {
+        QString font;
+        QStringList files;
+    };
+    const QList<Font> expected{{"ynrb8a", {"ynrb8a.pfb"}},
+                               {"yzcmi8r", {"8r.enc", "yzcmi8a.pfa"}},
+                               {"qlkt1", {"qlk-t1.enc", "qlksans.otf"}},
+                               {"qlkttf", {"qlk.ttf"}},
+                               {"qlkq", {"Qlk.PFB"}},
+                               {"cmr10", {}}};
+    const QList<MapFontLine> lines = mapFontLines(map);
+    ASSERT_EQ(lines.size(), expected.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines.at(i).font, expected.at(i).font);
+        EXPECT_EQ(lines.at(i).files, expected.at(i).files) << lines.at(i).line.toStdString();
+    }
+    EXPECT_EQ(lines.at(3).line, "qlkttf QlkTT <qlk.ttf <qlk.ttf");
+
+    const NoCaseDict<int> ranks = updmapReadRanks(
+        {"Map new.map\n#! Map off.map\nKanjiMap kanji.map\nMap both.map\n",
+         "Map both.map\nMap off.map\nMixedMap local.map # a comment\n#!Map bad.map\n# Map hash.map\n",
+         "Map dist.map\n##Map x.map\n  Map indented.map\nMap off.map\n"});
+    EXPECT_EQ(ranks.keys(), (QStringList{"both.map", "dist.map", "indented.map", "local.map", "new.map"}));
+    EXPECT_EQ(ranks.value("new.map"), 0);
+    // A map counts with the lowest-priority file that names it.
+    EXPECT_EQ(ranks.value("both.map"), 1);
+    EXPECT_EQ(ranks.value("local.map"), 1);
+    EXPECT_EQ(ranks.value("dist.map"), 2);
+}
+
+// A real personal enabling with updmap-user in the test's trees: a map
+// loading an outline nobody installed, one loading a missing encoding, and
+// one defining a font that an enabled map of TEXMFLOCAL defines too. Each
+// is named, the clash instead of advice to rebuild (which changes nothing),
+// and the map said to win is the one real updmap reports as used.
+TEST(MapsInUse, MissingFilesAndAClashAfterARealPersonalEnabling)
+{
+    test::TestEnv env;
+    texmfHome = env.texmfHome();
+    texmfVar = env.texmfVar();
+    texmfConfig = env.texmfConfig();
+    const QString local = QDir(env.root()).relativeFilePath(env.texmfLocal());
+    const QString dvips = "home/texmf/fonts/map/dvips/qlk/";
+    env.writeFile("home/texmf/fonts/type1/qlk/qlkthere.pfb", "outline");
+    env.writeFile(dvips + "qlkpfb.map", "qlkpfbr QlkPfb <qlkgone.pfb\n");
+    env.writeFile(dvips + "qlkenc.map", "qlkencr QlkEnc \"QlkEncoding ReEncodeFont\" <[qlkgone.enc <qlkthere.pfb\n");
+    env.writeFile(dvips + "qlknew.map", "qlkclashr QlkNew <qlkthere.pfb\nqlknewb QlkNewBold <qlkthere.pfb\n");
+    env.writeFile(local + "/fonts/map/dvips/qlk/qlkold.map", "qlkclashr QlkOld <qlkthere.pfb\n");
+    env.writeFile(local + "/web2c/updmap.cfg", "Map qlkold.map\n");
+    ASSERT_EQ(runBash(shellQuote(texProgram("mktexlsr")) + " " + shellQuote(env.texmfLocal())).exitCode, 0);
+
+    setSummary(true, false, false, true, {"qlkpfb", "qlkenc", "qlknew"});
+    EXPECT_FALSE(enableMapsUser("Map", false));
+    EXPECT_EQ(lastEnableFailure.split('\n'),
+              (QStringList{"The map qlkpfb.map loads qlkgone.pfb, which is not installed: documents using these "
+                           "fonts will stop.",
+                           "The map qlkenc.map loads qlkgone.enc, which is not installed: documents using these "
+                           "fonts will stop.",
+                           "In qlknew.map, qlkclashr is also defined by qlkold.map, whose definition updmap leaves "
+                           "unused; disable one of the two maps."}));
+    const QString used = runBash(updmapUserProgram() + " 2>&1").output;
+    EXPECT_TRUE(used.contains(QRegularExpression("qlknew\\.map \\(from [^)]*\\) \\(used\\)"))) << used.toStdString();
+
+    // With the files installed and the clash gone, nothing is said.
+    env.writeFile("home/texmf/fonts/type1/qlk/qlkgone.pfb", "outline");
+    env.writeFile("home/texmf/fonts/enc/dvips/qlk/qlkgone.enc", "/QlkEncoding [ ] def\n");
+    env.writeFile(local + "/web2c/updmap.cfg", "#! Map qlkold.map\n");
+    ASSERT_EQ(runBash(shellQuote(texProgram("mktexlsr")) + " " + shellQuote(env.texmfLocal())).exitCode, 0);
+    EXPECT_EQ(mapsNotInUseText(checkMapsInUse({"qlkpfb", "qlkenc", "qlknew"}, false), false), "");
+    texmfHome.clear();
+    texmfVar.clear();
+    texmfConfig.clear();
+}
+
+// The system route as root: a map whose first line redefines a font of
+// another map enabled in the same updmap.cfg. updmap-sys picks either
+// definition anew on each run, so no rebuild helps; the clash is named,
+// with the map pdftex.map follows now, and the map's other fonts, which
+// did reach pdftex.map, raise no advice to rebuild.
+TEST(MapsInUse, ClashOnTheSystemRoute)
+{
+    test::TestEnv env;
+    texmfSysVar = QString::fromLocal8Bit(qgetenv("TEXMFSYSVAR"));
+    texmfSysConfig = QString::fromLocal8Bit(qgetenv("TEXMFSYSCONFIG"));
+    ASSERT_TRUE(texmfSysConfig.startsWith(env.root()));
+    const QString local = QDir(env.root()).relativeFilePath(env.texmfLocal());
+    env.writeFile(local + "/fonts/type1/qlk/qlksys.pfb", "outline");
+    env.writeFile(local + "/fonts/map/dvips/qlk/qlksysold.map", "qlkxdur QlkOld <qlksys.pfb\n");
+    env.writeFile(local + "/fonts/map/dvips/qlk/qlkxdu.map",
+                  "qlkxdur QlkNew <qlksys.pfb\nqlkxdub QlkNewBold <qlksys.pfb\n");
+    env.writeFile(QDir(env.root()).relativeFilePath(texmfSysConfig) + "/web2c/updmap.cfg", "Map qlksysold.map\n");
+    setBundleScriptRunner(
+        [](const QString&, const QStringList& args) {
+            const ProcessResult r = test::runRootCommands(args.value(0), 120000);
+            return ScriptResult{r.exitCode, r.output};
+        },
+        true);
+    setpref("sudo", qint32(0));
+    setSummary(true, false, false, true, {"qlkxdu"});
+    EXPECT_FALSE(enableMapsSystem("Map", false));
+    const QString pdftex = readTextFile(texmfSysVar + "/fonts/map/pdftex/updmap/pdftex.map");
+    ASSERT_TRUE(pdftex.contains("qlkxdub QlkNewBold")) << pdftex.toStdString();
+    const QString now = pdftex.contains("QlkOld") ? "qlksysold.map" : "qlkxdu.map";
+    EXPECT_EQ(lastEnableFailure, "In qlkxdu.map, qlkxdur is also defined by qlksysold.map; updmap takes one of the "
+                                 "two definitions, choosing anew on each run (now " +
+                                     now + "'s); disable one of the two maps.");
+    texmfSysVar.clear();
+    texmfSysConfig.clear();
+}
+
+// The texts of the check: several files in one line, several fonts, and
+// each way updmap may settle a clash.
+TEST(MapsInUse, MessagesNameTheFilesAndTheWinner)
+{
+    PdftexMapCheck check;
+    check.missingFiles << MissingLoads{"NimbusRomanT.map", {"ynrb8a.pfb"}}
+                       << MissingLoads{"q.map", {"a.pfb", "b.enc", "c.otf"}};
+    check.clashes << MapClash{"Z003.map", "AAold.map", {"yzcmi8a"}, "AAold.map", {}}
+                  << MapClash{"Z003.map", "B.map", {"yzcmr8a", "yzcmb8a"}, "Z003.map", {}}
+                  << MapClash{"Z003.map", "C.map", {"yzcmi8a"}, {}, {}};
+    EXPECT_EQ(mapsNotInUseText(check, false).split('\n'),
+              (QStringList{"The map NimbusRomanT.map loads ynrb8a.pfb, which is not installed: documents using these "
+                           "fonts will stop.",
+                           "The map q.map loads a.pfb, b.enc and c.otf, which are not installed: documents using "
+                           "these fonts will stop.",
+                           "In Z003.map, yzcmi8a is also defined by AAold.map, which updmap uses; disable one of the "
+                           "two maps.",
+                           "In Z003.map, yzcmr8a and yzcmb8a are also defined by B.map, whose definition updmap "
+                           "leaves unused; disable one of the two maps.",
+                           "In Z003.map, yzcmi8a is also defined by C.map; updmap takes one of the two definitions, "
+                           "choosing anew on each run; disable one of the two maps."}));
+    EXPECT_EQ(mapsNotInUseText(PdftexMapCheck{}, true), "");
 }

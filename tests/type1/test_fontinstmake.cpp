@@ -4,6 +4,7 @@
 #include "mainwindow/Window1.h"
 #include "services/FileHelpers.h"
 #include "services/RunLog.h"
+#include "support/HostileFonts.h"
 #include "support/Type1Fixtures.h"
 #include "textview/TextWindow.h"
 #include "type1/FontinstProcess.h"
@@ -304,10 +305,13 @@ TEST_F(FontinstMakeTest, FailedConversionStopsMake)
          "t1binary could not convert pmnr8a.pfa in " + home + " to a .pfb font, so the package cannot be installed."},
         {"PFA whose encrypted part is binary", pfbWithoutSegmentHeaders(readBytes(env.root() + "/minion/pmnr8a.pfb")),
          {},
-         "The outline font " + env.root() +
-             "/minion/pmnr8a.pfa is damaged: its encrypted part is not followed by the cleartext trailer with "
+         "The outline font " + home +
+             "/pmnr8a.pfb is damaged: its encrypted part is not followed by the cleartext trailer with "
              "\"cleartomark\" (a .pfa file whose encrypted part is binary gives such a font).\nTeX could not use "
-             "it, so the package cannot be installed."},
+             "it, so the package cannot be installed.\nMake converted it from the copy that Process made of " +
+             env.root() +
+             "/minion/pmnr8a.pfa. Make uses only those copies: after changing the dropped font, press Process "
+             "again."},
         {"property list that is no font", {}, "garbage\n",
          "pltotf could not make the metrics listed in pltotf-script.tex in " + home +
              ", so the package cannot be installed."},
@@ -344,6 +348,41 @@ TEST_F(FontinstMakeTest, FailedConversionStopsMake)
             EXPECT_FALSE(QFileInfo::exists(tfmFolder + "pmnr8r.tfm"));
         }
     }
+}
+
+// Make checks Process's copy of a dropped outline, the file Install would
+// copy, and names it: a dropped font repaired after Process is not what
+// Make reads, and the message says that Process takes a changed font up.
+TEST_F(FontinstMakeTest, DamagedCopyIsNamedNotTheDroppedFont)
+{
+    const QString work = handWorkFolder();
+    const QString rel = QDir(env.root()).relativeFilePath(work) + "/";
+    env.writeFile(rel + "pmnr8t.tfm", "tfm");
+    env.writeFile(rel + "t1pmn.fd", "\\DeclareFontFamily{T1}{pmn}{}\n");
+    env.writeFile(rel + "pmnmap.tex", "pmnr8r URWPalladioL-Roma <pmnr8a.pfb\n");
+    const QString dropped = copyTexFile("uplr8a.pfb", "minion/pmnr8a.pfb");
+    w->job.bitem = QStringList{dropped};
+    w->job.bblist = QStringList{"pmnr8a"};
+    // Process copied the font while it was damaged; it was repaired since.
+    env.writeFile(rel + "pmnr8a.pfb", eexecCutInHalf(readBytes(dropped)));
+    EXPECT_FALSE(w->Make());
+    ASSERT_EQ(env.dialogs.messages.size(), 1);
+    const QString message = env.dialogs.messages.first();
+    EXPECT_TRUE(message.startsWith("The outline font ~/Documents/tmp1234567/pmnr8a.pfb is damaged: "))
+        << message.toStdString();
+    EXPECT_TRUE(message.endsWith("\nIt is the copy that Process made of " + dropped +
+                                 ". Make uses only those copies: after changing the dropped font, press Process "
+                                 "again."))
+        << message.toStdString();
+    EXPECT_FALSE(w->PushButton2->isEnabled());
+
+    // What Process would copy now passes.
+    env.dialogs.messages.clear();
+    QFile::remove(work + "/pmnr8a.pfb");
+    ASSERT_TRUE(QFile::copy(dropped, work + "/pmnr8a.pfb"));
+    env.writeFile(rel + "pmnmap.tex", "pmnr8r URWPalladioL-Roma <pmnr8a.pfb\n");
+    EXPECT_TRUE(w->Make()) << env.dialogs.transcript.join("\n").toStdString();
+    EXPECT_TRUE(readBytes(work + "/TDS/fonts/type1/adobe/Minion/pmnr8a.pfb").startsWith("\x80\x01"));
 }
 
 TEST_F(FontinstMakeTest, SystemInstallGoesTheRootRoute)
