@@ -1,7 +1,12 @@
 #include "app/MenuBar1.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 namespace qlk {
 
@@ -62,6 +67,59 @@ void MenuBar1::Untitled1()
     addItem(EditMenu, "EditClear", QStringLiteral("&Delete"));
     EditMenu->addSeparator()->setObjectName(QStringLiteral("UntitledMenu0"));
     addItem(EditMenu, "EditSelectAll", QStringLiteral("Select &All"), "Ctrl+A");
+
+    const std::pair<const char*, EditCommand> commands[] = {
+        {"EditUndo", EditCommand::Undo},   {"EditCut", EditCommand::Cut},
+        {"EditCopy", EditCommand::Copy},   {"EditPaste", EditCommand::Paste},
+        {"EditClear", EditCommand::Delete}, {"EditSelectAll", EditCommand::SelectAll}};
+    for (const auto& [name, command] : commands) {
+        QAction* action = item(QString::fromLatin1(name));
+        editItems_ << qMakePair(action, command);
+        // The focus widget at the moment of the choice: the main window's
+        // field when chosen from the menu, the field of the window in front
+        // when a shortcut reaches the item (fields take their own shortcuts
+        // first, so that is mostly a read-only text area).
+        connect(action, &QAction::triggered, this, [this, command = command] {
+            applyEdit(textEditTarget(QApplication::focusWidget()), command);
+            refreshEditItems();
+        });
+    }
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { followFocus(now); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { refreshEditItems(); });
+    // A field's read-only state has no signal: look again as the menu opens.
+    connect(EditMenu, &QMenu::aboutToShow, this, [this] { followFocus(QApplication::focusWidget()); });
+    followFocus(QApplication::focusWidget());
+}
+
+void MenuBar1::followFocus(QWidget* focus)
+{
+    QWidget* target = textEditTarget(focus);
+    if (target != editTarget_) {
+        for (const QMetaObject::Connection& c : targetWatch_)
+            disconnect(c);
+        targetWatch_.clear();
+        editTarget_ = target;
+        auto refresh = [this] { refreshEditItems(); };
+        if (auto* field = qobject_cast<QLineEdit*>(target)) {
+            targetWatch_ << connect(field, &QLineEdit::textChanged, this, refresh)
+                         << connect(field, &QLineEdit::selectionChanged, this, refresh);
+        } else if (auto* area = qobject_cast<QTextEdit*>(target)) {
+            targetWatch_ << connect(area, &QTextEdit::textChanged, this, refresh)
+                         << connect(area, &QTextEdit::selectionChanged, this, refresh)
+                         << connect(area, &QTextEdit::undoAvailable, this, refresh);
+        } else if (auto* area = qobject_cast<QPlainTextEdit*>(target)) {
+            targetWatch_ << connect(area, &QPlainTextEdit::textChanged, this, refresh)
+                         << connect(area, &QPlainTextEdit::selectionChanged, this, refresh)
+                         << connect(area, &QPlainTextEdit::undoAvailable, this, refresh);
+        }
+    }
+    refreshEditItems();
+}
+
+void MenuBar1::refreshEditItems()
+{
+    for (const auto& [action, command] : editItems_)
+        action->setEnabled(canEdit(editTarget_, command));
 }
 
 void MenuBar1::Untitled2()

@@ -1,6 +1,9 @@
 #pragma once
+#include "ui/TextEditing.h"
+
 #include <QList>
 #include <QMenuBar>
+#include <QPointer>
 
 class QAction;
 class QMenu;
@@ -8,7 +11,9 @@ class QMenu;
 namespace qlk {
 
 // The menu bar: File, Edit, Info and Window. Every item is a QAction whose
-// object name is the item's name; handlers are bound by that name.
+// object name is the item's name; handlers are bound by that name. The Edit
+// items act on the text field or text area that has the keyboard focus, and
+// are enabled only while they can act there.
 class MenuBar1 : public QMenuBar {
     Q_OBJECT
 public:
@@ -35,6 +40,12 @@ private:
     void Untitled2();
     void Untitled3();
     QAction* addItem(QMenu* menu, const char* name, const QString& text, const char* shortcut = nullptr);
+    void followFocus(QWidget* focus);
+    void refreshEditItems();
+
+    QList<QPair<QAction*, EditCommand>> editItems_;
+    QPointer<QWidget> editTarget_;
+    QList<QMetaObject::Connection> targetWatch_;
 };
 
 } // namespace qlk

@@ -44,8 +44,10 @@ bool revealInFileManager(const QString& path)
         if (reply.type() == QDBusMessage::ReplyMessage)
             return true;
     }
+    // Without the file manager's interface, its folder opened like any
+    // file: a failure comes back as the same message.
     const QString folder = QFileInfo(path).isDir() ? path : QFileInfo(path).absolutePath();
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {folder});
+    return openWithProgram(QStringLiteral("xdg-open"), folder);
 }
 
 bool openWithDefault(const QString& path)

@@ -10,7 +10,8 @@ namespace qlk {
 // and a search by file name standing in for the desktop index.
 
 // Shows `path` selected in the file manager (D-Bus FileManager1.ShowItems),
-// falling back to opening its folder with xdg-open. False when neither worked.
+// falling back to opening its folder with xdg-open as openWithProgram does:
+// not waited for, and a failure reported in a message naming the folder.
 bool revealInFileManager(const QString& path);
 // Opens `path` with the desktop's default program (xdg-open). The caller
 // does not wait; when the program cannot start or ends with a failure, a

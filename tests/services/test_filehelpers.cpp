@@ -7,9 +7,11 @@
 #include "services/Runners.h"
 #include "support/TestEnv.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -197,6 +199,69 @@ TEST(RevealInFinder, MissingItemIsReportedExistingOneShown)
     EXPECT_EQ(env.dialogs.messages, QStringList{QStringLiteral("Item not found: ") + env.root() + QStringLiteral("/nothing")});
     revealInFinder(env.root());
     EXPECT_EQ(shown, QStringList{QStringLiteral("reveal ") + env.root()});
+}
+
+// Without a file manager, the reveal opens the item's folder with xdg-open;
+// when that fails the user is told, as for any file that cannot be opened.
+TEST(RevealInFinder, FailedOpenOfTheFolderIsReported)
+{
+    test::TestEnv env;
+    // No session bus, so no file manager is asked first; the stand-in
+    // xdg-open first on PATH. All put back at the end.
+    struct Saved {
+        const char* name;
+        QByteArray value;
+        bool set;
+    };
+    QList<Saved> saved;
+    for (const char* v : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "DISPLAY", "PATH"})
+        saved << Saved{v, qgetenv(v), qEnvironmentVariableIsSet(v)};
+    struct Restore {
+        QList<Saved>& s;
+        ~Restore()
+        {
+            for (const Saved& v : s)
+                v.set ? qputenv(v.name, v.value) : qunsetenv(v.name);
+        }
+    } restore{saved};
+    for (const char* v : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "DISPLAY"})
+        qunsetenv(v);
+    qputenv("PATH", env.root().toLocal8Bit() + "/bin:" + qgetenv("PATH"));
+    const QString folder = env.root() + QStringLiteral("/a b");
+    const QString font = env.writeFile(QStringLiteral("a b/x.pfb"), "x");
+    const QString seen = env.root() + QStringLiteral("/seen");
+    auto waitFor = [&](auto done, int rounds = 500) {
+        for (int i = 0; i < rounds && !done(); ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(10);
+        }
+    };
+    const struct {
+        int status;
+        const char* message; // after "Could not open " and the folder
+    } cases[] = {{3, ": a program that xdg-open needs is missing."},
+                 {4, ": no program to open it was found, or it failed."},
+                 {0, nullptr}};
+    for (const auto& c : cases) {
+        env.writeScript(QStringLiteral("bin/xdg-open"),
+                        QStringLiteral("printf '%s\\n' \"$1\" >> %1; exit %2").arg(shellQuote(seen)).arg(c.status));
+        for (const QString& item : {font, folder}) {
+            QFile::remove(seen);
+            env.dialogs.messages.clear();
+            revealInFinder(item);
+            waitFor([&] { return QFile::exists(seen); });
+            waitFor([&] { return !c.message || !env.dialogs.messages.isEmpty(); });
+            EXPECT_EQ(test::readBytes(seen), folder.toUtf8() + '\n') << c.status;
+            if (c.message) {
+                EXPECT_EQ(env.dialogs.messages,
+                          QStringList{QStringLiteral("Could not open ") + folder + QString::fromLatin1(c.message)});
+            } else {
+                // Give a late message the chance to come: none may.
+                waitFor([] { return false; }, 20);
+                EXPECT_TRUE(env.dialogs.messages.isEmpty()) << env.dialogs.messages.join('|').toStdString();
+            }
+        }
+    }
 }
 
 TEST(FileTypes, FontTypeOffersTheFiveExtensionsOnly)
