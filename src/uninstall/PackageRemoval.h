@@ -25,7 +25,8 @@ struct RemovalFolder {
 struct LoadedFile {
     QString path;    // the file in the tree
     QString map;     // the map that loads it
-    QString package; // the package that map belongs to
+    QString package; // the package that map belongs to: the folder of the
+                     // loading font's .tfm, else the map's name
 };
 
 struct RemovalPlan {
@@ -68,9 +69,6 @@ RemovalPlan planRemoval(int tree, const QStringList& trees, const QString& suppl
 // pdftex.map in use, load (.pfb, .pfa, .otf, .ttf, .enc) and that no other
 // tree holds, one entry for each map that loads one.
 QList<LoadedFile> filesLoadedElsewhere(const RemovalPlan& plan);
-// The package a map belongs to: the folder that holds it below its driver
-// folder, else the map's name without ".map".
-QString mapPackage(const QString& mapPath, const QString& mapName);
 // The math alphabets (style files declaring one in the U encoding, whose
 // font lies in the removal) of the removal's LaTeX folders.
 QStringList mathAlphabetsIn(const RemovalPlan& plan);
