@@ -7,6 +7,7 @@
 #include "services/DropCheck.h"
 #include "services/FileHelpers.h"
 #include "services/Runners.h"
+#include "texenv/ScanParse.h"
 #include "texenv/TexEnv.h"
 
 #include <QDir>
@@ -439,41 +440,20 @@ QStringList berryPrefixes(const QStringList& afmlist)
 
 QList<OutlineUser> outlineUsers(const QString& masterMap, const QString& fileName, const QStringList& ownMaps)
 {
-    static const QRegularExpression section(QStringLiteral("^%\\s+(\\S+\\.map)\\s*$"));
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     QList<OutlineUser> users;
     QString map = QStringLiteral("pdftex.map"); // lines before the first map's heading
-    for (const QString& raw : masterMap.split(QLatin1Char('\n'))) {
-        const QString line = raw.trimmed();
-        const QRegularExpressionMatch heading = section.match(line);
-        if (heading.hasMatch()) {
-            map = heading.captured(1);
+    for (const QString& line : masterMap.split(QLatin1Char('\n'))) {
+        const QString heading = mapSectionHeading(line);
+        if (!heading.isEmpty()) {
+            map = heading;
             continue;
         }
-        if (line.isEmpty() || QStringLiteral("%#*;").contains(line.at(0)) || ownMaps.contains(map, Qt::CaseInsensitive))
+        if (ownMaps.contains(map, Qt::CaseInsensitive))
             continue;
-        const QStringList fields = line.split(blanks, Qt::SkipEmptyParts);
-        // "<file" and "<<file" load a font file, "<[file" an encoding;
-        // pdfTeX allows a blank after the "<", "<<" or "<[".
-        bool pending = false;  // a lone "<" or "<<" stood before this field
-        bool encoding = false; // … or a lone "<["
-        for (QString field : fields) {
-            if (!pending && !encoding && !field.startsWith(QLatin1Char('<')))
-                continue;
-            const bool wasEncoding = encoding;
-            pending = encoding = false;
-            while (field.startsWith(QLatin1Char('<')))
-                field.remove(0, 1);
-            if (field.startsWith(QLatin1Char('['))) {
-                encoding = field.size() == 1;
-                continue;
-            }
-            if (field.isEmpty()) {
-                pending = true;
-                continue;
-            }
-            if (!wasEncoding && field.compare(fileName, Qt::CaseInsensitive) == 0) {
-                users << OutlineUser{map, fields.first()};
+        for (const MapLoad& load : mapLineLoads(line)) {
+            if (!load.encoding && load.file.compare(fileName, Qt::CaseInsensitive) == 0) {
+                users << OutlineUser{map, line.trimmed().section(blanks, 0, 0)};
                 break;
             }
         }

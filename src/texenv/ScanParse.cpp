@@ -238,4 +238,45 @@ QString pdftexMapRoot(const QString& mapPath)
     return slash >= 0 ? path.left(slash + 1) : QString();
 }
 
+QList<MapLoad> mapLineLoads(const QString& line)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QList<MapLoad> loads;
+    const QString text = line.trimmed();
+    if (text.isEmpty() || QStringLiteral("%#*;").contains(text.at(0)))
+        return loads;
+    // pdfTeX allows a blank after the "<", "<<" or "<[".
+    bool pending = false;  // a lone "<" or "<<" stood before this field
+    bool encoding = false; // … or a lone "<["
+    for (QString field : text.split(blanks, Qt::SkipEmptyParts)) {
+        if (!pending && !encoding && !field.startsWith(QLatin1Char('<')))
+            continue;
+        bool isEncoding = encoding;
+        pending = encoding = false;
+        while (field.startsWith(QLatin1Char('<')))
+            field.remove(0, 1);
+        if (field.startsWith(QLatin1Char('['))) {
+            field.remove(0, 1);
+            isEncoding = true;
+            if (field.isEmpty()) {
+                encoding = true;
+                continue;
+            }
+        }
+        if (field.isEmpty()) {
+            pending = true;
+            continue;
+        }
+        loads << MapLoad{field, isEncoding};
+    }
+    return loads;
+}
+
+QString mapSectionHeading(const QString& line)
+{
+    static const QRegularExpression heading(QStringLiteral("^%\\s+(\\S+\\.map)\\s*$"));
+    const QRegularExpressionMatch m = heading.match(line.trimmed());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
 } // namespace qlk

@@ -1,6 +1,7 @@
 #pragma once
 #include "texenv/TexEnv.h"
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -85,5 +86,17 @@ QMap<QString, QString> parseShowOptions(const QString& output);
 // The root of a pdftex.map copy: the text before its first "pdftex/"; for a
 // copy elsewhere, its folder with a final "/".
 QString pdftexMapRoot(const QString& mapPath);
+
+// A file that a font line of a map loads.
+struct MapLoad {
+    QString file;
+    bool encoding = false; // named after "<[", which reads any file as an encoding
+};
+// The files a font line loads ("<file", "<<file", "<[file"), in the line's
+// order; none for a comment or an empty line.
+QList<MapLoad> mapLineLoads(const QString& line);
+// The map a heading line of pdftex.map names ("% utm.map": updmap puts one
+// before the lines of each map it merges); empty for any other line.
+QString mapSectionHeading(const QString& line);
 
 } // namespace qlk

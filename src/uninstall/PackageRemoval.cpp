@@ -3,15 +3,21 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
+#include "search/TreeSearch.h"
+#include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/Runners.h"
 #include "texenv/MapCommands.h"
+#include "texenv/ScanParse.h"
 #include "texenv/TexEnv.h"
 #include "uninstall/PackageSearch.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
 
 namespace qlk {
 
@@ -149,8 +155,25 @@ QStringList mapsIn(const QList<RemovalFolder>& folders)
 
 void RemovalPlan::keepFolder(int i)
 {
+    const QString kept = canonical(folders.at(i).path);
     folders.removeAt(i);
     maps = mapsIn(folders);
+    for (int j = int(loaded.size()) - 1; j >= 0; --j) {
+        if (pathInTree(canonical(loaded.at(j).path), kept))
+            loaded.removeAt(j);
+    }
+    mathAlphabets = mathAlphabetsIn(*this);
+}
+
+bool RemovalPlan::keeps(const QString& path) const
+{
+    if (removeLoaded)
+        return false;
+    for (const LoadedFile& f : loaded) {
+        if (f.path == path)
+            return true;
+    }
+    return false;
 }
 
 bool validPackageFolderName(const QString& name)
@@ -271,7 +294,219 @@ RemovalPlan planRemoval(int tree, const QStringList& trees, const QString& suppl
             plan.parents << parent;
     }
     plan.maps = mapsIn(plan.folders);
+    plan.loaded = filesLoadedElsewhere(plan);
+    plan.mathAlphabets = mathAlphabetsIn(plan);
     return plan;
+}
+
+namespace {
+
+// The font and encoding files of the removal by name (lower case): what a
+// map line can load.
+QMap<QString, QStringList> loadableFiles(const QList<RemovalFolder>& folders)
+{
+    static const QStringList suffixes{QStringLiteral("pfb"), QStringLiteral("pfa"), QStringLiteral("otf"),
+                                      QStringLiteral("ttf"), QStringLiteral("enc")};
+    QMap<QString, QStringList> files;
+    for (const RemovalFolder& f : folders) {
+        if (f.file)
+            continue;
+        QDirIterator it(f.path, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (suffixes.contains(it.fileInfo().suffix(), Qt::CaseInsensitive))
+                files[it.fileName().toLower()] << path;
+        }
+    }
+    return files;
+}
+
+// One font line of another map that loads a file of the removal.
+struct MapUse {
+    QString map;
+    QString font; // the line's TeX font
+    QString file; // lower case
+};
+
+} // namespace
+
+QList<LoadedFile> filesLoadedElsewhere(const RemovalPlan& plan)
+{
+    const QMap<QString, QStringList> files = loadableFiles(plan.folders);
+    if (files.isEmpty())
+        return {};
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QList<MapUse> uses;
+    auto note = [&](const QString& map, const QString& line) {
+        if (plan.maps.contains(map, Qt::CaseInsensitive))
+            return; // the package's own map goes with it
+        for (const MapLoad& load : mapLineLoads(line)) {
+            const QString file = load.file.toLower();
+            if (!files.contains(file))
+                continue;
+            bool seen = false;
+            for (const MapUse& u : uses)
+                seen = seen || (sameName(u.map, map) && u.file == file);
+            if (!seen)
+                uses << MapUse{map, line.trimmed().section(blanks, 0, 0), file};
+        }
+    };
+
+    // The maps the updmap.cfg files enable, wherever kpsewhich finds them.
+    NoCaseDict<int> states;
+    collectMapStates(distCfgText, states);
+    collectMapStates(localCfgText, states);
+    collectMapStates(homeCfgText, states);
+    QStringList enabled;
+    for (const QString& name : states.keys()) {
+        if (states.value(name) == 0 && safeMapName(name) && !plan.maps.contains(name, Qt::CaseInsensitive))
+            enabled << shellQuote(name);
+    }
+    if (!enabled.isEmpty()) {
+        const QString answer = kpsewhichQuery(QStringLiteral("-format=map -- ") + enabled.join(QLatin1Char(' ')));
+        for (const QString& path : answer.split(lf, Qt::SkipEmptyParts)) {
+            const QString map = trimWhite(path).section(QLatin1Char('/'), -1);
+            for (const QString& line : readTextFile(trimWhite(path)).split(lf))
+                note(map, line);
+        }
+    }
+    // The pdftex.map in use, which may still hold maps no updmap.cfg enables.
+    if (!mapRoot.isEmpty()) {
+        QString map = QStringLiteral("pdftex.map");
+        for (const QString& line : readTextFile(masterMapPath()).split(lf)) {
+            const QString heading = mapSectionHeading(line);
+            if (heading.isEmpty())
+                note(map, line);
+            else
+                map = heading;
+        }
+    }
+    if (uses.isEmpty())
+        return {};
+
+    // A file another tree holds too stays loadable: only the removal's
+    // own copies are taken away.
+    QStringList canonicalFolders;
+    for (const RemovalFolder& f : plan.folders) {
+        if (!f.file)
+            canonicalFolders << canonical(f.path);
+    }
+    auto inRemoval = [&canonicalFolders](const QString& path) {
+        const QString c = canonical(path);
+        for (const QString& folder : canonicalFolders) {
+            if (pathInTree(c, folder))
+                return true;
+        }
+        return false;
+    };
+    QStringList names;
+    QStringList fonts;
+    for (const MapUse& u : uses) {
+        if (!names.contains(u.file))
+            names << u.file;
+        const QString tfm = shellQuote(u.font + QStringLiteral(".tfm"));
+        if (!fonts.contains(tfm))
+            fonts << tfm;
+    }
+    QStringList quoted;
+    for (const QString& name : names)
+        quoted << shellQuote(name);
+    const QString copies = kpsewhichQuery(QStringLiteral("-all -- ") + quoted.join(QLatin1Char(' ')));
+    QSet<QString> elsewhere;
+    for (const QString& name : names) {
+        for (const QString& path : filesNamed(copies, name)) {
+            if (QFileInfo(path).isFile() && !inRemoval(path))
+                elsewhere.insert(name);
+        }
+    }
+    // The package of a map: the folder of the loading font's metric file.
+    const QString metrics = kpsewhichQuery(QStringLiteral("-- ") + fonts.join(QLatin1Char(' ')));
+    QList<LoadedFile> loaded;
+    for (const MapUse& u : uses) {
+        if (elsewhere.contains(u.file))
+            continue;
+        const QString tfm = filesNamed(metrics, u.font + QStringLiteral(".tfm")).value(0);
+        QString package = tfm.isEmpty() ? QString() : QFileInfo(tfm).dir().dirName();
+        if (package.isEmpty() || package == QLatin1String("."))
+            package = u.map.endsWith(QLatin1String(".map"), Qt::CaseInsensitive) ? u.map.chopped(4) : u.map;
+        for (const QString& path : files.value(u.file))
+            loaded << LoadedFile{path, u.map, package};
+    }
+    return loaded;
+}
+
+QStringList mathAlphabetsIn(const RemovalPlan& plan)
+{
+    static const QRegularExpression declared(
+        QStringLiteral("\\\\DeclareMathAlphabet\\{\\\\(\\w+)\\}\\{U\\}\\{([^}\\s]+)\\}"));
+    QStringList fontFolders;
+    for (const RemovalFolder& f : plan.folders) {
+        if (isKind(f, "vf") || isKind(f, "tfm"))
+            fontFolders << f.path;
+    }
+    QStringList found;
+    for (const RemovalFolder& f : plan.folders) {
+        if (!isKind(f, "latex"))
+            continue;
+        QDirIterator it(f.path, {QStringLiteral("*.sty")}, QDir::Files, QDirIterator::Subdirectories);
+        QStringList styles;
+        while (it.hasNext())
+            styles << it.next();
+        styles.sort();
+        for (const QString& sty : styles) {
+            const QRegularExpressionMatch m = declared.match(readTextFile(sty));
+            if (!m.hasMatch())
+                continue;
+            const QString font = m.captured(2);
+            bool ours = false;
+            for (const QString& folder : fontFolders) {
+                ours = ours || QFileInfo(folder + QLatin1Char('/') + font + QStringLiteral(".vf")).isFile() ||
+                       QFileInfo(folder + QLatin1Char('/') + font + QStringLiteral(".tfm")).isFile();
+            }
+            if (ours)
+                found << QStringLiteral("\\") + m.captured(1) + QStringLiteral(" (") + QFileInfo(sty).fileName() +
+                             QStringLiteral(", font ") + font + QLatin1Char(')');
+        }
+    }
+    return found;
+}
+
+namespace {
+// "A.map loads x.pfb" lines, one for each map and file.
+QStringList loadLines(const RemovalPlan& plan, const QString& tail)
+{
+    QStringList lines;
+    for (const LoadedFile& f : plan.loaded) {
+        const QString line = f.map + QStringLiteral(" loads ") + QFileInfo(f.path).fileName() + tail;
+        if (!lines.contains(line))
+            lines << line;
+    }
+    return lines;
+}
+
+QStringList stoppingPackages(const RemovalPlan& plan)
+{
+    QStringList packages;
+    for (const LoadedFile& f : plan.loaded) {
+        if (!packages.contains(f.package))
+            packages << f.package;
+    }
+    return packages;
+}
+} // namespace
+
+QString loadedFilesQuestion(const RemovalPlan& plan)
+{
+    if (plan.loaded.isEmpty())
+        return QString();
+    const QStringList packages = stoppingPackages(plan);
+    const bool one = plan.loaded.size() == 1;
+    return loadLines(plan, QStringLiteral(", which this removal takes away.")).join(QLatin1Char('\n')) +
+           QStringLiteral("\n\nRemove ") + (one ? QStringLiteral("this file") : QStringLiteral("these files")) +
+           QStringLiteral(" anyway? Documents using ") +
+           (packages.size() == 1 ? QStringLiteral("the package ") : QStringLiteral("the packages ")) +
+           packages.join(QStringLiteral(", ")) + QStringLiteral(" will then stop. No keeps ") +
+           (one ? QStringLiteral("it") : QStringLiteral("them")) + QStringLiteral(" in place and removes the rest.");
 }
 
 QString removalQuestion(const RemovalPlan& plan)
@@ -283,7 +518,32 @@ QString removalQuestion(const RemovalPlan& plan)
         text += QStringLiteral("\n") + f.path;
     for (const RemovalFolder& f : plan.kept)
         text += QStringLiteral("\n\nKept, shared with ") + f.sharedWith + QStringLiteral(": ") + f.path;
+    for (const LoadedFile& f : plan.loaded) {
+        text += plan.removeLoaded ? QStringLiteral("\n\nRemoved although ") + f.map +
+                                        QStringLiteral(" loads it (the package ") + f.package +
+                                        QStringLiteral(" will stop): ") + f.path
+                                  : QStringLiteral("\n\nKept, loaded by ") + f.map + QStringLiteral(": ") + f.path;
+    }
+    for (const QString& alphabet : plan.mathAlphabets)
+        text += QStringLiteral("\n\nThe math alphabet ") + alphabet +
+                QStringLiteral(" is made from this package's fonts and lies in its folders: it is removed too.");
     return text;
+}
+
+bool confirmRemoval(RemovalPlan& plan)
+{
+    // Where several folders of one kind could be the package's, the user says which go.
+    for (int i = int(plan.folders.size()) - 1; i >= 0; --i) {
+        if (plan.folders.at(i).ask &&
+            !askYesNo(QStringLiteral("More than one folder may belong to this package. Remove ") +
+                      plan.folders.at(i).path + QStringLiteral("?")))
+            plan.keepFolder(i);
+    }
+    if (plan.folders.isEmpty())
+        return false;
+    // Only a Yes takes away what another package still loads.
+    plan.removeLoaded = !plan.loaded.isEmpty() && askYesNo(loadedFilesQuestion(plan));
+    return askYesNo(removalQuestion(plan));
 }
 
 QString tdsTarget(const RemovalPlan& plan, const RemovalFolder& folder)
@@ -338,19 +598,63 @@ QString copyToTds(const RemovalPlan& plan, const QString& tds)
     return QString();
 }
 
+namespace {
+// What to delete below `folder` so that only the files the plan keeps
+// stay: every entry that holds none of them, and inside those that do, the
+// same again.
+QStringList entriesAround(const RemovalPlan& plan, const QString& folder)
+{
+    QStringList entries;
+    const QFileInfoList items = QDir(folder).entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QFileInfo& item : items) {
+        if (plan.keeps(item.filePath()))
+            continue;
+        bool holdsKept = false;
+        if (item.isDir() && !item.isSymLink()) {
+            for (const LoadedFile& f : plan.loaded)
+                holdsKept = holdsKept || pathInTree(f.path, item.filePath());
+        }
+        if (holdsKept)
+            entries += entriesAround(plan, item.filePath());
+        else
+            entries << item.filePath();
+    }
+    return entries;
+}
+
+bool keepsIn(const RemovalPlan& plan, const RemovalFolder& folder)
+{
+    if (plan.removeLoaded || folder.file)
+        return false;
+    for (const LoadedFile& f : plan.loaded) {
+        if (pathInTree(f.path, folder.path))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
 QStringList removeFolders(const RemovalPlan& plan)
 {
     QStringList failures;
     for (const RemovalFolder& f : plan.folders) {
-        const QString command = rm() + (f.file ? QStringLiteral(" -f -- ") : QStringLiteral(" -Rf -- ")) +
-                                shellQuote(f.path);
+        // A folder that keeps files other maps load loses everything else.
+        const QStringList targets = keepsIn(plan, f) ? entriesAround(plan, f.path) : QStringList{f.path};
+        if (targets.isEmpty())
+            continue;
+        QString command = rm() + (f.file ? QStringLiteral(" -f --") : QStringLiteral(" -Rf --"));
+        for (const QString& target : targets)
+            command += QLatin1Char(' ') + shellQuote(target);
         if (plan.tree == 0)
             runAsRoot(kSudo + command);
         else
             runShellQuiet(command);
         // Whatever the route answered, only a folder that is gone is removed.
-        if (!gone(f.path))
-            failures << QStringLiteral("Could not remove ") + f.path;
+        for (const QString& target : targets) {
+            if (!gone(target))
+                failures << QStringLiteral("Could not remove ") + target;
+        }
     }
     // Supplier and vendor folders that held nothing but what went.
     for (const QString& parent : plan.parents) {
@@ -469,8 +773,14 @@ QString performRemoval(const RemovalPlan& plan, bool saveToTds)
     }
     QStringList failures = removeFolders(plan);
     failures += updateAfterRemoval(plan);
-    const QString saved =
-        savedIn.isEmpty() ? QString() : QStringLiteral("\nThe removed files were saved in ") + savedIn;
+    QString saved = savedIn.isEmpty() ? QString() : QStringLiteral("\nThe removed files were saved in ") + savedIn;
+    for (const LoadedFile& f : plan.loaded) {
+        if (plan.removeLoaded && gone(f.path))
+            saved += QStringLiteral("\nThe package ") + f.package + QStringLiteral(" will stop: ") + f.map +
+                     QStringLiteral(" loads ") + QFileInfo(f.path).fileName() + QStringLiteral(", which was removed.");
+        else if (!plan.removeLoaded)
+            saved += QStringLiteral("\nKept ") + f.path + QStringLiteral(": ") + f.map + QStringLiteral(" loads it.");
+    }
     if (failures.isEmpty())
         return QStringLiteral("Uninstallation complete") + saved;
     return QStringLiteral("Uninstallation incomplete:\n") + failures.join(QLatin1Char('\n')) + saved;

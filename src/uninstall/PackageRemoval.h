@@ -20,6 +20,15 @@ struct RemovalFolder {
     bool file = false;  // a single map file, not a folder
 };
 
+// A font or encoding file of the removal that a map of another package
+// loads, and that TeX finds nowhere else: removing it breaks that package.
+struct LoadedFile {
+    QString path;    // the file in the tree
+    QString map;     // the map that loads it
+    QString package; // the package that map belongs to: the folder of the
+                     // loading font's .tfm, else the map's name
+};
+
 struct RemovalPlan {
     QString error;       // why nothing may be removed; empty when the plan stands
     int tree = -1;
@@ -36,8 +45,16 @@ struct RemovalPlan {
     // when the plan was made.
     QStringList mapNames() const;
     QStringList maps;
+    // Files other maps load; they stay unless `removeLoaded`.
+    QList<LoadedFile> loaded;
+    bool removeLoaded = false;
+    // Math alphabets made from the package's fonts that lie in its folders
+    // and go with them ("\mathscr (qlkscr.sty, font qlkscr)").
+    QStringList mathAlphabets;
     // Leaves folders[i] in place (the user kept it).
     void keepFolder(int i);
+    // Whether `path` is one of the loaded files that stay.
+    bool keeps(const QString& path) const;
 };
 
 // Whether a name may stand for one supplier or package folder: not empty,
@@ -48,9 +65,25 @@ bool validPackageFolderName(const QString& name);
 // (0 TEXMFLOCAL, 1 TEXMFHOME, 2 TEXMFVAR) of `trees`.
 RemovalPlan planRemoval(int tree, const QStringList& trees, const QString& supplier, const QString& package);
 
-// The question asked before a removal: every folder that goes, and those
-// kept as shared.
+// The files of the removal that enabled maps of other packages, or the
+// pdftex.map in use, load (.pfb, .pfa, .otf, .ttf, .enc) and that no other
+// tree holds, one entry for each map that loads one.
+QList<LoadedFile> filesLoadedElsewhere(const RemovalPlan& plan);
+// The math alphabets (style files declaring one in the U encoding, whose
+// font lies in the removal) of the removal's LaTeX folders.
+QStringList mathAlphabetsIn(const RemovalPlan& plan);
+
+// The question asked when other maps load files of the removal: which map
+// loads which file; Yes removes them anyway. Empty when there are none.
+QString loadedFilesQuestion(const RemovalPlan& plan);
+// The question asked before a removal: every folder that goes, those kept
+// as shared, the files kept for other maps (or removed although they load
+// them) and the math alphabets that go too.
 QString removalQuestion(const RemovalPlan& plan);
+// All the questions before a removal: each folder of several candidates,
+// the files other maps load, then the removal itself. False when nothing
+// is to be removed.
+bool confirmRemoval(RemovalPlan& plan);
 
 // Where a folder's copy goes below the TDS folder: its own place in the
 // tree, so that no two removed files share one.
@@ -67,8 +100,9 @@ QString freeTdsName(const QString& chosen);
 // description, the empty text when all copies were made.
 QString copyToTds(const RemovalPlan& plan, const QString& tds);
 
-// Deletes the folders: as the user in a personal tree, through the root
-// route in TEXMFLOCAL; then the supplier and vendor folders left empty.
+// Deletes the folders (around the loaded files the plan keeps): as the user
+// in a personal tree, through the root route in TEXMFLOCAL; then the
+// supplier and vendor folders left empty.
 // A folder counts as removed only when it is gone. Returns one line per
 // folder that could not be removed.
 QStringList removeFolders(const RemovalPlan& plan);

@@ -250,14 +250,7 @@ void UninstallFontWin::Doit()
                QStringLiteral(" was found in ") + TextField2->text() + QStringLiteral("; nothing is removed."));
         return;
     }
-    // Where several folders of one kind could be the package's, the user says which go.
-    for (int i = int(plan.folders.size()) - 1; i >= 0; --i) {
-        if (plan.folders.at(i).ask &&
-            !askYesNo(QStringLiteral("More than one folder may belong to this package. Remove ") +
-                      plan.folders.at(i).path + QStringLiteral("?")))
-            plan.keepFolder(i);
-    }
-    if (plan.folders.isEmpty() || !askYesNo(removalQuestion(plan)))
+    if (!confirmRemoval(plan))
         return;
     WaitCursor wait;
     const QString outcome = performRemoval(plan, CheckBox1->isChecked());

@@ -222,3 +222,30 @@ TEST(PdftexMapRoot, TextBeforePdftexFolder)
               QStringLiteral("/var/lib/texmf/fonts/map/"));
     EXPECT_EQ(pdftexMapRoot(QStringLiteral("/x/y/pdftex.map")), QStringLiteral("/x/y/"));
 }
+
+// The files a font line loads, from lines as TeX Live's maps write them.
+TEST(MapLineLoads, FontsAndEncodingsInTheLinesOrder)
+{
+    struct Row {
+        const char* line;
+        const char* loads; // file, "[file" for an encoding; blank-separated
+    } rows[] = {
+        {"utmr8r NimbusRomNo9L-Regu \"TeXBase1Encoding ReEncodeFont\" <8r.enc <utmr8a.pfb", "8r.enc utmr8a.pfb"},
+        {"ec-qag-regular-t1 TeXGyreAdventor-Regular \"enc-ec ReEncodeFont\" <[q-ec.enc <qagr.pfb",
+         "[q-ec.enc qagr.pfb"},
+        {"  qlkl8r QlkBook <[ 8r.enc << UBKL8A.PFB", "[8r.enc UBKL8A.PFB"},
+        {"DejaVuSerif-r8r DejaVuSerif < qtt-8r.enc < DejaVuSerif.ttf", "qtt-8r.enc DejaVuSerif.ttf"},
+        {"cmr10 CMR10 <cmr10.pfb", "cmr10.pfb"},
+        {"ptmr8r Times-Roman", ""},
+        {"% qlkx8r X <x.pfb", ""},
+        {"", ""},
+    };
+    for (const Row& row : rows) {
+        QStringList seen;
+        for (const MapLoad& load : mapLineLoads(QString::fromLatin1(row.line)))
+            seen << (load.encoding ? "[" : "") + load.file;
+        EXPECT_EQ(seen.join(' '), QString::fromLatin1(row.loads)) << row.line;
+    }
+    EXPECT_EQ(mapSectionHeading(QStringLiteral("% utm.map")), QStringLiteral("utm.map"));
+    EXPECT_EQ(mapSectionHeading(QStringLiteral("% maintained by updmap[-sys] (multi).")), QString());
+}

@@ -3,6 +3,7 @@
 
 #include "platform/BundleScripts.h"
 #include "platform/Process.h"
+#include "platform/Quote.h"
 #include "services/Privileged.h"
 #include "support/PrintText.h"
 #include "support/TestEnv.h"
@@ -11,6 +12,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -79,5 +81,33 @@ struct UninstallWorld {
     }
     QStringList treeList() const { return {texmfLocal, texmfHome, texmfVar}; }
 };
+
+// Runs a shell line; its output, or what failed.
+inline QString run(const QString& line)
+{
+    const ProcessResult r = runBash(line);
+    return r.exitCode == 0 ? r.output : QStringLiteral("FAILED: ") + line + QStringLiteral("\n") + r.output;
+}
+
+// Typesets a page with the package's font; pdffonts' listing, or what failed.
+inline QString typeset(const QString& work, const QString& package)
+{
+    QDir().mkpath(work);
+    writeAt(work + "/doc.tex", ("\\documentclass{article}\\usepackage{" + package +
+                                "}\\begin{document}\\qlkshow\\end{document}\n")
+                                   .toLatin1());
+    QFile::remove(work + "/doc.pdf");
+    return run("cd " + shellQuote(work) + " && { pdflatex -interaction=nonstopmode -halt-on-error doc.tex >/dev/null "
+               "|| { grep -A3 '^!' doc.log; false; }; } && pdffonts doc.pdf");
+}
+
+inline bool embeds(const QString& fonts, const QString& psName)
+{
+    for (const QString& line : fonts.split('\n')) {
+        if (line.contains("+" + psName + " ") && line.contains(QRegularExpression(" yes +yes +(yes|no) ")))
+            return true;
+    }
+    return false;
+}
 
 } // namespace qlk::test

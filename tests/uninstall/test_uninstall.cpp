@@ -1,5 +1,6 @@
 #include "UninstallFixture.h"
 
+#include "mathalpha/MathAlphabet.h"
 #include "platform/Paths.h"
 #include "prefs/PrefsStore.h"
 #include "services/Runners.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -437,6 +439,175 @@ TEST(PackageRemoval, AFailedCopyOrABadTdsFolderLeavesThePackage)
                                          "be removed before proceeding.");
     EXPECT_EQ(w.env.dialogs.messages[3], "No folder selected. unInstallation aborted\n");
     EXPECT_EQ(filesBelow(texmfHome), before);
+}
+
+// --- what other packages load ------------------------------------------------
+
+namespace {
+
+const char* const kRegular = "NimbusRomNo9L-Regu";
+
+// Package qlka of supplier public in TEXMFHOME, made from URW Times under
+// names no other tree holds: two outlines, its own encoding and its map.
+// Package qlkb's map loads qlka's regular outline and encoding, as an
+// afm2tfm package does that kept the installed outlines. Both maps are
+// enabled for the user and in the pdftex.map in use. The trees are made
+// once and kept in `saved`; later calls copy them from there.
+void placeOwnerAndUser(const QString& saved)
+{
+    mapRoot = texmfVar + "/fonts/map/";
+    const QStringList trees{texmfHome, texmfVar, texmfConfig};
+    if (QFileInfo::exists(saved + "/0")) {
+        for (int i = 0; i < trees.size(); ++i)
+            ASSERT_EQ(run("mkdir -p " + shellQuote(trees[i]) + " && cp -a " +
+                          shellQuote(saved + "/" + QString::number(i)) + "/. " + shellQuote(trees[i])),
+                      "");
+        homeCfgText = QString::fromUtf8(readBytes(texmfConfig + "/web2c/updmap.cfg"));
+        return;
+    }
+    const QString home = texmfHome;
+    const QString dist = machineVar("TEXMFDIST");
+    const QString times = dist + "/fonts/tfm/urw35vf/times/";
+    writeAt(home + "/fonts/type1/public/qlka/qlkar8a.pfb", readBytes(dist + "/fonts/type1/urw/times/utmr8a.pfb"));
+    writeAt(home + "/fonts/type1/public/qlka/qlkab8a.pfb", readBytes(dist + "/fonts/type1/urw/times/utmb8a.pfb"));
+    writeAt(home + "/fonts/enc/dvips/qlka/qlka-8r.enc", readBytes(texFile("8r.enc")));
+    writeAt(home + "/fonts/tfm/public/qlka/qlkar8r.tfm", readBytes(times + "utmr8r.tfm"));
+    writeAt(home + "/fonts/tfm/public/qlka/qlkab8r.tfm", readBytes(times + "utmb8r.tfm"));
+    writeAt(home + "/fonts/map/dvips/public/qlka/qlka.map",
+            "qlkar8r NimbusRomNo9L-Regu \"TeXBase1Encoding ReEncodeFont\" <[qlka-8r.enc <qlkar8a.pfb\n"
+            "qlkab8r NimbusRomNo9L-Medi \"TeXBase1Encoding ReEncodeFont\" <[qlka-8r.enc <qlkab8a.pfb\n");
+    writeAt(home + "/tex/latex/public/qlka/qlka.sty", "\\ProvidesPackage{qlka}\n");
+
+    writeAt(home + "/fonts/tfm/public/qlkb/qlkbr8r.tfm", readBytes(times + "utmr8r.tfm"));
+    writeAt(home + "/fonts/map/dvips/public/qlkb/qlkb.map",
+            "qlkbr8r NimbusRomNo9L-Regu \"TeXBase1Encoding ReEncodeFont\" <[qlka-8r.enc <qlkar8a.pfb\n");
+    writeAt(home + "/tex/latex/public/qlkb/qlkb.sty",
+            "\\ProvidesPackage{qlkb}\n\\newcommand\\qlkshow{{\\font\\qlkf=qlkbr8r \\qlkf Quillmark}}\n");
+    ASSERT_EQ(run(updmapUserProgram() + " --enable Map=qlka.map --enable Map=qlkb.map >/dev/null 2>&1"), "");
+    homeCfgText = QString::fromUtf8(readBytes(texmfConfig + "/web2c/updmap.cfg"));
+    for (int i = 0; i < trees.size(); ++i)
+        ASSERT_EQ(run("mkdir -p " + shellQuote(saved + "/" + QString::number(i)) + " && cp -a " + shellQuote(trees[i]) +
+                      "/. " + shellQuote(saved + "/" + QString::number(i))),
+                  "");
+}
+
+} // namespace
+
+// Uninstalling the owner of an outline and an encoding that another
+// package's map loads: the question names the map; the files stay and the
+// other package typesets, unless the user removes them anyway, when the
+// message names the package that stops.
+TEST(PackageRemoval, FilesAnotherPackagesMapLoadsAreKeptUnlessRemovedAnyway)
+{
+    struct Row {
+        const char* name;
+        bool removeAnyway;
+        bool enabledInCfg;  // else only the pdftex.map in use still holds qlkb.map
+        bool copyElsewhere; // another tree holds the outline and the encoding too
+        bool perform;       // the removal runs (the questions alone otherwise)
+    };
+    const Row rows[] = {
+        {"kept", false, true, false, true},
+        {"removed anyway", true, true, false, true},
+        {"named for a map only pdftex.map holds", false, false, false, false},
+        {"another tree's copies stay: nothing to ask", true, true, true, false},
+    };
+    QTemporaryDir saved;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        UninstallWorld w;
+        placeOwnerAndUser(saved.path());
+        if (!row.enabledInCfg)
+            homeCfgText.clear();
+        if (row.copyElsewhere) {
+            writeAt(texmfVar + "/fonts/type1/public/qlkc/qlkar8a.pfb",
+                    readBytes(texmfHome + "/fonts/type1/public/qlka/qlkar8a.pfb"));
+            writeAt(texmfVar + "/fonts/enc/dvips/qlkc/qlka-8r.enc", readBytes(texFile("8r.enc")));
+        }
+        const QString pfb = texmfHome + "/fonts/type1/public/qlka/qlkar8a.pfb";
+        const QString enc = texmfHome + "/fonts/enc/dvips/qlka/qlka-8r.enc";
+        const QString work = w.env.root() + "/work";
+
+        RemovalPlan plan = planRemoval(1, w.treeList(), "public", "qlka");
+        ASSERT_TRUE(plan.error.isEmpty()) << plan.error.toStdString();
+        w.env.dialogs.answers << row.removeAnyway << true;
+        ASSERT_TRUE(confirmRemoval(plan));
+        if (row.copyElsewhere) {
+            EXPECT_TRUE(plan.loaded.isEmpty());
+            EXPECT_EQ(w.env.dialogs.questions.size(), 1);
+            continue;
+        }
+        ASSERT_EQ(w.env.dialogs.questions.size(), 2);
+        EXPECT_EQ(w.env.dialogs.questions[0],
+                  "qlkb.map loads qlka-8r.enc, which this removal takes away.\n"
+                  "qlkb.map loads qlkar8a.pfb, which this removal takes away.\n\n"
+                  "Remove these files anyway? Documents using the package qlkb will then stop. No keeps them in "
+                  "place and removes the rest.");
+        const QString question = w.env.dialogs.questions[1];
+        EXPECT_TRUE(question.contains("\n" + texmfHome + "/fonts/type1/public/qlka\n")) << question.toStdString();
+        if (!row.perform)
+            continue;
+        const QString done = performRemoval(plan, false);
+        // The other outline, loaded by qlka.map alone, goes.
+        EXPECT_FALSE(QFileInfo::exists(texmfHome + "/fonts/type1/public/qlka/qlkab8a.pfb"));
+        EXPECT_FALSE(QFileInfo::exists(texmfHome + "/fonts/tfm/public/qlka"));
+        EXPECT_FALSE(QFileInfo::exists(texmfHome + "/fonts/map/dvips/public/qlka"));
+        if (row.removeAnyway) {
+            EXPECT_TRUE(
+                question.contains("\n\nRemoved although qlkb.map loads it (the package qlkb will stop): " + pfb));
+            EXPECT_EQ(done, "Uninstallation complete\n"
+                            "The package qlkb will stop: qlkb.map loads qlka-8r.enc, which was removed.\n"
+                            "The package qlkb will stop: qlkb.map loads qlkar8a.pfb, which was removed.");
+            EXPECT_FALSE(QFileInfo::exists(pfb));
+            EXPECT_FALSE(QFileInfo::exists(enc));
+            const QString fonts = typeset(work, "qlkb");
+            // pdfTeX stops at the first file it cannot open.
+            EXPECT_TRUE(fonts.startsWith("FAILED") && fonts.contains("(file qlka-8r.enc): cannot open"))
+                << fonts.toStdString();
+            continue;
+        }
+        EXPECT_TRUE(question.contains("\n\nKept, loaded by qlkb.map: " + pfb)) << question.toStdString();
+        EXPECT_TRUE(question.contains("\n\nKept, loaded by qlkb.map: " + enc));
+        EXPECT_EQ(done, "Uninstallation complete\nKept " + enc + ": qlkb.map loads it.\nKept " + pfb +
+                            ": qlkb.map loads it.");
+        EXPECT_EQ(filesBelow(texmfHome + "/fonts/type1/public/qlka"), QStringList{"qlkar8a.pfb"});
+        EXPECT_EQ(filesBelow(texmfHome + "/fonts/enc/dvips/qlka"), QStringList{"qlka-8r.enc"});
+        const QString fonts = typeset(work, "qlkb");
+        EXPECT_TRUE(embeds(fonts, kRegular)) << fonts.toStdString();
+    }
+    homeCfgText.clear();
+}
+
+// A math alphabet made from the package's fonts lies in its folders: the
+// question names it; other style files, and an alphabet over a font the
+// package does not hold, are not named.
+TEST(PackageRemoval, AMathAlphabetInThePackagesFoldersIsNamed)
+{
+    UninstallWorld w;
+    placeTimes(texmfHome, false, true);
+    const QString latex = texmfHome + "/tex/latex/urw35vf/times/";
+    writeAt(latex + "qlkscr.sty", mathalpha::styText("qlkscr", "qlkscrfont", 1, QDate(2024, 5, 1)).toUtf8());
+    writeAt(texmfHome + "/fonts/vf/urw35vf/times/qlkscrfont.vf",
+            readBytes(machineVar("TEXMFDIST") + "/fonts/vf/urw35vf/times/utmr8t.vf"));
+    writeAt(texmfHome + "/fonts/tfm/urw35vf/times/qlkscrfont.tfm",
+            readBytes(machineVar("TEXMFDIST") + "/fonts/tfm/urw35vf/times/utmr8t.tfm"));
+    writeAt(latex + "qlkcal.sty", mathalpha::styText("qlkcal", "rsfs10", 0, QDate(2024, 5, 1)).toUtf8());
+    writeAt(latex + "plain.sty", "\\ProvidesPackage{plain}\n");
+
+    RemovalPlan plan = planRemoval(1, w.treeList(), "urw35vf", "times");
+    EXPECT_EQ(plan.mathAlphabets, QStringList{"\\mathscr (qlkscr.sty, font qlkscrfont)"});
+    EXPECT_TRUE(removalQuestion(plan).endsWith(
+        "\n\nThe math alphabet \\mathscr (qlkscr.sty, font qlkscrfont) is made from this package's fonts and lies "
+        "in its folders: it is removed too."))
+        << removalQuestion(plan).toStdString();
+    // Kept by the user with its folder, it is named no more.
+    for (int i = 0; i < plan.folders.size(); ++i) {
+        if (plan.folders[i].kind == "latex") {
+            plan.keepFolder(i);
+            break;
+        }
+    }
+    EXPECT_TRUE(plan.mathAlphabets.isEmpty());
 }
 
 // --- lookups -----------------------------------------------------------------

@@ -190,12 +190,6 @@ const Road kRoads[] = {
      "fonts/enc/dvips/fontsite/8r.enc"},
 };
 
-QString run(const QString& line)
-{
-    const ProcessResult r = runBash(line);
-    return r.exitCode == 0 ? r.output : QStringLiteral("FAILED: ") + line + QStringLiteral("\n") + r.output;
-}
-
 // Writes the road's package into `tree` under `package` and `supplier`
 // (another package of the same layout when they differ from the row's),
 // made from the Palatino `afm` (or DejaVu Serif for TrueType); returns what
@@ -276,27 +270,6 @@ QString placePackage(const Road& r, const QString& tree, const QString& work, co
          QStringLiteral("\\newcommand\\qlkshow{{\\font\\qlkf=") + font + QStringLiteral(" \\qlkf Quillmark}}\n"))
             .toLatin1());
     return QString();
-}
-
-// Typesets a page with the package's font; pdffonts' listing, or what failed.
-QString typeset(const QString& work, const QString& package)
-{
-    QDir().mkpath(work);
-    test::writeAt(work + "/doc.tex", ("\\documentclass{article}\\usepackage{" + package +
-                                      "}\\begin{document}\\qlkshow\\end{document}\n")
-                                         .toLatin1());
-    QFile::remove(work + "/doc.pdf");
-    return run("cd " + shellQuote(work) + " && { pdflatex -interaction=nonstopmode -halt-on-error doc.tex >/dev/null "
-               "|| { grep -A3 '^!' doc.log; false; }; } && pdffonts doc.pdf");
-}
-
-bool embeds(const QString& fonts, const QString& psName)
-{
-    for (const QString& line : fonts.split('\n')) {
-        if (line.contains("+" + psName + " ") && line.contains(QRegularExpression(" yes +yes +(yes|no) ")))
-            return true;
-    }
-    return false;
 }
 
 // Every file and folder below `root`, relative to it; folders end in "/".
