@@ -310,41 +310,15 @@ QList<MapFontLine> mapFontLines(const QString& mapText)
     QList<MapFontLine> lines;
     for (const QString& raw : mapText.split(lf)) {
         const QString text = raw.simplified();
-        if (text.isEmpty() || text.startsWith(QLatin1Char('%')) || text.startsWith(QLatin1Char('#')))
+        if (text.isEmpty() || QStringLiteral("%#*;").contains(text.at(0)))
             continue;
         MapFontLine entry;
         entry.line = text;
         entry.font = text.section(QLatin1Char(' '), 0, 0);
-        // Words outside quotes; the quoted part holds PostScript, not files.
-        QStringList words;
-        bool quoted = false;
-        QString word;
-        for (QChar c : text + QLatin1Char(' ')) {
-            if (c == QLatin1Char('"')) {
-                quoted = !quoted;
-                c = QLatin1Char(' ');
-            }
-            if (quoted)
-                continue;
-            if (c == QLatin1Char(' ')) {
-                if (!word.isEmpty())
-                    words << word;
-                word.clear();
-            } else {
-                word += c;
-            }
-        }
-        for (int i = 1; i < words.size(); ++i) {
-            QString file = words.at(i);
-            if (!file.startsWith(QLatin1Char('<')))
-                continue;
-            file.remove(QRegularExpression(QStringLiteral("^<(<|\\[)?")));
-            // pdfTeX allows a blank between "<" and the name.
-            if (file.isEmpty() && i + 1 < words.size())
-                file = words.at(++i);
-            const QString suffix = file.section(QLatin1Char('.'), -1).toLower();
-            if (file.contains(QLatin1Char('.')) && loadable.contains(suffix) && !entry.files.contains(file))
-                entry.files << file;
+        for (const MapLoad& load : mapLineLoads(text)) {
+            const QString suffix = load.file.section(QLatin1Char('.'), -1).toLower();
+            if (load.file.contains(QLatin1Char('.')) && loadable.contains(suffix) && !entry.files.contains(load.file))
+                entry.files << load.file;
         }
         lines << entry;
     }

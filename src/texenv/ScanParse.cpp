@@ -248,7 +248,16 @@ QList<MapLoad> mapLineLoads(const QString& line)
     // pdfTeX allows a blank after the "<", "<<" or "<[".
     bool pending = false;  // a lone "<" or "<<" stood before this field
     bool encoding = false; // … or a lone "<["
-    for (QString field : text.split(blanks, Qt::SkipEmptyParts)) {
+    // A quoted part holds PostScript code, never a file name.
+    QString unquoted = text;
+    bool quoted = false;
+    for (QChar& c : unquoted) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        if (quoted || c == QLatin1Char('"'))
+            c = QLatin1Char(' ');
+    }
+    for (QString field : unquoted.split(blanks, Qt::SkipEmptyParts)) {
         if (!pending && !encoding && !field.startsWith(QLatin1Char('<')))
             continue;
         bool isEncoding = encoding;
