@@ -430,17 +430,19 @@ void afm2tfmWin::Listbox1_DropObject(const QStringList& paths)
             return;
         }
         fontfolder = paths.at(i);
-        if (!QFileInfo(fontfolder).isDir()) {
-            msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
-            return;
-        }
         // The base names become TeX font names in the .fd and map files.
+        // Checked first: a name that is not UTF-8 would pass for a missing
+        // folder.
         const QString problem =
             dropProblem({fontfolder}, DropRules{{QStringLiteral(".afm"), QStringLiteral(".pfb"), QStringLiteral(".pfa")},
                                                 true});
         if (!problem.isEmpty()) {
             msgBox(problem);
             fontfolder.clear();
+            return;
+        }
+        if (!QFileInfo(fontfolder).isDir()) {
+            msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
             return;
         }
         if (!ImportPieces()) {

@@ -67,14 +67,14 @@ void ToBerryWin::Listbox1_DropObject(const QStringList& paths)
         msgBox(QStringLiteral("You may drop only a single folder. Please start over."));
         return;
     }
-    if (!QFileInfo(paths.first()).isDir()) {
-        msgBox(QStringLiteral("You may drop only a single folder, not a file. Please start over."));
-        return;
-    }
     // Odd names are what this window mends, so only what cannot be read
-    // is refused.
+    // is refused (first: a name that is not UTF-8 would pass for a file).
     if (const QString problem = dropProblem({paths.first()}, DropRules{}); !problem.isEmpty()) {
         msgBox(problem);
+        return;
+    }
+    if (!QFileInfo(paths.first()).isDir()) {
+        msgBox(QStringLiteral("You may drop only a single folder, not a file. Please start over."));
         return;
     }
     masterfolder = paths.first();

@@ -1,5 +1,6 @@
 #include "mainwindow/ArchiveCheck.h"
 
+#include "platform/FolderLock.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "platform/UiHooks.h"
@@ -15,6 +16,7 @@
 
 #include <csignal>
 #include <limits>
+#include <optional>
 
 namespace qlk {
 
@@ -25,6 +27,34 @@ ArchiveKind archiveKindOf(const QString& fileName)
     if (fileName.endsWith(QLatin1String(".tgz"), Qt::CaseInsensitive))
         return ArchiveKind::Tgz;
     return ArchiveKind::None;
+}
+
+bool listedWithControlChar(const QString& listedName, ArchiveKind kind)
+{
+    if (kind == ArchiveKind::Zip) {
+        static const QRegularExpression caret(QStringLiteral("\\^[@A-Z\\[\\\\\\]^_?]"));
+        return caret.match(listedName).hasMatch();
+    }
+    // tar's escapes: "\\" is a backslash, a letter or octal digits stand for
+    // the character; only printable ones above the control range are plain.
+    for (qsizetype i = 0; i + 1 < listedName.size(); ++i) {
+        if (listedName.at(i) != QLatin1Char('\\'))
+            continue;
+        const QChar next = listedName.at(++i);
+        if (next == QLatin1Char('\\'))
+            continue;
+        if (next < QLatin1Char('0') || next > QLatin1Char('7'))
+            return true;
+        int value = 0;
+        for (int k = 0; k < 3 && i < listedName.size() && listedName.at(i) >= QLatin1Char('0') &&
+                        listedName.at(i) <= QLatin1Char('7');
+             ++k, ++i)
+            value = value * 8 + (listedName.at(i).unicode() - '0');
+        --i;
+        if (value < 0x20 || value == 0x7f)
+            return true;
+    }
+    return false;
 }
 
 QStringList unsafeEntries(const QList<ArchiveEntry>& entries)
@@ -43,6 +73,8 @@ QStringList unsafeEntries(const QList<ArchiveEntry>& entries)
             reason = QStringLiteral("hard link");
         else if (e.type != QLatin1Char('-') && e.type != QLatin1Char('d') && e.type != QLatin1Char('?'))
             reason = QStringLiteral("not a plain file or folder");
+        else if (e.controlInName)
+            reason = QStringLiteral("its name holds a line break or another control character");
         if (!reason.isEmpty())
             unsafe << e.name + QStringLiteral(" (") + reason + QLatin1Char(')');
     }
@@ -128,7 +160,7 @@ ArchiveListing listArchive(const QString& archive, ArchiveKind kind)
         const qint64 size = huge || listed > qulonglong(std::numeric_limits<qint64>::max())
                                 ? std::numeric_limits<qint64>::max()
                                 : qint64(listed);
-        listing.entries << ArchiveEntry{names.at(i), type, size};
+        listing.entries << ArchiveEntry{names.at(i), type, size, listedWithControlChar(names.at(i), kind)};
     }
     listing.ok = true;
     return listing;
@@ -198,6 +230,14 @@ QString byteText(qint64 bytes)
     return QStringLiteral("%1 GB").arg(bytes / 1e9, 0, 'f', 1);
 }
 
+QPair<QString, QString> byteTexts(qint64 first, qint64 second)
+{
+    const QString a = byteText(first), b = byteText(second);
+    if (a != b || first == second)
+        return {a, b};
+    return {QStringLiteral("%1 bytes").arg(first), QStringLiteral("%1 bytes").arg(second)};
+}
+
 namespace {
 std::function<qint64(const QString&)>& freeBytesAnswer()
 {
@@ -236,20 +276,26 @@ qint64 freeBytes(const QString& folder)
 
 QString spaceProblem(qint64 bytes, const QString& folder)
 {
-    if (bytes > maxUnpackedBytes())
+    if (bytes > maxUnpackedBytes()) {
+        const auto sizes = byteTexts(bytes, maxUnpackedBytes());
         return QStringLiteral("Unpacked it would take %1, more than the %2 a font package may take.")
-            .arg(byteText(bytes), byteText(maxUnpackedBytes()));
+            .arg(sizes.first, sizes.second);
+    }
     const qint64 available = freeBytes(folder);
-    if (available >= 0 && bytes > available)
+    if (available >= 0 && bytes > available) {
+        const auto sizes = byteTexts(bytes, available);
         return QStringLiteral("Unpacked it would take %1, but only %2 are free in %3.")
-            .arg(byteText(bytes), byteText(available), folder);
+            .arg(sizes.first, sizes.second, folder);
+    }
     return QString();
 }
 
 QString unpackCommand(const QString& archive, ArchiveKind kind, const QString& folder)
 {
-    // No file may grow beyond the limit, whatever the archive claims.
-    QString line = QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && ") +
+    // No file may grow beyond the limit, whatever the archive claims. exec:
+    // prlimit and then the unpacker take the place of the shell, so the
+    // process tied to the program is the one that writes.
+    QString line = QStringLiteral("cd ") + shellQuote(folder) + QStringLiteral(" && exec ") +
                    shellQuote(systemProgram(QStringLiteral("prlimit"))) + QStringLiteral(" --fsize=") +
                    QString::number(maxUnpackedBytes()) + QLatin1Char(' ');
     if (kind == ArchiveKind::Zip)
@@ -266,9 +312,12 @@ QString unpackedBytesCommand(const QString& archive, ArchiveKind kind, qint64 at
     const QString stream = kind == ArchiveKind::Zip
                                ? shellQuote(systemProgram(QStringLiteral("unzip"))) + QStringLiteral(" -p ")
                                : shellQuote(systemProgram(QStringLiteral("tar"))) + QStringLiteral(" -xOf ");
-    return stream + shellQuote(archive) + QStringLiteral(" 2>/dev/null | ") +
+    // The counter is the shell's own process: tied to the program, it ends
+    // with it, and the stream into it stops at its next write.
+    return QStringLiteral("exec ") + shellQuote(systemProgram(QStringLiteral("wc"))) + QStringLiteral(" -c < <(") +
+           stream + shellQuote(archive) + QStringLiteral(" 2>/dev/null | ") +
            shellQuote(systemProgram(QStringLiteral("head"))) + QStringLiteral(" -c ") + QString::number(atMost) +
-           QStringLiteral(" | ") + shellQuote(systemProgram(QStringLiteral("wc"))) + QStringLiteral(" -c");
+           QStringLiteral(")");
 }
 
 UnpackResult unpackWithinLimits(const QString& archive, ArchiveKind kind, const QString& folder,
@@ -283,7 +332,11 @@ UnpackResult unpackWithinLimits(const QString& archive, ArchiveKind kind, const 
     const qint64 limit = maxUnpackedBytes();
     // What the entries really hold, counted as they stream past and never
     // written: a listing may claim 1,000 bytes for an entry of gigabytes.
-    const QString counted = runShellQuiet(unpackedBytesCommand(source, kind, limit + 1));
+    QString counted;
+    {
+        const CommandsEndWithProgram tied;
+        counted = runShellQuiet(unpackedBytesCommand(source, kind, limit + 1));
+    }
     bool numeric = false;
     const qint64 bytes = counted.trimmed().toLongLong(&numeric);
     if (lastShell.errorCode != 0 || !numeric)
@@ -294,9 +347,10 @@ UnpackResult unpackWithinLimits(const QString& archive, ArchiveKind kind, const 
         return result;
     }
     if (bytes != listedBytes) {
+        const auto sizes = byteTexts(bytes, listedBytes);
         result.refusal = QStringLiteral("Its entries hold %1 unpacked, but its list of entries gives %2: the "
                                         "archive is damaged or not what it claims to be.")
-                             .arg(byteText(bytes), byteText(listedBytes));
+                             .arg(sizes.first, sizes.second);
         return result;
     }
     result.refusal = spaceProblem(bytes, folder);
@@ -304,13 +358,26 @@ UnpackResult unpackWithinLimits(const QString& archive, ArchiveKind kind, const 
         return result;
 
     // Unpacked beside its place and moved in only when whole: a failed or
-    // stopped unpack leaves nothing behind.
-    QTemporaryDir stage(QDir(folder).filePath(QStringLiteral(".quillmark-unpack-XXXXXX")));
-    if (!stage.isValid()) {
+    // stopped unpack leaves nothing behind. The folder is locked while this
+    // program works in it; another copy starting meanwhile may clear it in
+    // the moment before the lock, so the lock is taken on the folder still
+    // in place.
+    std::optional<QTemporaryDir> stage;
+    std::optional<FolderLock> owned;
+    for (int attempt = 0; attempt < 3 && !(owned && owned->held() && owned->stillInPlace()); ++attempt) {
+        owned.reset();
+        stage.emplace(QDir(folder).filePath(QLatin1String(kUnpackFolderPrefix) + QStringLiteral("XXXXXX")));
+        if (stage->isValid())
+            owned.emplace(stage->path());
+    }
+    if (!owned || !owned->held() || !owned->stillInPlace()) {
         result.failure = QStringLiteral("cannot make a folder in ") + folder;
         return result;
     }
-    runShellQuiet(unpackCommand(source, kind, stage.path()));
+    {
+        const CommandsEndWithProgram tied;
+        runShellQuiet(unpackCommand(source, kind, stage->path()));
+    }
     if (lastShell.errorCode != 0 && showReport && uiHooks().showCommandFailure)
         uiHooks().showCommandFailure(failureReport(lastShell.command, lastShell.errorCode, lastShell.output,
                                                    lastShell.errorOutput));
@@ -318,17 +385,53 @@ UnpackResult unpackWithinLimits(const QString& archive, ArchiveKind kind, const 
         return failed(QStringLiteral("a file grew beyond %1").arg(byteText(limit)));
     if (lastShell.errorCode != 0)
         return failed(QString::number(lastShell.errorCode));
-    if (folderBytes(stage.path()) > limit)
+    if (folderBytes(stage->path()) > limit)
         return failed(QStringLiteral("it unpacked to more than %1").arg(byteText(limit)));
     const QString cp = shellQuote(systemProgram(QStringLiteral("cp")));
     const QString into = shellQuote(QDir::cleanPath(folder) + QLatin1Char('/'));
-    runShellQuiet(QStringLiteral("cd ") + shellQuote(stage.path()) + QStringLiteral(" && { ") + cp +
+    runShellQuiet(QStringLiteral("cd ") + shellQuote(stage->path()) + QStringLiteral(" && { ") + cp +
                   QStringLiteral(" -Rl --remove-destination ./. ") + into + QStringLiteral(" 2>/dev/null || ") + cp +
                   QStringLiteral(" -R --remove-destination ./. ") + into + QStringLiteral("; }"));
     if (lastShell.errorCode != 0)
         return failed(QString::number(lastShell.errorCode));
     result.ok = true;
     return result;
+}
+
+const char* const kUnpackFolderPrefix = ".quillmark-unpack-";
+
+QStringList clearAbandonedUnpacks(const QString& documents)
+{
+    static const QRegularExpression scratchName(QStringLiteral("^tmp[0-9]{7}\\z"));
+    const QDir::Filters folders = QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks;
+    QStringList places;
+    for (const QFileInfo& scratch : QDir(documents).entryInfoList(folders, QDir::Name)) {
+        if (!scratchName.match(scratch.fileName()).hasMatch())
+            continue;
+        places << scratch.filePath();
+        // MinionPro unpacks into its TDS folder, Minion2 into its texmf.
+        for (const QFileInfo& inner : QDir(scratch.filePath()).entryInfoList(folders, QDir::Name)) {
+            if (!inner.fileName().startsWith(QLatin1Char('.')))
+                places << inner.filePath();
+        }
+    }
+    QStringList report;
+    const QString pattern = QLatin1String(kUnpackFolderPrefix) + QLatin1Char('*');
+    for (const QString& place : places) {
+        for (const QFileInfo& left : QDir(place).entryInfoList({pattern}, folders, QDir::Name)) {
+            const QString path = left.filePath();
+            const FolderLock lock(path);
+            if (!lock.held()) {
+                report << QStringLiteral("Left ") + path +
+                              QStringLiteral(" alone: a running copy of the program is unpacking there");
+                continue;
+            }
+            QDir(path).removeRecursively();
+            report << (QFileInfo::exists(path) ? QStringLiteral("Cannot remove ") : QStringLiteral("Removed ")) + path +
+                          QStringLiteral(", left by an unpack that was stopped");
+        }
+    }
+    return report;
 }
 
 } // namespace qlk

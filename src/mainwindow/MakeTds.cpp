@@ -77,7 +77,7 @@ bool unpackArchive(const QString& archive, ArchiveKind kind, const QString& scra
     if (!unsafe.isEmpty()) {
         msgBox(QStringLiteral("The archive ") + archive +
                QStringLiteral(" was not unpacked: these entries would land outside the folder it is "
-                              "unpacked in:\n") +
+                              "unpacked in, or not as the files they are listed as:\n") +
                unsafe.join(QLatin1Char('\n')));
         return false;
     }

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +31,7 @@ QString& commandLabel()
     return label;
 }
 int pumpingDepth = 0;
+int tiedDepth = 0;
 
 // The window side of one run: nothing for the first moment, then the busy
 // display and a pump every few milliseconds until the command has ended.
@@ -132,6 +134,8 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
     }
 
     std::vector<char*> args = execArgs(argv);
+    const bool tied = tiedDepth > 0;
+    const pid_t parent = ::getpid();
 
     pid_t pid = ::fork();
     if (pid < 0) {
@@ -144,6 +148,14 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
     if (pid == 0) {
         // Child: own process group, so that a time-out can end everything it started.
         ::setpgid(0, 0);
+        if (tied) {
+            // The signal comes when the forking thread ends; that thread
+            // waits below until the command has ended. A program already
+            // gone before the request took hold is seen here.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(128 + SIGKILL);
+        }
         int devnull = ::open("/dev/null", O_RDONLY);
         if (devnull >= 0) {
             ::dup2(devnull, 0);
@@ -385,6 +397,16 @@ CommandLabel::CommandLabel(const QString& what) : previous_(commandLabel())
 CommandLabel::~CommandLabel()
 {
     commandLabel() = previous_;
+}
+
+CommandsEndWithProgram::CommandsEndWithProgram()
+{
+    ++tiedDepth;
+}
+
+CommandsEndWithProgram::~CommandsEndWithProgram()
+{
+    --tiedDepth;
 }
 
 QString describeCommand(const QString& command)

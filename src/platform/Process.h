@@ -63,6 +63,19 @@ private:
     QString previous_;
 };
 
+// While one lives, the commands runBash and runProgram start end with this
+// program: each is killed the moment the program goes, however it goes.
+// For work whose half-done result is thrown away (an unpack into a hidden
+// folder), so that nothing runs on unowned. Only the started process is
+// tied: a command line execs its last program so that it is that process.
+class CommandsEndWithProgram {
+public:
+    CommandsEndWithProgram();
+    ~CommandsEndWithProgram();
+    CommandsEndWithProgram(const CommandsEndWithProgram&) = delete;
+    CommandsEndWithProgram& operator=(const CommandsEndWithProgram&) = delete;
+};
+
 // The short text the busy display shows for a command line: the PATH
 // set-up and a leading folder change left out, cut to a line's length.
 QString describeCommand(const QString& command);

@@ -2,8 +2,12 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace qlk {
 
@@ -54,7 +58,34 @@ QString shown(QString name)
 struct Findings {
     QStringList notRegular;
     QStringList badNames;
+    QStringList undecodable;
 };
+
+// The names below `folder` (and below its folders with `deep`) that are not
+// valid UTF-8. Qt's listings leave them out, so the roads would say the
+// folder lacks its fonts; they are read here as bytes.
+void findUndecodable(const QByteArray& folder, const QString& label, bool deep, QStringList& found)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QString decoded = QString::fromUtf8(name);
+        const QString item = label + QLatin1Char('/') + shown(decoded);
+        if (decoded.toUtf8() != name) {
+            found << item;
+            continue;
+        }
+        struct stat st;
+        const QByteArray path = folder + '/' + name;
+        if (deep && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            findUndecodable(path, item, true, found);
+    }
+    ::closedir(dir);
+}
 
 void judge(const QFileInfo& item, const QString& label, const DropRules& rules, Findings& found)
 {
@@ -91,11 +122,18 @@ QString dropProblem(const QStringList& paths, const DropRules& rules)
     Findings found;
     for (const QString& path : paths) {
         const QFileInfo top(path);
+        // A dropped name that is not UTF-8 arrives with U+FFFD in place of
+        // its bytes, and so names nothing.
+        if (path.contains(QChar::ReplacementCharacter) && !top.exists() && !top.isSymLink()) {
+            found.undecodable << shown(path);
+            continue;
+        }
         if (!top.isDir()) {
             judge(top, top.fileName(), rules, found);
             continue;
         }
         const QString folder = top.absoluteFilePath();
+        findUndecodable(QFile::encodeName(folder), top.fileName(), rules.subfolders, found.undecodable);
         // Links to folders are not followed: they may lead back up.
         QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         rules.subfolders ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
@@ -108,7 +146,12 @@ QString dropProblem(const QStringList& paths, const DropRules& rules)
     }
     found.notRegular.sort();
     found.badNames.sort();
+    found.undecodable.sort();
     QStringList parts;
+    if (!found.undecodable.isEmpty())
+        parts << QStringLiteral("These names are not valid UTF-8 (\uFFFD marks what is not), so the program can "
+                                "neither read these items nor hand them to the TeX programs:\n") +
+                     listed(found.undecodable);
     if (!found.notRegular.isEmpty())
         parts << QStringLiteral("These items are not regular files (a FIFO, a device or a socket), which are "
                                 "never read:\n") +

@@ -37,10 +37,12 @@ struct DropRules {
 };
 
 // The message that refuses a drop of `paths` (files and folders), naming
-// every item that is neither a regular file nor a folder (a link counts as
-// what it leads to; a broken link is passed over) and every file among
-// `rules.endings` whose name breaks the rules; the empty text when the drop
-// may go on. Nothing is opened.
+// every item whose name is not valid UTF-8 (the program's file listings
+// pass over such names, and a dropped one names nothing), every item that
+// is neither a regular file nor a folder (a link counts as what it leads
+// to; a broken link is passed over) and every file among `rules.endings`
+// whose name breaks the rules; the empty text when the drop may go on.
+// Only folders are opened, to list them.
 QString dropProblem(const QStringList& paths, const DropRules& rules);
 
 } // namespace qlk

@@ -1,9 +1,11 @@
 #include "texenv/Init.h"
 
 #include "fontinfo/FontDB.h"
+#include "mainwindow/ArchiveCheck.h"
 #include "mainwindow/Window1.h"
 #include "opentype/common/PackageSwap.h"
 #include "platform/Dialogs.h"
+#include "platform/Paths.h"
 #include "platform/QuitPath.h"
 #include "services/RunLog.h"
 #include "texenv/DeprecatedWin.h"
@@ -110,6 +112,9 @@ void runScan()
     // A replacement stopped by a kill leaves hidden copies beside the
     // package; they are cleared here, not only at the next Install of it.
     for (const QString& line : clearInterruptedReplacements(texmfHome))
+        logLine(line);
+    // So does an unpack stopped by a kill, in its scratch folder.
+    for (const QString& line : clearAbandonedUnpacks(documentsFolder()))
         logLine(line);
     showDeprecatedMaps();
     scanFontMaps();

@@ -120,7 +120,9 @@ QString zipVerdictMessage(const QString& shown, const ZipVerdict& verdict)
     }
     if (!verdict.unsafe.isEmpty())
         return QStringLiteral("The archive ") + shown +
-               QStringLiteral(" was not unpacked: these entries would land outside the TDS tree: ") + lf +
+               QStringLiteral(" was not unpacked: these entries would land outside the TDS tree, or not as the "
+                              "files they are listed as: ") +
+               lf +
                verdict.unsafe.join(lf);
     if (!verdict.duplicates.isEmpty())
         return QStringLiteral("The archive ") + shown +

@@ -82,16 +82,17 @@ void Minion2::Event_DropObject(const QStringList& paths)
     if (paths.isEmpty())
         return;
     f = QDir::cleanPath(QFileInfo(paths.first()).absoluteFilePath());
+    // First: a name that is not UTF-8 would pass for a missing folder.
+    if (const QString problem = dropProblem({f}, DropRules{{QStringLiteral(".otf")}}); !problem.isEmpty()) {
+        msgBox(problem);
+        return;
+    }
     if (!QFileInfo(f).isDir()) {
         msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
         return;
     }
     if (paths.size() > 1) {
         msgBox(QStringLiteral("You are permitted to drop only a single folder"));
-        return;
-    }
-    if (const QString problem = dropProblem({f}, DropRules{{QStringLiteral(".otf")}}); !problem.isEmpty()) {
-        msgBox(problem);
         return;
     }
     InstallMinion2Pro();

@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -385,6 +386,16 @@ TEST(InstallTab, ArchivesThatLieAboutTheirEntriesAreRefused)
          {{"fonts/tfm/public/x/a.tfm", "zeros:50000000", 1000}, {"tex/latex/x/x.sty", "text:%", -1}},
          0,
          "was not unpacked. Its entries hold 50.0 MB unpacked, but its list of entries gives 1.0 KB"},
+        {"a size 18 bytes short",
+         {{"fonts/tfm/public/x/a.tfm", "zeros:6718", 6700}},
+         0,
+         "was not unpacked. Its entries hold 6718 bytes unpacked, but its list of entries gives 6700 bytes: the "
+         "archive is damaged"},
+        {"a name with a line break",
+         {{"tex/latex/qlk/a\nb.sty", "text:%", -1}, {"tex/latex/qlk/qlk.sty", "text:%", -1}},
+         0,
+         "was not unpacked: these entries would land outside the folder it is unpacked in, or not as the files they "
+         "are listed as:\ntex/latex/qlk/a^Jb.sty (its name holds a line break or another control character)"},
         {"sizes past 2^63",
          {{"fonts/type1/x/a.pfb", "text:a", qint64(6) << 60}, {"fonts/type1/x/b.pfb", "text:b", qint64(6) << 60}},
          0,
@@ -514,14 +525,25 @@ TEST(InstallTab, ItemsThatAreNoRegularFilesAndHostileMapNamesAreRefusedAtTheDrop
     const QString zero = env.root() + "/zero.tfm";
     ASSERT_TRUE(QFile::link("/dev/zero", zero));
     const QString map = env.writeFile("maps/-rf.map", "x X <x.pfb\n");
+    // Names that are not UTF-8: a zip dropped (its path as Qt makes it from
+    // the dropped URL), and a file in a dropped folder.
+    const QByteArray root = QFile::encodeName(env.root());
+    QDir().mkpath(env.root() + "/odd");
+    for (const QByteArray& raw : {root + "/caf\xe9.zip", root + "/odd/x\xff.pfb"})
+        ASSERT_EQ(::close(::open(raw.constData(), O_WRONLY | O_CREAT, 0600)), 0);
+    const QString zip = QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(env.root(), "/") + "/caf%E9.zip").toLocalFile();
+    const QString bad(QChar::ReplacementCharacter);
     const struct {
         const char* name;
         QStringList paths;
-        const char* named;
+        QString named;
     } cases[] = {
         {"FIFO in a folder", {env.root() + "/drop"}, "drop/sub/pipe.pfb"},
         {"device link", {font, zero}, "\nzero.tfm\n"},
         {"map name", {map}, "\n-rf.map\n"},
+        {"zip named in another encoding", {zip}, "not valid UTF-8 (" + bad + " marks what is not)"},
+        {"zip named in another encoding, named", {zip}, "\n" + env.root() + "/caf" + bad + ".zip\n"},
+        {"a file in a folder named in another encoding", {env.root() + "/odd"}, "\nodd/x" + bad + ".pfb\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

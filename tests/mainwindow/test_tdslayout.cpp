@@ -16,7 +16,16 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <csignal>
 #include <limits>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -214,12 +223,51 @@ TEST(ArchiveCheck, KindsAndUnsafeEntries)
         {"fonts/", 'd'},         {"fonts/a.pfb", '-'}, {"fonts/b.pfb", '?'},  {"../evil", '-'},
         {"fonts/../../x", '-'},  {"/etc/x", '-'},      {"fonts/link", 'l'},   {"hard", 'h'},
         {"dev", 'c'},            {"..\\win", '-'},     {"fonts/..x/ok", '-'}, {"fonts/x..", '-'},
+        {"tex/a^Jb.sty", '-', 1, true},
     };
     EXPECT_EQ(unsafeEntries(entries),
               (QStringList{"../evil (leads out of the folder with \"..\")",
                            "fonts/../../x (leads out of the folder with \"..\")", "/etc/x (absolute path)",
                            "fonts/link (symbolic link)", "hard (hard link)", "dev (not a plain file or folder)",
-                           "..\\win (leads out of the folder with \"..\")"}));
+                           "..\\win (leads out of the folder with \"..\")",
+                           "tex/a^Jb.sty (its name holds a line break or another control character)"}));
+
+    // Names as the listings show them: unzip writes control characters as
+    // "^" and a letter, tar (in escape style) as a backslash escape.
+    const struct {
+        const char* listed;
+        ArchiveKind kind;
+        bool control;
+    } names[] = {
+        {"tex/a^Jb.sty", ArchiveKind::Zip, true},     {"a^?", ArchiveKind::Zip, true},
+        {"a^[b", ArchiveKind::Zip, true},             {"a^b.sty", ArchiveKind::Zip, false},
+        {"a^jb", ArchiveKind::Zip, false},            {"a\\nb", ArchiveKind::Zip, false},
+        {"tex/a\\nb.sty", ArchiveKind::Tgz, true},    {"a\\tb", ArchiveKind::Tgz, true},
+        {"a\\001b", ArchiveKind::Tgz, true},          {"a\\177", ArchiveKind::Tgz, true},
+        {"caf\\303\\251.sty", ArchiveKind::Tgz, false}, {"a\\\\nb", ArchiveKind::Tgz, false},
+        {"a^Jb", ArchiveKind::Tgz, false},            {"plain.sty", ArchiveKind::Tgz, false},
+    };
+    for (const auto& n : names)
+        EXPECT_EQ(listedWithControlChar(n.listed, n.kind), n.control) << n.listed;
+
+    // Sizes that differ but would read the same are given in bytes.
+    const struct {
+        qint64 first, second;
+        const char* a;
+        const char* b;
+    } sizes[] = {
+        {6718, 6700, "6718 bytes", "6700 bytes"},
+        {50000000, 1000, "50.0 MB", "1.0 KB"},
+        {1073741825, 1073741824, "1073741825 bytes", "1073741824 bytes"},
+        {512, 500, "512 bytes", "500 bytes"},
+        {6700, 6700, "6.7 KB", "6.7 KB"},
+    };
+    for (const auto& z : sizes)
+        EXPECT_EQ(byteTexts(z.first, z.second), qMakePair(QString(z.a), QString(z.b))) << z.a;
+    setMaxUnpackedBytesForTesting(1000000);
+    EXPECT_EQ(spaceProblem(1000018, env.root()),
+              "Unpacked it would take 1000018 bytes, more than the 1000000 bytes a font package may take.");
+    setMaxUnpackedBytesForTesting(0);
 }
 
 TEST(ArchiveCheck, ListsRealArchives)
@@ -231,7 +279,9 @@ TEST(ArchiveCheck, ListsRealArchives)
     QFile::link("/etc/hostname", env.root() + "/w/in/fonts/link");
     ASSERT_EQ(runBash("cd " + in + " && zip -qr ../good.zip fonts/type1 && zip -q ../bad.zip fonts/type1/'a b.pfb' "
                       "../evil.txt && zip -qy ../link.zip fonts/link && tar -czf ../good.tgz fonts/type1 && "
-                      "tar -czPf ../bad.tgz fonts/type1 ../evil.txt && tar -czf ../link.tgz fonts/link")
+                      "tar -czPf ../bad.tgz fonts/type1 ../evil.txt && tar -czf ../link.tgz fonts/link && "
+                      "mkdir -p tex && printf x > tex/a$'\\n'b.sty && printf x > tex/caf$'\\xc3\\xa9'.sty && "
+                      "zip -q ../newline.zip tex/* && tar -czf ../newline.tgz tex/*")
                   .exitCode,
               0);
     struct Case {
@@ -242,7 +292,8 @@ TEST(ArchiveCheck, ListsRealArchives)
     };
     for (const Case& c : {Case{"good.zip", ArchiveKind::Zip, 2, 0}, Case{"bad.zip", ArchiveKind::Zip, 2, 1},
                           Case{"link.zip", ArchiveKind::Zip, 1, 1}, Case{"good.tgz", ArchiveKind::Tgz, 2, 0},
-                          Case{"bad.tgz", ArchiveKind::Tgz, 3, 1}, Case{"link.tgz", ArchiveKind::Tgz, 1, 1}}) {
+                          Case{"bad.tgz", ArchiveKind::Tgz, 3, 1}, Case{"link.tgz", ArchiveKind::Tgz, 1, 1},
+                          Case{"newline.zip", ArchiveKind::Zip, 2, 1}, Case{"newline.tgz", ArchiveKind::Tgz, 2, 1}}) {
         SCOPED_TRACE(c.file);
         const ArchiveListing listing = listArchive(env.root() + "/w/" + c.file, c.kind);
         ASSERT_TRUE(listing.ok) << listing.error.toStdString();
@@ -250,6 +301,13 @@ TEST(ArchiveCheck, ListsRealArchives)
         EXPECT_EQ(unsafeEntries(listing.entries).size(), c.unsafe);
         if (QString(c.file).startsWith("good")) {
             EXPECT_EQ(unpackedSize(listing.entries), 1); // the one byte of "a b.pfb"
+        }
+        // The entry with a line break is named (unzip lists "a^Jb.sty" and
+        // would write "ab.sty"); the one with an accent is no control.
+        if (QString(c.file).startsWith("newline")) {
+            EXPECT_TRUE(unsafeEntries(listing.entries).value(0).startsWith("tex/a"));
+            EXPECT_TRUE(unsafeEntries(listing.entries).value(0).endsWith(
+                "b.sty (its name holds a line break or another control character)"));
         }
     }
     // Not an archive at all: unreadable, with the tool's exit status.
@@ -325,6 +383,7 @@ TEST(ArchiveCheck, UnpackCountsWhatTheEntriesReallyHold)
                                                         {"fonts/b.txt", "text:hello", -1}}),
               "");
     ASSERT_EQ(test::writeHostileZip(w + "/small.zip", {{"fonts/a.pfb", "text:outline", -1}}), "");
+    ASSERT_EQ(test::writeHostileZip(w + "/short.zip", {{"fonts/tfm/a.tfm", "zeros:6718", 6700}}), "");
     ASSERT_EQ(runBash("cd " + shellQuote(w) + " && mkdir -p t/fonts && printf outline > t/fonts/a.pfb && "
                       "tar -czf small.tgz -C t fonts")
                   .exitCode,
@@ -337,6 +396,7 @@ TEST(ArchiveCheck, UnpackCountsWhatTheEntriesReallyHold)
     } cases[] = {
         {"lying.zip", qint64(1) << 20, "Unpacked it would take more than 1.0 MB, the most a font package may take.", {}},
         {"lying.zip", qint64(100) << 20, "Its entries hold 50.0 MB unpacked, but its list of entries gives 1.0 KB", {}},
+        {"short.zip", 0, "Its entries hold 6718 bytes unpacked, but its list of entries gives 6700 bytes", {}},
         {"honest.zip", qint64(1) << 20, "Unpacked it would take more than 1.0 MB", {}},
         {"honest.zip", qint64(100) << 20, "", {"fonts", "fonts/b.txt", "fonts/tfm", "fonts/tfm/a.tfm"}},
         {"small.zip", 0, "", {"fonts", "fonts/a.pfb"}},
@@ -397,6 +457,134 @@ TEST(ArchiveCheck, FailedUnpackLeavesTheFolderAsItWas)
     EXPECT_TRUE(unpackCommand("/a.zip", ArchiveKind::Zip, "/f").contains("prlimit"));
     EXPECT_TRUE(unpackCommand("/a.zip", ArchiveKind::Zip, "/f").contains(" --fsize=4096 "));
     setMaxUnpackedBytesForTesting(0);
+}
+
+namespace {
+// The unzip that `caller` unpacks with (the process it started, which the
+// shell, prlimit and unzip each took over), once it runs; 0 when none came
+// within 20 seconds.
+pid_t unpackerOf(pid_t caller)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 20000) {
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat("/proc/" + pid + "/stat");
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            // "pid (comm) state ppid ..."
+            const QByteArray line = stat.readAll();
+            const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
+            if (open < 0 || close < open || line.mid(open + 1, close - open - 1) != "unzip" ||
+                line.mid(close + 2).split(' ').value(1).toInt() != caller)
+                continue;
+            QFile cmdline("/proc/" + pid + "/cmdline");
+            if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(QByteArray("\0-qq\0", 5)))
+                return pid.toInt();
+        }
+        ::usleep(1000);
+    }
+    return 0;
+}
+
+QStringList unpackFolders(const QString& folder)
+{
+    QStringList found;
+    for (const QString& name : QDir(folder).entryList({".quillmark-unpack-*"}, QDir::Dirs | QDir::Hidden))
+        found << folder + "/" + name;
+    return found;
+}
+} // namespace
+
+// A program killed in the middle of an unpack leaves no unzip running on,
+// and nothing of the archive in place: only the hidden folder, which the
+// next start removes. The folder of a copy of the program still unpacking
+// is left alone until that copy has gone too.
+TEST(ArchiveCheck, AKilledUnpackEndsWithItsProgramAndTheNextStartClearsItsFolder)
+{
+    test::TestEnv env;
+    const QString docs = env.root() + "/Documents";
+    // 200 MB of zeros in a 200 KB archive: its unpack takes long enough to
+    // be caught in the middle.
+    const QString zip = env.root() + "/big.zip";
+    ASSERT_EQ(test::writeHostileZip(zip, {{"fonts/type1/big.pfb", "zeros:200000000", -1}}), "");
+    const ArchiveListing listing = listArchive(zip, ArchiveKind::Zip);
+    ASSERT_TRUE(listing.ok);
+    // As the Install tab and MinionPro unpack: in a scratch folder, and in
+    // a folder of one. A folder of that name elsewhere is not the program's.
+    const QString killed = docs + "/tmp1000001";
+    const QString running = docs + "/tmp1000002/TDS";
+    const QString notOurs = docs + "/mine/.quillmark-unpack-mine";
+    for (const QString& folder : {killed, running, notOurs})
+        QDir().mkpath(folder);
+
+    // What a killed process leaves running becomes this process's child.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    QList<pid_t> alive;
+    const auto reap = [&](pid_t pid) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        alive.removeAll(pid);
+        return status;
+    };
+    const auto cleanup = qScopeGuard([&] {
+        for (const pid_t pid : QList<pid_t>(alive)) {
+            ::kill(pid, SIGKILL);
+            ::kill(pid, SIGCONT);
+            reap(pid);
+        }
+        ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    });
+    // A copy of the program unpacking into `folder`, its unzip stopped
+    // where it is.
+    const auto startUnpack = [&](const QString& folder, pid_t& program, pid_t& unzip) {
+        program = ::fork();
+        if (program == 0) {
+            const UnpackResult r = unpackWithinLimits(zip, ArchiveKind::Zip, folder, unpackedSize(listing.entries));
+            ::_exit(r.ok ? 0 : 1);
+        }
+        alive << program;
+        unzip = unpackerOf(program);
+        if (unzip > 0) {
+            ::kill(unzip, SIGSTOP);
+            alive << unzip;
+        }
+    };
+
+    pid_t first = 0, firstUnzip = 0;
+    startUnpack(killed, first, firstUnzip);
+    ASSERT_GT(firstUnzip, 0) << "no unzip was caught unpacking";
+    ::kill(first, SIGKILL);
+    reap(first);
+    // Were it still there, it would now finish the unpack.
+    ::kill(firstUnzip, SIGCONT);
+    const int status = reap(firstUnzip);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the unzip ran on: " << status;
+    const QStringList left = unpackFolders(killed);
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(QDir(killed).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList()) << "nothing in place";
+
+    pid_t second = 0, secondUnzip = 0;
+    startUnpack(running, second, secondUnzip);
+    ASSERT_GT(secondUnzip, 0) << "no unzip was caught unpacking";
+    const QStringList held = unpackFolders(running);
+    ASSERT_EQ(held.size(), 1);
+    EXPECT_EQ(clearAbandonedUnpacks(docs),
+              (QStringList{"Removed " + left.first() + ", left by an unpack that was stopped",
+                           "Left " + held.first() + " alone: a running copy of the program is unpacking there"}));
+    EXPECT_FALSE(QFileInfo::exists(left.first()));
+    EXPECT_TRUE(QFileInfo::exists(held.first()));
+
+    // That copy gone as well, its folder is a leftover too.
+    ::kill(second, SIGKILL);
+    reap(second);
+    ::kill(secondUnzip, SIGCONT);
+    reap(secondUnzip);
+    EXPECT_EQ(clearAbandonedUnpacks(docs),
+              QStringList{"Removed " + held.first() + ", left by an unpack that was stopped"});
+    EXPECT_TRUE(clearAbandonedUnpacks(docs).isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(notOurs));
 }
 
 TEST(TdsCheck, QuestionsInOrderAndTidying)

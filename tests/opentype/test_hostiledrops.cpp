@@ -19,7 +19,9 @@
 
 #include <QDirIterator>
 #include <QPointer>
+#include <QUrl>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -176,15 +178,19 @@ TEST_F(HostileDropTest, FontNamesAShellWouldRunOrAProgramTakeAsAnOptionAreRefuse
     }
 }
 
-TEST_F(HostileDropTest, FifosAndDeviceLinksAreRefusedAtOnceOnEveryWindow)
+namespace {
+// Every window that takes a drop: the ending of the font it takes and
+// whether it takes a folder or one file.
+struct DropTarget {
+    const char* name;
+    const char* ending;
+    bool folder; // the window takes a folder, else one file
+    std::function<void(const QString& path)> drop;
+};
+
+QList<DropTarget> dropTargets()
 {
-    struct Case {
-        const char* name;
-        const char* ending;
-        bool folder; // the window takes a folder, else one file
-        std::function<void(const QString& path)> drop;
-    };
-    const QList<Case> cases{
+    return {
         {"autoinst", ".otf", true, [](const QString& p) { autoinstWindow::instance()->Listbox1_DropObject({p}); }},
         {"otfinst", ".otf", true, [](const QString& p) { otfinstWindow::instance()->Listbox1_DropObject({p}); }},
         {"afm2tfm", ".pfb", true, [](const QString& p) { afm2tfmWin::instance()->Listbox1_DropObject({p}); }},
@@ -197,6 +203,13 @@ TEST_F(HostileDropTest, FifosAndDeviceLinksAreRefusedAtOnceOnEveryWindow)
         {"Otf Info", ".otf", false, [](const QString& p) { lcdftoolsWindow::instance()->Listbox1_DropObject({p}); }},
         {"Examine DVI", ".dvi", false, [](const QString& p) { DVIwindow::instance()->Listbox1_DropObject({p}); }},
     };
+}
+} // namespace
+
+TEST_F(HostileDropTest, FifosAndDeviceLinksAreRefusedAtOnceOnEveryWindow)
+{
+    using Case = DropTarget;
+    const QList<Case> cases = dropTargets();
     for (const Case& c : cases) {
         for (const bool fifo : {true, false}) {
             SCOPED_TRACE(std::string(c.name) + (fifo ? " FIFO" : " /dev/zero"));
@@ -250,4 +263,57 @@ TEST_F(HostileDropTest, AutoinstLooksAgainBeforeItsGlobTakesTheFolder)
     EXPECT_TRUE(handed.isEmpty()) << handed.join('\n').toStdString();
     EXPECT_EQ(canaries(), QStringList());
     EXPECT_FALSE(QFileInfo::exists(folder + "/texmf"));
+}
+
+// Names that are not UTF-8, which Qt's listings pass over: in a dropped
+// folder, and the dropped item itself (its path as Qt makes it from the
+// dropped URL, which names nothing). Each window names them, and nothing
+// is written.
+TEST_F(HostileDropTest, NamesThatAreNotUtf8AreRefusedByNameOnEveryWindow)
+{
+    const QString bad(QChar::ReplacementCharacter);
+    for (const DropTarget& t : dropTargets()) {
+        for (const bool itself : {false, true}) {
+            if (!itself && !t.folder)
+                continue; // a window that takes one file lists no folder
+            SCOPED_TRACE(std::string(t.name) + (itself ? ": the dropped item" : ": a file in the folder"));
+            env.dialogs.messages.clear();
+            const QString base = env.root() + "/enc-" + t.name;
+            QDir(base).removeRecursively();
+            QString path, named;
+            if (!itself) {
+                // fonts/x\xff<ending>
+                path = env.writeFile("enc-" + QString(t.name) + "/fonts/settings", "").section('/', 0, -2);
+                const QByteArray file = QFile::encodeName(path) + "/x\xff" + t.ending;
+                ASSERT_EQ(::close(::open(file.constData(), O_WRONLY | O_CREAT, 0600)), 0);
+                named = "fonts/x" + bad + t.ending + "\n";
+            } else {
+                // caf\xe9 (a folder holding a file) or caf\xe9<ending>
+                QDir().mkpath(base);
+                const QByteArray raw = QFile::encodeName(base) + "/caf\xe9" + (t.folder ? "" : t.ending);
+                if (t.folder) {
+                    ASSERT_EQ(::mkdir(raw.constData(), 0700), 0);
+                    ASSERT_EQ(::close(::open((raw + "/settings").constData(), O_WRONLY | O_CREAT, 0600)), 0);
+                } else {
+                    ASSERT_EQ(::close(::open(raw.constData(), O_WRONLY | O_CREAT, 0600)), 0);
+                }
+                path = QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(base, "/") + "/caf%E9" +
+                                         (t.folder ? QByteArray() : QByteArray(t.ending)))
+                           .toLocalFile();
+                named = "\n" + base + "/caf" + bad + (t.folder ? "" : t.ending);
+            }
+            const auto before = snapshot(env.root());
+
+            t.drop(path);
+
+            const QStringList refusals =
+                env.dialogs.messages.filter(QRegularExpression("^These names are not valid UTF-8"));
+            ASSERT_EQ(refusals.size(), 1) << env.dialogs.messages.join('\n').toStdString();
+            EXPECT_TRUE(refusals.first().contains(named)) << refusals.first().toStdString();
+            EXPECT_EQ(snapshot(env.root()), before) << "nothing written";
+            for (QWidget* window : QApplication::topLevelWidgets())
+                window->close();
+            QApplication::processEvents();
+        }
+    }
 }

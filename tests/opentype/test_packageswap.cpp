@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace qlk;
 using namespace qlk::test;
 
@@ -237,6 +241,7 @@ TEST(PackageSwap, LeftoversOfAnInterruptedReplacementAreCleared)
     env.writeFile("home/.git/objects/.x.qlk-new", "git");
     env.writeFile("home/tex/latex/abc/.abc.qlk-newer", "mine");
     env.writeFile("home/tex/latex/abc.qlk-new/keep.sty", "mine");
+    env.writeFile("home/tex/latex/.abc.qlk-new\n", "mine, the name ends in a line break");
 
     const QStringList report = clearInterruptedReplacements(target);
     EXPECT_EQ(report.size(), 5) << report.join('\n').toStdString();
@@ -253,7 +258,8 @@ TEST(PackageSwap, LeftoversOfAnInterruptedReplacementAreCleared)
             hidden << QDir(target).relativeFilePath(it.filePath());
     }
     hidden.sort();
-    EXPECT_EQ(hidden, (QStringList{".git/objects/.x.qlk-new", "tex/latex/abc.qlk-new", "tex/latex/abc/.abc.qlk-newer"}));
+    EXPECT_EQ(hidden, (QStringList{".git/objects/.x.qlk-new", "tex/latex/.abc.qlk-new\n", "tex/latex/abc.qlk-new",
+                                   "tex/latex/abc/.abc.qlk-newer"}));
     // Nothing left: nothing to say.
     EXPECT_TRUE(clearInterruptedReplacements(target).isEmpty());
     EXPECT_TRUE(clearInterruptedReplacements(env.root() + "/missing").isEmpty());
@@ -267,4 +273,71 @@ TEST(PackageSwap, LeftoversOfAnInterruptedReplacementAreCleared)
     EXPECT_TRUE(replaceInstalled(env.root() + "/new", target, {"abc"}).startsWith("Cannot copy fonts/afm/v/abc"));
     EXPECT_EQ(readBytes(target + "/tex/latex/abc/abc.sty"), "installed");
     EXPECT_FALSE(QFileInfo::exists(target + "/tex/latex/.abc.qlk-old"));
+}
+
+namespace {
+// The hidden copies a replacement makes below `root`.
+QStringList replacementCopies(const QString& root)
+{
+    QStringList found;
+    for (QDirIterator it(root, {"*.qlk-new", "*.qlk-old"}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        found << QDir(root).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+} // namespace
+
+// A second copy of the program, started while the first is in the middle of
+// a replacement, neither clears the first one's copies nor starts its own
+// replacement over them; once the first has been killed, they are leftovers.
+TEST(PackageSwap, CopiesOfARunningReplacementAreLeftAlone)
+{
+    TestEnv env;
+    const QString target = env.root() + "/home";
+    writePackage(env, "home", "installed");
+    writePackage(env, "new", "new");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t first = ::fork();
+    ASSERT_GE(first, 0);
+    if (first == 0) {
+        // Held between staging and swapping until killed.
+        setSwapSeamForTesting([&](const QString& step) {
+            if (step == QLatin1String("staged")) {
+                (void)!::write(ready[1], "s", 1);
+                for (;;)
+                    ::pause();
+            }
+            return true;
+        });
+        replaceInstalled(env.root() + "/new", target, {"abc"});
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char c = 0;
+    const bool staged = ::read(ready[0], &c, 1) == 1;
+    ::close(ready[0]);
+    const QStringList copies = replacementCopies(target);
+    const QString second = clearInterruptedReplacements(target).join('\n');
+    const QString refused = replaceInstalled(env.root() + "/new", target, {"abc"});
+    const QStringList copiesAfter = replacementCopies(target);
+    ::kill(first, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(first, &status, 0), first);
+    ASSERT_TRUE(staged);
+
+    EXPECT_EQ(copies.size(), packageUnits(env.root() + "/new", {"abc"}).size()) << copies.join(' ').toStdString();
+    EXPECT_EQ(second, "Left the hidden copies in " + target + " alone: a running copy of the program is installing there");
+    EXPECT_EQ(refused, "Another copy of the program is installing into " + target +
+                           "; the installed package is unchanged. Install again when it has finished.");
+    EXPECT_EQ(copiesAfter, copies);
+    EXPECT_EQ(readBytes(target + "/tex/latex/abc/abc.sty"), "installed");
+
+    // Its program gone, the copies are what a kill left.
+    EXPECT_EQ(clearInterruptedReplacements(target).size(), copies.size());
+    EXPECT_TRUE(replacementCopies(target).isEmpty());
+    EXPECT_EQ(replaceInstalled(env.root() + "/new", target, {"abc"}), QString());
+    EXPECT_EQ(readBytes(target + "/tex/latex/abc/abc.sty"), "new");
 }

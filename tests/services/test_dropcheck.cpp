@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,4 +125,53 @@ TEST(DropCheck, UnsafeNamesOfTheRoadsFilesAreNamed)
     EXPECT_FALSE(tex.contains(".otf"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 7) << "nothing is removed or renamed";
     EXPECT_FALSE(QFileInfo::exists(folder + "/pwned"));
+}
+
+// Names that are not UTF-8: Qt's listings pass over them (a road would say
+// the folder holds no fonts), and a dropped one arrives as a path that
+// names nothing. Each is named, shown with U+FFFD for what is not UTF-8.
+TEST(DropCheck, NamesThatAreNotUtf8AreNamed)
+{
+    test::TestEnv env;
+    const QByteArray root = QFile::encodeName(env.root());
+    const auto make = [&](const QByteArray& relative, bool folder) {
+        const QByteArray path = root + "/" + relative;
+        if (folder)
+            return ::mkdir(path.constData(), 0700) == 0;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        return fd >= 0 && ::close(fd) == 0;
+    };
+    for (const char* folder : {"fonts", "fonts/sub\xe9", "fonts/deep", "caf\xe9", "clean"})
+        ASSERT_TRUE(make(folder, true)) << folder;
+    for (const char* file : {"fonts/good.otf", "fonts/x\xff.otf", "fonts/deep/y\xfe.afm", "clean/good.otf", "z\xff.zip"})
+        ASSERT_TRUE(make(file, false)) << file;
+    // A drop gives paths as Qt makes them from the dropped URLs.
+    const auto dropped = [&](const char* relative) {
+        return QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(QString::fromUtf8(root), "/") + "/" + relative)
+            .toLocalFile();
+    };
+    const QString fonts = env.root() + "/fonts";
+    const QString head = QString::fromUtf8("These names are not valid UTF-8 (\xef\xbf\xbd marks what is not), so the "
+                                           "program can neither read these items nor hand them to the TeX programs:\n");
+    const QString tail = "\n\nRename or remove them and drop again. Nothing was read or written.";
+    const QString bad = QString(QChar::ReplacementCharacter);
+    const struct {
+        const char* what;
+        QStringList paths;
+        DropRules rules;
+        QStringList named; // empty: the drop may go on
+    } cases[] = {
+        {"a folder holding such names", {fonts}, DropRules{{".otf"}}, {"fonts/sub" + bad, "fonts/x" + bad + ".otf"}},
+        {"its subfolders walked", {fonts}, DropRules{{}, false, true},
+         {"fonts/deep/y" + bad + ".afm", "fonts/sub" + bad, "fonts/x" + bad + ".otf"}},
+        {"a dropped folder so named", {dropped("caf%E9")}, DropRules{{".otf"}}, {env.root() + "/caf" + bad}},
+        {"a dropped archive so named", {dropped("z%FF.zip"), env.root() + "/clean"}, DropRules{},
+         {env.root() + "/z" + bad + ".zip"}},
+        {"a clean folder", {env.root() + "/clean"}, DropRules{{".otf"}, true, true}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString problem = dropProblem(c.paths, c.rules);
+        EXPECT_EQ(problem, c.named.isEmpty() ? QString() : head + c.named.join('\n') + tail);
+    }
 }

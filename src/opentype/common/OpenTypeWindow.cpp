@@ -67,11 +67,13 @@ bool OpenTypeWindow::takeDroppedFolder(const QStringList& paths, const QStringLi
             return false;
         }
         fontfolder = QFileInfo(paths.at(i)).absoluteFilePath();
-        if (!QFileInfo(fontfolder).isDir()) {
-            msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
-            fontfolder.clear();
-        } else if (const QString problem = dropProblem({fontfolder}, DropRules{endings}); !problem.isEmpty()) {
+        // Checked first: a name that is not UTF-8 would pass for a missing
+        // folder.
+        if (const QString problem = dropProblem({fontfolder}, DropRules{endings}); !problem.isEmpty()) {
             msgBox(problem);
+            fontfolder.clear();
+        } else if (!QFileInfo(fontfolder).isDir()) {
+            msgBox(QStringLiteral("You cannot drop individual files---just a single folder"));
             fontfolder.clear();
         } else if (!ImportPieces()) {
             fontfolder.clear();

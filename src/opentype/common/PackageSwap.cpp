@@ -2,6 +2,7 @@
 
 #include "fontinfo/FdReaders.h"
 #include "opentype/common/OtfTemplate.h"
+#include "platform/FolderLock.h"
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "services/FileHelpers.h"
@@ -185,7 +186,9 @@ bool restoreOldCopy(const QString& installed, const QString& old)
 
 void findLeftovers(const QString& folder, QStringList& found)
 {
-    static const QRegularExpression leftover(QStringLiteral("^\\..+\\.qlk-(new|old)$"));
+    // \z, not $: "$" also matches before a final line break, and a name
+    // ending in one is no copy of ours.
+    static const QRegularExpression leftover(QStringLiteral("^\\..+\\.qlk-(new|old)\\z"));
     const QFileInfoList entries =
         QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& e : entries) {
@@ -203,6 +206,14 @@ QStringList clearInterruptedReplacements(const QString& target)
     QStringList found;
     if (!target.isEmpty() && QFileInfo(target).isDir())
         findLeftovers(target, found);
+    if (found.isEmpty())
+        return {};
+    // A replacement running in another copy of the program holds the tree:
+    // its copies are its work, not leftovers.
+    const FolderLock lock(target);
+    if (!lock.held())
+        return {QStringLiteral("Left the hidden copies in ") + target +
+                QStringLiteral(" alone: a running copy of the program is installing there")};
     QStringList report;
     // Old copies first: one may have to go back before its new copy goes.
     std::stable_sort(found.begin(), found.end(), [](const QString& a, const QString& b) {
@@ -342,6 +353,13 @@ QString replaceInstalled(const QString& tree, const QString& target, const QStri
     const QStringList units = packageUnits(tree, names);
     if (units.isEmpty())
         return QStringLiteral("There is nothing to install in ") + tree;
+    // One replacement in a tree at a time: the hidden copies of one that
+    // runs are not another's leftovers (nor the start-up's).
+    QDir().mkpath(target);
+    const FolderLock lock(target);
+    if (!lock.held())
+        return QStringLiteral("Another copy of the program is installing into ") + target +
+               QStringLiteral("; the installed package is unchanged. Install again when it has finished.");
     const auto clearLeftovers = [&] {
         for (const QString& unit : units) {
             removePath(hidden(target, unit, ".qlk-new"));

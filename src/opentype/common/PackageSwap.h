@@ -50,16 +50,18 @@ void setSwapSeamForTesting(SwapSeam seam);
 // new copy, one rename per unit, and the old copies removed. With
 // `keepOthers` the files of an installed folder that the new one lacks are
 // carried over. Leftovers of an interrupted replacement are removed first.
-// The empty text on success, else what went wrong (the installed package
-// then is as it was).
+// While it runs it holds `target` (FolderLock); when another copy of the
+// program holds it, nothing is done. The empty text on success, else what
+// went wrong (the installed package then is as it was).
 QString replaceInstalled(const QString& tree, const QString& target, const QStringList& names, bool keepOthers = false);
 
 // Clears below `target` what interrupted replacements left: the hidden
 // ".<name>.qlk-new" and ".<name>.qlk-old" copies. An old copy whose
 // installed place is empty goes back there (the replacement was stopped
 // between its two renames); every other leftover is removed. Hidden
-// folders are not entered. Returns one line per leftover, saying what
-// became of it.
+// folders are not entered. While a replacement of another copy of the
+// program holds `target` its copies are left alone. Returns one line per
+// leftover, saying what became of it (one line when all were left alone).
 QStringList clearInterruptedReplacements(const QString& target);
 
 // While it lives, TeX programs and the program's searches see `home` as
