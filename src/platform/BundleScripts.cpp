@@ -55,6 +55,7 @@ ScriptResult runBundleScript(const QString& scriptName, const QStringList& args)
     const ProcessResult p = runProgramDetached(QStringLiteral("/bin/bash"), argv);
     result.exitCode = p.exitCode;
     result.output = p.output.trimmed();
+    result.stopped = p.stopped;
     return result;
 }
 

@@ -12,6 +12,7 @@ namespace qlk {
 struct ScriptResult {
     int exitCode = 0;
     QString output;
+    bool stopped = false; // the user stopped the script while it ran
 };
 
 ScriptResult runBundleScript(const QString& scriptName, const QStringList& args);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
@@ -32,13 +33,14 @@ QString& commandLabel()
 }
 int pumpingDepth = 0;
 int tiedDepth = 0;
+bool stopWanted = false;
 
 // The window side of one run: nothing for the first moment, then the busy
 // display and a pump every few milliseconds until the command has ended.
 class CommandWait {
 public:
-    explicit CommandWait(const std::vector<QByteArray>& argv)
-        : argv_(argv), active_(pumpingDepth == 0 && waitHooks().pump)
+    explicit CommandWait(const std::vector<QByteArray>& argv, bool stoppable = false)
+        : argv_(argv), active_(pumpingDepth == 0 && waitHooks().pump), stoppable_(stoppable)
     {
         clock_.start();
     }
@@ -63,6 +65,11 @@ public:
             if (waitHooks().begin)
                 waitHooks().begin(what());
         }
+        if (stoppable_ && !offered_ && clock_.elapsed() >= commandStopOfferMs) {
+            offered_ = true;
+            if (waitHooks().offerStop)
+                waitHooks().offerStop();
+        }
         waitHooks().pump();
     }
 
@@ -83,7 +90,9 @@ private:
     }
     const std::vector<QByteArray>& argv_;
     const bool active_;
+    const bool stoppable_;
     bool begun_ = false;
+    bool offered_ = false;
     QElapsedTimer clock_;
 };
 
@@ -273,46 +282,211 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
     return result;
 }
 
-// The whole contents of an unnamed file a child wrote into.
-QByteArray readBack(int fd)
+// What the keeper of a detached command holds of one stream: the first
+// kKeptOutputBytes, and the last ones in a ring.
+struct KeptStream {
+    quint64 total;     // bytes the command wrote
+    quint64 headSize;  // bytes in head
+    quint64 ringTotal; // bytes that went past the head, into the ring or over it
+    char head[kKeptOutputBytes];
+    char ring[kKeptOutputBytes];
+};
+// Shared between this program and the keeper (an anonymous shared mapping,
+// made before the fork).
+struct KeptOutput {
+    int keeperFailed;
+    KeptStream streams[3]; // standard output, standard error, marks
+};
+
+void keep(KeptStream& s, const char* data, size_t len)
 {
-    QByteArray bytes;
-    if (fd < 0 || ::lseek(fd, 0, SEEK_SET) != 0)
-        return bytes;
-    char buf[8192];
-    for (;;) {
-        const ssize_t len = ::read(fd, buf, sizeof buf);
-        if (len > 0)
-            bytes.append(buf, int(len));
-        else if (len == 0 || errno != EINTR)
-            break;
+    s.total += len;
+    if (s.headSize < kKeptOutputBytes) {
+        const size_t take = qMin<size_t>(len, kKeptOutputBytes - s.headSize);
+        ::memcpy(s.head + s.headSize, data, take);
+        s.headSize += take;
+        data += take;
+        len -= take;
     }
-    return bytes;
+    if (len > size_t(kKeptOutputBytes)) {
+        // Only the last ring's worth can stay.
+        s.ringTotal += len - kKeptOutputBytes;
+        data += len - kKeptOutputBytes;
+        len = kKeptOutputBytes;
+    }
+    while (len > 0) {
+        const size_t at = size_t(s.ringTotal % kKeptOutputBytes);
+        const size_t take = qMin<size_t>(len, kKeptOutputBytes - at);
+        ::memcpy(s.ring + at, data, take);
+        s.ringTotal += take;
+        data += take;
+        len -= take;
+    }
+}
+
+// The keeper: a fork of the command's first process, before its exec, in
+// the command's session and process group. It reads the three pipes into
+// `kept` until the command has ended, then takes what is waiting and
+// exits; its end (the close of `done`) tells this program the output is
+// complete. It ignores the signals a dying terminal or program may send,
+// so that the command never writes into a pipe without a reader. Only
+// async-signal-safe calls: it runs in a fork of a program with threads.
+[[noreturn]] void runKeeper(const int (&pipes)[3], int done, int commandExit, pid_t command, KeptOutput* kept)
+{
+    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGPIPE})
+        ::signal(sig, SIG_IGN);
+    // Nothing of this program stays open in the keeper (a window system's
+    // connection would outlive the program's end): the five it needs move
+    // to 0-4, everything above goes.
+    int keepFds[5] = {pipes[0], pipes[1], pipes[2], done, commandExit};
+    int high[5];
+    for (int i = 0; i < 5; ++i)
+        high[i] = keepFds[i] >= 0 ? ::fcntl(keepFds[i], F_DUPFD, 10) : -1;
+    for (int i = 0; i < 5; ++i) {
+        if (high[i] >= 0)
+            ::dup2(high[i], i);
+        else
+            ::close(i);
+    }
+    if (::close_range(5, ~0U, 0) != 0) {
+        for (int fd = 5; fd < 65536; ++fd)
+            ::close(fd);
+    }
+    bool open[3] = {true, true, true};
+    const bool exitKnown = high[4] >= 0;
+    static char buf[64 * 1024];
+    auto readOnce = [&](int i) {
+        const ssize_t len = ::read(i, buf, sizeof buf);
+        if (len > 0) {
+            keep(kept->streams[i], buf, size_t(len));
+            return true;
+        }
+        if (len == 0 || (errno != EINTR && errno != EAGAIN))
+            open[i] = false;
+        return false;
+    };
+    bool ended = false;
+    while (!ended && (open[0] || open[1] || open[2])) {
+        struct pollfd pfd[4];
+        int n = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (open[i])
+                pfd[n++] = {i, POLLIN, 0};
+        }
+        if (exitKnown)
+            pfd[n++] = {4, POLLIN, 0};
+        if (::poll(pfd, nfds_t(n), exitKnown ? -1 : 50) < 0)
+            continue;
+        for (int k = 0; k < n; ++k) {
+            if (pfd[k].fd == 4) {
+                if (pfd[k].revents)
+                    ended = true;
+            } else if (pfd[k].revents & (POLLIN | POLLHUP | POLLERR)) {
+                readOnce(pfd[k].fd);
+            }
+        }
+        // Without a process descriptor: the command's end makes this
+        // process an orphan.
+        if (!exitKnown && ::getppid() != command)
+            ended = true;
+    }
+    // What the command wrote before it ended; a program it left in the
+    // background is followed no further than a bounded drain.
+    for (int i = 0; i < 3; ++i) {
+        if (!open[i])
+            continue;
+        ::fcntl(i, F_SETFL, ::fcntl(i, F_GETFL) | O_NONBLOCK);
+        for (int round = 0; open[i] && round < 16 && readOnce(i); ++round) {
+        }
+    }
+    ::_exit(0);
+}
+
+// One stream's text: head and tail, with a line saying how much was left
+// out between them. Sizes are checked, as a keeper killed mid-write may
+// leave them torn.
+QString keptText(const KeptStream& s, qint64& leftOut)
+{
+    const quint64 headSize = qMin<quint64>(s.headSize, kKeptOutputBytes);
+    const quint64 ringSize = qMin<quint64>(s.ringTotal, kKeptOutputBytes);
+    const size_t at = size_t(s.ringTotal % kKeptOutputBytes);
+    QByteArray tail;
+    if (s.ringTotal <= quint64(kKeptOutputBytes)) {
+        tail = QByteArray(s.ring, qsizetype(ringSize));
+    } else {
+        tail = QByteArray(s.ring + at, qsizetype(kKeptOutputBytes - at));
+        tail.append(s.ring, qsizetype(at));
+    }
+    leftOut = qint64(s.ringTotal - ringSize);
+    const QByteArray head(s.head, qsizetype(headSize));
+    if (leftOut == 0)
+        return QString::fromUtf8(head + tail);
+    return QString::fromUtf8(head) +
+           QStringLiteral("\n[%1 bytes left out here: of the %2 bytes written, the first and last %3 KiB are kept]\n")
+               .arg(leftOut)
+               .arg(s.total)
+               .arg(kKeptOutputBytes / 1024) +
+           QString::fromUtf8(tail);
+}
+
+// Ends a command's whole process group: SIGTERM, a second for it to go,
+// then SIGKILL for what is left. The leader is not reaped meanwhile, so
+// its group's number cannot pass to another group.
+void stopGroup(pid_t pid, int exitFd)
+{
+    ::kill(-pid, SIGTERM);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 1000) {
+        if (exitFd >= 0) {
+            struct pollfd pfd = {exitFd, POLLIN, 0};
+            if (::poll(&pfd, 1, int(1000 - clock.elapsed())) > 0)
+                break;
+        } else {
+            siginfo_t info{};
+            if (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+                break;
+            ::usleep(20000);
+        }
+    }
+    ::kill(-pid, SIGKILL);
 }
 
 ProcessResult runArgvDetached(const std::vector<QByteArray>& argv, int timeoutMs)
 {
     ProcessResult result;
-    // Standard output, standard error and the marks: files, not pipes, so
-    // that a command still writing after this program has gone is not
-    // ended by SIGPIPE.
-    int files[3] = {-1, -1, -1};
-    for (int& fd : files)
-        fd = ::memfd_create("qlk-output", MFD_CLOEXEC);
-    if (files[0] < 0 || files[1] < 0 || files[2] < 0) {
-        for (int& fd : files)
-            closeFd(fd);
+    stopWanted = false;
+    void* shared = ::mmap(nullptr, sizeof(KeptOutput), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    // Standard output, standard error and the marks; the end of the keeper.
+    int pipes[3][2] = {{-1, -1}, {-1, -1}, {-1, -1}};
+    int done[2] = {-1, -1};
+    bool made = shared != MAP_FAILED && ::pipe2(done, O_CLOEXEC) == 0;
+    for (auto& p : pipes)
+        made = made && ::pipe2(p, O_CLOEXEC) == 0;
+    auto closeAll = [&] {
+        for (auto& p : pipes) {
+            closeFd(p[0]);
+            closeFd(p[1]);
+        }
+        closeFd(done[0]);
+        closeFd(done[1]);
+    };
+    if (!made) {
+        closeAll();
+        if (shared != MAP_FAILED)
+            ::munmap(shared, sizeof(KeptOutput));
         result.exitCode = -1;
-        result.errorOutput = QStringLiteral("cannot create output files");
+        result.errorOutput = QStringLiteral("cannot create output pipes");
         return result;
     }
+    auto* kept = static_cast<KeptOutput*>(shared);
 
     std::vector<char*> args = execArgs(argv);
 
     const pid_t pid = ::fork();
     if (pid < 0) {
-        for (int& fd : files)
-            closeFd(fd);
+        closeAll();
+        ::munmap(shared, sizeof(KeptOutput));
         result.exitCode = -1;
         result.errorOutput = QStringLiteral("cannot start a process");
         return result;
@@ -321,10 +495,20 @@ ProcessResult runArgvDetached(const std::vector<QByteArray>& argv, int timeoutMs
         // A session of its own: no signal meant for this program or its
         // terminal reaches the command.
         ::setsid();
+        const pid_t self = ::getpid();
+        const int selfExit = int(::syscall(SYS_pidfd_open, self, 0));
+        const int readEnds[3] = {pipes[0][0], pipes[1][0], pipes[2][0]};
+        const pid_t keeper = ::fork();
+        if (keeper == 0)
+            runKeeper(readEnds, done[1], selfExit, self, kept);
+        if (keeper < 0) {
+            kept->keeperFailed = 1;
+            ::_exit(127);
+        }
         // Out of the way of 0-3 first, so that no target overwrites a source.
         int high[3];
         for (int i = 0; i < 3; ++i)
-            high[i] = ::fcntl(files[i], F_DUPFD_CLOEXEC, 10);
+            high[i] = ::fcntl(pipes[i][1], F_DUPFD_CLOEXEC, 10);
         int devnull = ::open("/dev/null", O_RDONLY);
         if (devnull >= 0) {
             ::dup2(devnull, 0);
@@ -336,57 +520,91 @@ ProcessResult runArgvDetached(const std::vector<QByteArray>& argv, int timeoutMs
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    // Only the child and the keeper hold the pipes: with both gone, the
+    // end of `done` says the output is complete.
+    for (auto& p : pipes) {
+        closeFd(p[0]);
+        closeFd(p[1]);
+    }
+    closeFd(done[1]);
 
     QElapsedTimer clock;
     clock.start();
     bool killed = false;
     bool reaped = false;
+    bool complete = false;
     int status = 0;
-    CommandWait wait(argv);
-    const int exitFd = int(::syscall(SYS_pidfd_open, pid, 0));
-    while (!reaped) {
+    CommandWait wait(argv, true);
+    int exitFd = int(::syscall(SYS_pidfd_open, pid, 0));
+    while (!reaped || !complete) {
         int slice = wait.sliceMs();
-        if (timeoutMs > 0) {
+        if (timeoutMs > 0 && !killed) {
             const qint64 left = timeoutMs - clock.elapsed();
             if (left <= 0) {
                 ::kill(-pid, SIGKILL);
                 killed = true;
-                break;
+                continue;
             }
             slice = int(qMin<qint64>(slice, left));
         }
-        if (exitFd >= 0) {
-            struct pollfd pfd = {exitFd, POLLIN, 0};
-            ::poll(&pfd, 1, slice);
-        } else {
-            ::usleep(useconds_t(qMin(slice, 20)) * 1000);
+        if (stopWanted && !reaped && !result.stopped) {
+            result.stopped = true;
+            stopGroup(pid, exitFd);
         }
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            reaped = true;
-        else if (done < 0 && errno != EINTR)
-            break;
+        struct pollfd pfd[2];
+        int n = 0;
+        int doneAt = -1;
+        if (!complete) {
+            doneAt = n;
+            pfd[n++] = {done[0], POLLIN, 0};
+        }
+        if (!reaped && exitFd >= 0)
+            pfd[n++] = {exitFd, POLLIN, 0};
+        // Without a process descriptor the exit is looked for often.
+        ::poll(pfd, nfds_t(n), !reaped && exitFd < 0 ? qMin(slice, 20) : slice);
+        if (doneAt >= 0 && pfd[doneAt].revents != 0)
+            complete = true;
+        if (!reaped) {
+            const pid_t got = ::waitpid(pid, &status, WNOHANG);
+            if (got == pid)
+                reaped = true;
+            else if (got < 0 && errno != EINTR)
+                break;
+        }
         wait.tick();
     }
-    if (exitFd >= 0)
-        ::close(exitFd);
+    closeFd(exitFd);
+    closeFd(done[0]);
     while (!reaped && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
 
-    result.output = QString::fromUtf8(readBack(files[0]));
-    result.errorOutput = QString::fromUtf8(readBack(files[1]));
-    result.marks = QString::fromUtf8(readBack(files[2]));
-    for (int& fd : files)
-        closeFd(fd);
-    setExitCode(result, status, killed);
+    if (kept->keeperFailed) {
+        result.exitCode = -1;
+        result.errorOutput = QStringLiteral("cannot start a process");
+    } else {
+        qint64 marksLeftOut = 0;
+        result.output = keptText(kept->streams[0], result.outputLeftOut);
+        result.errorOutput = keptText(kept->streams[1], result.errorOutputLeftOut);
+        result.marks = keptText(kept->streams[2], marksLeftOut);
+        setExitCode(result, status, killed);
+    }
+    ::munmap(shared, sizeof(KeptOutput));
+    stopWanted = false;
     return result;
 }
 
 } // namespace
 
+int commandStopOfferMs = 3000;
+
 void setCommandWaitHooks(CommandWaitHooks hooks)
 {
     waitHooks() = std::move(hooks);
+}
+
+void requestCommandStop()
+{
+    stopWanted = true;
 }
 
 CommandLabel::CommandLabel(const QString& what) : previous_(commandLabel())

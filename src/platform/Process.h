@@ -13,7 +13,15 @@ struct ProcessResult {
     QString output;        // standard output, as the command wrote it (UTF-8)
     QString errorOutput;   // standard error
     QString marks;         // what a detached command wrote to descriptor 3
+    // A detached command's streams keep their first and last
+    // kKeptOutputBytes each; these count the bytes left out between them
+    // (the text says where, and how many).
+    qint64 outputLeftOut = 0;
+    qint64 errorOutputLeftOut = 0;
+    bool stopped = false;  // the user stopped it (requestCommandStop); exitCode says by which signal
 };
+
+constexpr int kKeptOutputBytes = 64 * 1024;
 
 constexpr int kShellTimeoutMs = 30000;
 
@@ -28,12 +36,16 @@ ProcessResult runProgram(const QString& program, const QStringList& args,
 
 // As runBash and runProgram, for commands whose work must not be cut in two
 // when this program ends meanwhile (a kill, a crash, a closed terminal):
-// the command runs in a session of its own, its output goes to unnamed
-// files rather than pipes, so nothing it writes later can kill it, and it
-// finishes on its own. While this program lives it waits for it as usual.
+// the command runs in a session of its own and writes into pipes read by a
+// small keeper process of that session, which outlives this program, so
+// nothing the command writes later can kill it, and it finishes on its own.
+// The keeper holds the first and last kKeptOutputBytes of each stream and
+// counts the rest, so a command that prints without end costs no more.
+// While this program lives it waits for the command as usual.
 // Descriptor 3 is open for writing too; what the command writes there comes
 // back as `marks`. No time-out by default: stopping such a command half-way
-// is what it exists to avoid.
+// is what it exists to avoid; the user may stop it (requestCommandStop),
+// which ends its whole process group.
 ProcessResult runBashDetached(const QString& command, int timeoutMs = 0);
 ProcessResult runProgramDetached(const QString& program, const QStringList& args, int timeoutMs = 0);
 
@@ -43,12 +55,20 @@ ProcessResult runProgramDetached(const QString& program, const QStringList& args
 // text saying what runs ("Running: " and the command line, or the label
 // below); `pump` then every few milliseconds; `end` once it
 // has ended. A command started from inside `pump` is not pumped again.
+// A detached command that runs longer than commandStopOfferMs gets
+// `offerStop` once, after which the user may end it.
 struct CommandWaitHooks {
     std::function<void(const QString& what)> begin;
     std::function<void()> pump;
     std::function<void()> end;
+    std::function<void()> offerStop;
 };
 void setCommandWaitHooks(CommandWaitHooks hooks);
+// 3000 ms; shortened by tests.
+extern int commandStopOfferMs;
+// Asks the detached command now running to stop: its process group gets
+// SIGTERM, and SIGKILL a second later. Forgotten when that command ends.
+void requestCommandStop();
 
 // While one lives, the commands run show `what` instead of their own
 // command line (a script whose arguments say little).

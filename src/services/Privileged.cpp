@@ -94,27 +94,43 @@ int runAsRoot(const QString& commands)
         msgBox(problem);
         return kNoRootRoute;
     }
+    int status = 0;
     if (prefInt(QStringLiteral("sudo")) != 0) {
         msgBox(QLatin1String(kTerminalNotice));
-        return sudoterm({commands});
+        status = sudoterm({commands});
+    } else {
+        UiHooks& ui = uiHooks();
+        if (ui.setMainWindowBusy)
+            ui.setMainWindowBusy(true);
+        status = sudocmd({stripSudo(commands)});
+        if (ui.setMainWindowBusy)
+            ui.setMainWindowBusy(false);
     }
-    UiHooks& ui = uiHooks();
-    if (ui.setMainWindowBusy)
-        ui.setMainWindowBusy(true);
-    const int status = sudocmd({stripSudo(commands)});
-    if (ui.setMainWindowBusy)
-        ui.setMainWindowBusy(false);
+    if (status == kRootCommandsStopped) {
+        // The scripts do not say how far they got: every step is named.
+        msgBox(QStringLiteral("You stopped these commands while they ran with root rights:") + QLatin1Char('\n') +
+               QString(commands).replace(QLatin1Char('\t'), QLatin1Char('\n')) + QLatin1Char('\n') +
+               QStringLiteral("Which of them had finished is not known; what they had not done is left undone. "
+                              "Running them again in a terminal finishes it."));
+    }
     return status;
 }
 
+namespace {
+int scriptStatus(const ScriptResult& result)
+{
+    return result.stopped ? kRootCommandsStopped : result.exitCode;
+}
+} // namespace
+
 int sudocmd(const QStringList& args)
 {
-    return runBundleScript(QStringLiteral("sudocmd.sh"), args).exitCode;
+    return scriptStatus(runBundleScript(QStringLiteral("sudocmd.sh"), args));
 }
 
 int sudoterm(const QStringList& args)
 {
-    return runBundleScript(QStringLiteral("sudoterm.sh"), args).exitCode;
+    return scriptStatus(runBundleScript(QStringLiteral("sudoterm.sh"), args));
 }
 
 QString sudotermResult(const QStringList& args)

@@ -13,8 +13,11 @@ namespace qlk {
 // When the chosen route cannot work here (not root, and no terminal
 // emulator or no pkexec), it says so in a message, runs nothing and
 // returns kNoRootRoute.
+// When the user stopped the commands while they ran, it says what that
+// leaves undone in a message and returns kRootCommandsStopped.
 int runAsRoot(const QString& commands);
 constexpr int kNoRootRoute = -2;
+constexpr int kRootCommandsStopped = -3;
 // Why the route the "sudo" preference chooses cannot run root commands
 // here, or the empty text when it can.
 QString rootRouteProblem();
@@ -26,7 +29,8 @@ QString stripSudo(const QString& commands);
 // The message shown before commands go to the terminal window.
 extern const char* const kTerminalNotice;
 
-// The two scripts of the Resources folder; both wait for their commands.
+// The two scripts of the Resources folder; both wait for their commands
+// (kRootCommandsStopped when the user stopped them).
 int sudocmd(const QStringList& args);
 int sudoterm(const QStringList& args);
 QString sudotermResult(const QStringList& args);

@@ -92,9 +92,18 @@ QString runShellChain(const QStringList& lines)
     lastShell = LastShell{chain, r.exitCode, r.timedOut, r.output, r.errorOutput};
     if (r.exitCode == 0)
         return QString();
-    const QString failed = lines.value(r.marks.count(QLatin1Char('\n')), chain);
+    const qsizetype at = r.marks.count(QLatin1Char('\n'));
+    const QString failed = lines.value(at, chain);
+    QString report = failureReport(failed, r.exitCode, r.output, r.errorOutput);
+    if (r.stopped) {
+        lastShell.stopped = true;
+        lastShell.leftUndone = at < lines.size() ? lines.mid(at).join(QStringLiteral(" && ")) : chain;
+        report = QStringLiteral("Stopped while running: ") + failed + QLatin1Char('\r') +
+                 QStringLiteral("Left undone; running this in a terminal finishes it:") + QLatin1Char('\r') +
+                 lastShell.leftUndone + QLatin1Char('\r') + QLatin1Char('\r') + report;
+    }
     if (uiHooks().showCommandFailure)
-        uiHooks().showCommandFailure(failureReport(failed, r.exitCode, r.output, r.errorOutput));
+        uiHooks().showCommandFailure(report);
     return failed;
 }
 

@@ -15,6 +15,10 @@ struct LastShell {
     bool timedOut = false;
     QString output;        // untrimmed standard output
     QString errorOutput;   // standard error
+    // runShellChain only: the user stopped the chain; the lines it left
+    // undone (the one stopped and those after it), joined with " && ".
+    bool stopped = false;
+    QString leftUndone;
 };
 extern LastShell lastShell;
 
@@ -36,7 +40,8 @@ QString runShellQuiet(const QString& command);
 // a step that changes several files through several commands is not left
 // half done. The first line that fails stops the rest; it is returned, and
 // reported as runShell reports a failure. The empty text when all succeeded.
-// lastShell holds the whole chain.
+// lastShell holds the whole chain. A chain the user stopped returns the line
+// it was stopped in, and its report begins by saying what was left undone.
 QString runShellChain(const QStringList& lines);
 // As runShell and runShellQuiet, for one program with its arguments,
 // started directly, without a shell (nothing is quoted; lastShell.command

@@ -4,6 +4,7 @@
 #include "services/FileHelpers.h"
 #include "services/Privileged.h"
 #include "services/RunLog.h"
+#include "services/Runners.h"
 #include "texenv/MapCommands.h"
 #include "texenv/TexEnv.h"
 
@@ -161,6 +162,8 @@ bool enableMapsSystem(const QString& kind, bool skip)
     const int status = runAsRoot(systemEnableCommands(kind, skip, tdsMaps).join(tab));
     if (status == kNoRootRoute)
         addFailure(QStringLiteral("The maps in the system trees were not enabled: no way to run commands as root."));
+    else if (status == kRootCommandsStopped)
+        addFailure(QStringLiteral("Enabling the maps in the system trees was stopped."));
     else if (status != 0)
         addFailure(QStringLiteral("Enabling the maps in the system trees failed: mktexlsr or updmap-sys "
                                   "ended with exit status %1.")
@@ -179,7 +182,10 @@ bool enableMapsUser(const QString& kind, bool skip)
     // Personal maps are the user's own: updmap-user runs as the user, so
     // that no file in the personal trees ends up owned by root.
     const QString failed = runUserCommands(userEnableCommands(kind, skip, tdsMaps));
-    if (!failed.isEmpty())
+    if (!failed.isEmpty() && lastShell.stopped)
+        addFailure(QStringLiteral("Enabling the maps in the personal trees was stopped. Left undone: ") +
+                   lastShell.leftUndone);
+    else if (!failed.isEmpty())
         addFailure(QStringLiteral("Enabling the maps in the personal trees failed at: ") + failed);
     checkEnabledMaps(skip, false);
     return lastEnableFailure.isEmpty();

@@ -178,7 +178,7 @@ void UpdmapWindow::PushButton1_Action()
     bool ran = true;
     if (method == 1) {
         const int status = runAsRoot(mapUpdateCommand(method, changes));
-        if (status != 0 && status != kNoRootRoute) // that one has said why
+        if (status != 0 && status != kNoRootRoute && status != kRootCommandsStopped) // those have said why
             msgBox(QStringLiteral("Updating the maps failed: mktexlsr or updmap-sys ended with exit status %1.")
                        .arg(status));
         ran = status != kNoRootRoute && bundleScriptsRunCommands();

@@ -211,12 +211,15 @@ void updmapchoicesWin::PushButton2_Action()
         // The personal configuration is the user's own: updmap-user runs as
         // the user.
         const QString failed = runUserCommands(optionCommands(false, names, values, old));
-        if (!failed.isEmpty())
+        if (!failed.isEmpty() && lastShell.stopped)
+            failures << QStringLiteral("Setting the options in your personal configuration was stopped. Left undone: ") +
+                            lastShell.leftUndone;
+        else if (!failed.isEmpty())
             failures << QStringLiteral("Setting the options in your personal configuration failed at: ") + failed;
     }
     if (isAdmin) {
         const int status = runAsRoot(optionCommands(true, names, values, old).join(tab));
-        if (status != 0)
+        if (status != 0 && status != kRootCommandsStopped) // that one has said why
             failures << QStringLiteral("Setting the options in the system configuration failed: updmap-sys "
                                        "ended with exit status %1.")
                             .arg(status);

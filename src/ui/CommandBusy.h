@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 
 class QWidget;
 
@@ -8,8 +9,12 @@ namespace qlk {
 // one and a line at the foot of the window the user works in says what
 // runs. Clicks and keys wait until the command has ended; a window closed
 // meanwhile closes then, and a drop meanwhile is refused, so that no second
-// action starts inside the first.
-void installCommandBusy();
+// action starts inside the first. A command that may be stopped (a map
+// chain, a root script) gets a Stop button on that line after a few
+// seconds; from then on only that button takes clicks, and closing a
+// window for which `closingQuits` holds (or Ctrl+Q) asks whether to stop
+// the command and quit once what follows the stop has been said.
+void installCommandBusy(std::function<bool(QWidget*)> closingQuits = {});
 
 // The line that says what runs, while one does (nothing otherwise).
 QWidget* commandBusyLine();

@@ -82,7 +82,8 @@ void installGuiHooks()
             target = QApplication::activeWindow();
         showWindow(target ? target : Window1::instance());
     };
-    installCommandBusy();
+    // Closing the main window is quitting.
+    installCommandBusy([](QWidget* w) { return qobject_cast<Window1*>(w) != nullptr; });
 }
 
 } // namespace qlk

@@ -612,6 +612,67 @@ TEST(MapsInUse, MissingFilesAndAClashAfterARealPersonalEnabling)
     texmfConfig.clear();
 }
 
+namespace {
+// A texbin of the test's own: kpsewhich and updmap-user of the real one,
+// updmap-user wrapped by `standIn` (which runs the real one as "$real").
+QString wrapUpdmapUser(const test::TestEnv& env, const QString& standIn)
+{
+    const QString bin = env.root() + "/bin";
+    env.writeScript("bin/updmap-user", "real=" + shellQuote(texbin() + "/updmap-user") + "\n" + standIn);
+    QFile::link(texbin() + "/kpsewhich", bin + "/kpsewhich");
+    setTexbinForTesting(bin);
+    texmfHome = env.texmfHome();
+    texmfVar = env.texmfVar();
+    texmfConfig = env.texmfConfig();
+    return bin;
+}
+
+// Whether a process of group `group` still runs (a zombie has ended).
+bool groupRuns(pid_t group)
+{
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QByteArray line = test::readBytes("/proc/" + entry + "/stat");
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 2 && rest.at(2).toInt() == group && rest.at(0) != "Z")
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+// An updmap-user that floods its output and fails: what the program keeps
+// of it stays within the bound, and the report says how much was left out.
+TEST(EnableMaps, AFloodOfOutputStaysBoundedAndTheReportSaysWhatWasLeftOut)
+{
+    test::TestEnv env;
+    test::writePersonalMap(env, "qlkflood.map");
+    // 100 MB on each stream, no more, so that a fault here cannot exhaust the machine.
+    wrapUpdmapUser(env, "head -c 100000000 /dev/zero | tr '\\0' o\n"
+                        "head -c 100000000 /dev/zero | tr '\\0' e >&2\n"
+                        "echo; echo 'updmap-user: the last word' >&2; exit 2\n");
+    QStringList reports;
+    uiHooks().showCommandFailure = [&](const QString& r) { reports << r; };
+    setSummary(true, false, false, true, {"qlkflood"});
+    EXPECT_FALSE(enableMapsUser("Map", false));
+    auto note = [](qint64 written, QChar end) {
+        return QString("%1[%2 bytes left out here: of the %3 bytes written, the first and last 64 KiB are kept]%1")
+            .arg(end)
+            .arg(written - 2 * kKeptOutputBytes)
+            .arg(written);
+    };
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).contains("\rshell returned errorcode: 2\r"));
+    EXPECT_LT(reports.at(0).size(), 5 * kKeptOutputBytes);
+    EXPECT_TRUE(reports.at(0).contains(note(100000001, '\r')));
+    EXPECT_TRUE(reports.at(0).contains(note(100000027, '\r')));
+    EXPECT_TRUE(reports.at(0).endsWith("eeeupdmap-user: the last word\r"));
+    // The failure names the map it left out.
+    EXPECT_TRUE(lastEnableFailure.contains("The fonts of the map qlkflood.map cannot be used yet")) << lastEnableFailure.toStdString();
+    texmfHome.clear();
+    texmfVar.clear();
+    texmfConfig.clear();
+}
+
 // The system route as root: a map whose first line redefines a font of
 // another map enabled in the same updmap.cfg. updmap-sys picks either
 // definition anew on each run, so no rebuild helps; the clash is named,
@@ -670,4 +731,46 @@ TEST(MapsInUse, MessagesNameTheFilesAndTheWinner)
                            "In Z003.map, yzcmi8a is also defined by C.map; updmap takes one of the two definitions, "
                            "choosing anew on each run; disable one of the two maps."}));
     EXPECT_EQ(mapsNotInUseText(PdftexMapCheck{}, true), "");
+}
+
+// An updmap-user that hangs while enabling: once offered, a stop ends its
+// whole process group, and the failure says what was left undone and
+// names the map not in pdftex.map.
+TEST(EnableMaps, StoppingAHangingEnablingEndsItsGroupAndNamesTheMap)
+{
+    test::TestEnv env;
+    test::writePersonalMap(env, "qlkhang.map");
+    const QString bin = wrapUpdmapUser(env, QString("case \" $* \" in *' --enable '*)\n"
+                                                    "  read -r -a stat < /proc/$$/stat; echo \"${stat[4]}\" > '%1/group'\n"
+                                                    "  sleep 1000 & sleep 1000 ;;\n"
+                                                    "esac\n"
+                                                    "exec \"$real\" \"$@\"\n")
+                                                .arg(env.root()));
+    QStringList reports;
+    uiHooks().showCommandFailure = [&](const QString& r) { reports << r; };
+    const int offerBefore = commandStopOfferMs;
+    commandStopOfferMs = 300;
+    setCommandWaitHooks({[](const QString&) {}, [] {}, [] {}, [] { requestCommandStop(); }});
+    setSummary(true, false, false, true, {"qlkhang"});
+    const bool enabled = enableMapsUser("Map", false);
+    setCommandWaitHooks({});
+    commandStopOfferMs = offerBefore;
+    EXPECT_FALSE(enabled);
+    const QStringList lines = userEnableCommands("Map", false, {"qlkhang"});
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lastEnableFailure,
+              "Enabling the maps in the personal trees was stopped. Left undone: " + lines.join(" && ") + "\n" +
+                  mapsNotInUseText(checkMapsInUse({"qlkhang"}, false), false));
+    EXPECT_TRUE(lastEnableFailure.contains("The fonts of the map qlkhang.map cannot be used yet"));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.at(0).startsWith("Stopped while running: " + lines.at(0) + "\r" +
+                                         "Left undone; running this in a terminal finishes it:\r" +
+                                         lines.join(" && ") + "\r\rWhile trying to run command: " + lines.at(0)))
+        << reports.at(0).toStdString();
+    const pid_t group = test::readBytes(env.root() + "/group").trimmed().toInt();
+    ASSERT_GT(group, 0);
+    EXPECT_FALSE(groupRuns(group));
+    texmfHome.clear();
+    texmfVar.clear();
+    texmfConfig.clear();
 }

@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -107,7 +108,7 @@ TEST(RunBashDetached, KeepsOutputErrorOutputMarksAndExitCodeApart)
     const Case cases[] = {
         {"echo out; echo err >&2; echo 1 >&3; echo 2 >&3; exit 3", 3, 4, 4, "1\n2\n"},
         {"read -r line; echo $?", 0, 2, 0, ""},
-        {"head -c 300000 /dev/zero | tr '\\0' a; head -c 300000 /dev/zero | tr '\\0' b >&2", 0, 300000, 300000, ""},
+        {"head -c 100000 /dev/zero | tr '\\0' a; head -c 120000 /dev/zero | tr '\\0' b >&2", 0, 100000, 120000, ""},
         {"kill -9 $$", 128 + SIGKILL, 0, 0, ""},
     };
     for (const Case& c : cases) {
@@ -123,6 +124,97 @@ TEST(RunBashDetached, KeepsOutputErrorOutputMarksAndExitCodeApart)
     EXPECT_EQ(qlk::runProgramDetached(QStringLiteral("/nonexistent/program"), {}).exitCode, 127);
     EXPECT_EQ(qlk::runProgramDetached(QStringLiteral("/bin/echo"), {QStringLiteral("a b")}).output,
               QStringLiteral("a b\n"));
+}
+
+// Whatever a detached command prints, the first and last 64 KiB of each
+// stream are kept and the rest is counted, and the text says how much went.
+TEST(RunBashDetached, KeepsEachStreamBounded)
+{
+    // 30 MB on each stream, between a first and a last line.
+    const qlk::ProcessResult r = qlk::runBashDetached(QStringLiteral(
+        "echo first; head -c 30000000 /dev/zero | tr '\\0' x; echo; echo last; "
+        "echo efirst >&2; head -c 30000000 /dev/zero | tr '\\0' y >&2; echo elast >&2; exit 4"));
+    EXPECT_EQ(r.exitCode, 4);
+    struct Stream {
+        const QString& text;
+        qint64 leftOut;
+        const char* first;
+        const char* last;
+        qint64 written;
+    };
+    for (const Stream& s : {Stream{r.output, r.outputLeftOut, "first\n", "\nlast\n", 6 + 30000000 + 1 + 5},
+                            Stream{r.errorOutput, r.errorOutputLeftOut, "efirst\n", "elast\n", 7 + 30000000 + 6}}) {
+        SCOPED_TRACE(s.first);
+        EXPECT_EQ(s.leftOut, s.written - 2 * qlk::kKeptOutputBytes);
+        EXPECT_TRUE(s.text.startsWith(QLatin1String(s.first)));
+        EXPECT_TRUE(s.text.endsWith(QLatin1String(s.last)));
+        const QString note = QStringLiteral("\n[%1 bytes left out here: of the %2 bytes written, the first and "
+                                            "last 64 KiB are kept]\n")
+                                 .arg(s.leftOut)
+                                 .arg(s.written);
+        EXPECT_TRUE(s.text.contains(note));
+        EXPECT_EQ(s.text.size(), 2 * qlk::kKeptOutputBytes + note.size());
+    }
+}
+
+namespace {
+// Whether a process of group `group` still runs (a zombie has ended).
+bool groupRuns(pid_t group)
+{
+    QDir proc(QStringLiteral("/proc"));
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid pgrp ...; comm may hold blanks.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 2 && rest.at(2).toInt() == group && rest.at(0) != "Z")
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+// Once offered, a stop ends the detached command's whole process group,
+// also what ignores SIGTERM, and what it wrote so far comes back.
+TEST(RunBashDetached, StopEndsTheWholeProcessGroup)
+{
+    QTemporaryDir dir;
+    const QString pids = dir.filePath(QStringLiteral("pids"));
+    const int offerBefore = qlk::commandStopOfferMs;
+    qlk::commandStopOfferMs = 300;
+    int offers = 0;
+    qlk::setCommandWaitHooks({[](const QString&) {}, [] {}, [] {}, [&offers] {
+                                  ++offers;
+                                  qlk::requestCommandStop();
+                              }});
+    QElapsedTimer clock;
+    clock.start();
+    const qlk::ProcessResult r = qlk::runBashDetached(
+        QStringLiteral("trap '' TERM; sleep 1000 & echo \"$$ $!\" > '%1'; echo waiting; wait").arg(pids));
+    qlk::setCommandWaitHooks({});
+    qlk::commandStopOfferMs = offerBefore;
+    EXPECT_EQ(offers, 1);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.exitCode, 128 + SIGKILL); // it ignored SIGTERM
+    EXPECT_EQ(r.output, QStringLiteral("waiting\n"));
+    EXPECT_LT(clock.elapsed(), 5000);
+    QFile f(pids);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> ids = f.readAll().trimmed().split(' ');
+    ASSERT_EQ(ids.size(), 2);
+    EXPECT_FALSE(groupRuns(ids.at(0).toInt()));
+    // A command that is not stopped runs on past the offer.
+    qlk::commandStopOfferMs = 100;
+    int offered = 0;
+    qlk::setCommandWaitHooks({[](const QString&) {}, [] {}, [] {}, [&offered] { ++offered; }});
+    const qlk::ProcessResult whole = qlk::runBashDetached(QStringLiteral("sleep 0.6; echo done"));
+    qlk::setCommandWaitHooks({});
+    qlk::commandStopOfferMs = offerBefore;
+    EXPECT_EQ(offered, 1);
+    EXPECT_FALSE(whole.stopped);
+    EXPECT_EQ(whole.output, QStringLiteral("done\n"));
 }
 
 // The caller killed while the command runs: the command still runs to its
