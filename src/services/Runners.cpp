@@ -24,7 +24,7 @@ namespace {
 void runInto(const QString& callerCommand, const QString& fullCommand)
 {
     const ProcessResult r = runBash(fullCommand, shellTimeoutMs);
-    lastShell = LastShell{callerCommand, r.exitCode, r.timedOut, r.output, r.errorOutput};
+    lastShell = LastShell{callerCommand, r.exitCode, r.timedOut, r.output, r.errorOutput, false, QString()};
     if (r.timedOut)
         lastShell.errorOutput += QStringLiteral("\nThe command was stopped after %1 seconds.")
                                      .arg(shellTimeoutMs / 1000.0);
@@ -89,7 +89,7 @@ QString runShellChain(const QStringList& lines)
     for (const QString& line : lines)
         steps << QStringLiteral("{ ") + line + QStringLiteral("\n} && echo >&3");
     const ProcessResult r = runBashDetached(QLatin1String(kPathPrefix) + steps.join(QStringLiteral(" && ")));
-    lastShell = LastShell{chain, r.exitCode, r.timedOut, r.output, r.errorOutput};
+    lastShell = LastShell{chain, r.exitCode, r.timedOut, r.output, r.errorOutput, false, QString()};
     if (r.exitCode == 0)
         return QString();
     const qsizetype at = r.marks.count(QLatin1Char('\n'));
@@ -133,7 +133,7 @@ QString directInto(const QString& program, const QStringList& args)
     } else {
         r = runProgram(program, args, shellTimeoutMs);
     }
-    lastShell = LastShell{command, r.exitCode, r.timedOut, r.output, r.errorOutput};
+    lastShell = LastShell{command, r.exitCode, r.timedOut, r.output, r.errorOutput, false, QString()};
     if (r.timedOut)
         lastShell.errorOutput += QStringLiteral("\nThe command was stopped after %1 seconds.")
                                      .arg(shellTimeoutMs / 1000.0);
