@@ -147,18 +147,19 @@ MathAlph2::Applied MathAlph2::applyFields(bool emptyFields)
     const bool row = glyphnum >= 0 && glyphnum < w->Listbox1->rowCount();
     // Every sum is checked before any cell changes: the grid takes only
     // what the font can hold, and nothing of a refused set.
+    std::array<double, 4> deltas{};
     std::array<double, 4> sums{};
     for (int i = 1; i <= 4 && row; ++i) {
-        const double d = std::round(leadingNumber(TextField1[i - 1]->text()));
-        sums[i - 1] = d == 0 ? 0 : leadingNumber(w->Listbox1->cell(glyphnum, i)) + d;
-        if (d != 0 && !adjustmentFits(sums[i - 1])) {
+        deltas[i - 1] = std::round(leadingNumber(TextField1[i - 1]->text()));
+        sums[i - 1] = leadingNumber(w->Listbox1->cell(glyphnum, i)) + deltas[i - 1];
+        if (deltas[i - 1] != 0 && !adjustmentFits(sums[i - 1])) {
             msgBox(adjustmentRangeMessage(glyphnum, i, sums[i - 1]) + QStringLiteral(" Nothing was changed."));
             return Applied::Refused;
         }
     }
     bool changed = false;
     for (int i = 1; i <= 4; ++i) {
-        if (row && std::round(leadingNumber(TextField1[i - 1]->text())) != 0) {
+        if (deltas[i - 1] != 0) {
             w->Listbox1->setCell(glyphnum, i, QString::number(sums[i - 1]));
             changed = true;
         }
