@@ -141,21 +141,32 @@ void MathAlph2::TextField1_TextChange()
     PushButton5->setEnabled(any);
 }
 
-bool MathAlph2::applyFields(bool emptyFields)
+MathAlph2::Applied MathAlph2::applyFields(bool emptyFields)
 {
     MathAlphabetWin* w = MathAlphabetWin::existing();
+    const bool row = glyphnum >= 0 && glyphnum < w->Listbox1->rowCount();
+    // Every sum is checked before any cell changes: the grid takes only
+    // what the font can hold, and nothing of a refused set.
+    std::array<double, 4> deltas{};
+    std::array<double, 4> sums{};
+    for (int i = 1; i <= 4 && row; ++i) {
+        deltas[i - 1] = std::round(leadingNumber(TextField1[i - 1]->text()));
+        sums[i - 1] = leadingNumber(w->Listbox1->cell(glyphnum, i)) + deltas[i - 1];
+        if (deltas[i - 1] != 0 && !adjustmentFits(sums[i - 1])) {
+            msgBox(adjustmentRangeMessage(glyphnum, i, sums[i - 1]) + QStringLiteral(" Nothing was changed."));
+            return Applied::Refused;
+        }
+    }
     bool changed = false;
     for (int i = 1; i <= 4; ++i) {
-        const int d = int(std::lround(leadingNumber(TextField1[i - 1]->text())));
-        if (d != 0 && glyphnum >= 0 && glyphnum < w->Listbox1->rowCount()) {
-            const double cell = leadingNumber(w->Listbox1->cell(glyphnum, i));
-            w->Listbox1->setCell(glyphnum, i, QString::number(cell + d));
+        if (deltas[i - 1] != 0) {
+            w->Listbox1->setCell(glyphnum, i, QString::number(sums[i - 1]));
             changed = true;
         }
         if (emptyFields)
             TextField1[i - 1]->clear();
     }
-    return changed;
+    return changed ? Applied::Changed : Applied::Unchanged;
 }
 
 void MathAlph2::PushButton4_Action()
@@ -165,9 +176,11 @@ void MathAlph2::PushButton4_Action()
         close();
         return;
     }
-    const bool changed = applyFields(false);
+    const Applied applied = applyFields(false);
+    if (applied == Applied::Refused)
+        return;
     close();
-    if (changed) {
+    if (applied == Applied::Changed) {
         if (MathAlphabetWin* w = MathAlphabetWin::existing())
             w->process();
     }
@@ -179,7 +192,10 @@ void MathAlph2::PushButton5_Action()
         close();
         return;
     }
-    if (applyFields(true))
+    const Applied applied = applyFields(true);
+    if (applied == Applied::Refused)
+        return;
+    if (applied == Applied::Changed)
         MathAlphabetWin::existing()->process();
     Makeglyphpic();
 }

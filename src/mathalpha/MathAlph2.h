@@ -49,8 +49,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Adds the fields to the grid row; true when a cell changed.
-    bool applyFields(bool emptyFields);
+    // Adds the fields to the grid row. A sum the font cannot hold is
+    // refused with a message, and then no cell and no field changes.
+    enum class Applied { Unchanged, Changed, Refused };
+    Applied applyFields(bool emptyFields);
 };
 
 } // namespace qlk

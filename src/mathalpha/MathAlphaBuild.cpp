@@ -116,6 +116,15 @@ BuildOutcome buildFont(const BuildRequest& r)
              q(r.font) + QLatin1Char(' ') + q(r.font));
     if (lastShell.errorCode != 0)
         return out;
+    // vptovf writes a dimension of 16 design sizes or more as 0 and still
+    // succeeds: a font that differs from the grid is not made.
+    if (lastShell.errorOutput.contains(QLatin1String("is too large"))) {
+        msgBox(QStringLiteral("vptovf could not make ") + r.font + QStringLiteral(".tfm as adjusted: ") +
+               trimWhite(lastShell.errorOutput).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified() +
+               QStringLiteral(". A glyph's width or italic correction with its adjustments must stay below 16000 "
+                              "thousandths of the design size."));
+        return out;
+    }
 
     // 13. The package.
     if (!writeFile(s + QLatin1Char('/') + r.sty + QStringLiteral(".sty"),

@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qlk::mathalpha {
@@ -37,7 +38,24 @@ QString alphabetCommand(int kind)
 
 int cellNumber(const QString& text)
 {
-    return int(std::lround(leadingNumber(text)));
+    // Kept from wrapping into a small number that would pass every check.
+    constexpr double most = 2147483647.0;
+    return int(std::clamp(std::round(leadingNumber(text)), -most, most));
+}
+
+bool adjustmentFits(double value)
+{
+    return std::abs(std::round(value)) <= kAdjustmentLimit;
+}
+
+QString adjustmentRangeMessage(int k, int column, double value)
+{
+    static const char* const names[4] = {"left", "right", "subscript", "accent"};
+    return QStringLiteral("The %1 adjustment of %2 would be %3, more than the font can hold: adjustments lie "
+                          "between -%4 and %4 (thousandths of the design size).")
+        .arg(QLatin1String(names[qBound(1, column, 4) - 1]), QString(glyphLetter(k)),
+             QString::number(value, 'g', 15))
+        .arg(kAdjustmentLimit);
 }
 
 int wholeNumber(const QString& text)
@@ -239,21 +257,29 @@ bool applySpacing(int method, int s, const Metrics& m, Adjustments& xx)
     }
     if (!sane)
         return false;
+    Adjustments spaced = xx;
     if (method == 0) {
         for (int k = 0; k < kGlyphs; ++k) {
             // Room from the right edge of the ink to the advance width plus
             // italic correction, the right adjustment included.
-            const int gap = m.subpos[k] + m.ic[k] + xx[k][1] - m.gw[k] - m.leftside[k];
+            const int gap = m.subpos[k] + m.ic[k] + spaced[k][1] - m.gw[k] - m.leftside[k];
             if (gap < s)
-                xx[k][1] += s - gap;
+                spaced[k][1] += s - gap;
         }
     } else if (method == 1) {
         const int h = s / 2; // truncates toward zero
         for (int k = 0; k < kGlyphs; ++k) {
-            xx[k][0] += h;
-            xx[k][1] += s - h;
+            spaced[k][0] += h;
+            spaced[k][1] += s - h;
         }
     }
+    for (const auto& row : spaced) {
+        for (int v : row) {
+            if (!adjustmentFits(v))
+                return false;
+        }
+    }
+    xx = spaced;
     return true;
 }
 

@@ -31,6 +31,18 @@ using Adjustments = std::array<std::array<int, 4>, kGlyphs>;
 constexpr int kMetricLimit = 1000000;
 inline bool saneMetric(double v) { return v >= -kMetricLimit && v <= kMetricLimit; }
 
+// Adjustments become moves, widths, italic corrections and kerns of the new
+// font: fix_words of its TFM and VF, which must stay below 16 design sizes
+// either way. In thousandths of the design size that is 15999 at most; the
+// glyph's own width or italic correction added to an adjustment is
+// checked when vptovf makes the font.
+constexpr int kAdjustmentLimit = 15999;
+// Whether a value, rounded as a grid cell is read, lies within the limit.
+bool adjustmentFits(double value);
+// The message that refuses `value` for column `column` (1 left, 2 right,
+// 3 subscript, 4 accent) of glyph k.
+QString adjustmentRangeMessage(int k, int column, double value);
+
 // The measured metrics of the new font's glyphs.
 struct Metrics {
     std::array<int, kGlyphs> gw{};
@@ -39,7 +51,8 @@ struct Metrics {
     std::array<int, kGlyphs> ic{};
 };
 
-// A grid cell read as a number: the number the text begins with, rounded.
+// A grid cell read as a number: the number the text begins with, rounded;
+// one beyond the range of int gives the nearest end of it.
 int cellNumber(const QString& text);
 // A text read as a whole number: the number it begins with, fraction dropped.
 int wholeNumber(const QString& text);
@@ -109,7 +122,7 @@ QString metricsText(const Metrics& m);
 
 // The spacing methods: 0 Min VR, 1 Letterspace, 2 None. Returns false, with
 // `xx` untouched, when the spacing, a metric or an adjustment is beyond
-// kMetricLimit.
+// kMetricLimit, or an adjustment would end beyond kAdjustmentLimit.
 bool applySpacing(int method, int spacing, const Metrics& m, Adjustments& xx);
 
 // What "adjustments.mtx" gets after the header: the \skewkern definition,

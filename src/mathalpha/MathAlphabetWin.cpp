@@ -1,6 +1,7 @@
 #include "mathalpha/MathAlphabetWin.h"
 
 #include "fontinfo/ExamineList.h"
+#include "fontinfo/FontMeasure.h"
 #include "mathalpha/GlyphMeasure.h"
 #include "mathalpha/MathAlph2.h"
 #include "mathalpha/MathAlphaBuild.h"
@@ -583,6 +584,17 @@ bool MathAlphabetWin::process()
     }
     if (masterfolder.isEmpty())
         return false;
+    // A cell the font cannot hold would reach it as another number; the
+    // master folder's files are left as they are.
+    for (int k = 0; k < kGlyphs && k < Listbox1->rowCount(); ++k) {
+        for (int c = 1; c <= 4; ++c) {
+            const double v = leadingNumber(Listbox1->cell(k, c));
+            if (!adjustmentFits(v)) {
+                msgBox(adjustmentRangeMessage(k, c, v) + QStringLiteral(" The font was not built."));
+                return false;
+            }
+        }
+    }
 
     // 3. The settings as they are at the start of the build.
     Settings s;

@@ -214,6 +214,12 @@ bool GrabFSFont::initFS()
 
     // 3-6. The catalogue, listed.
     catalogue = readFsCatalogue(readTextFile(info1), readTextFile(info2));
+    if (catalogue.size() == 0) {
+        msgBox(QStringLiteral("No font family found in ") + info1 + QStringLiteral(" or in ") + info2 +
+               QStringLiteral(": they hold no family section. Please check that they are the fs500tex support "
+                              "files' documentation."));
+        return false;
+    }
     for (const QString& name : catalogue.fontfa)
         PopupMenu1->addItem(name);
     started = true;

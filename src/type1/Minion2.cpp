@@ -167,14 +167,22 @@ void Minion2::InstallMinion2Pro()
     }
     script.write(createzmnScript().toUtf8());
     script.close();
-    runShell(inFolder(W) + prog(QStringLiteral("chmod")) + QStringLiteral(" 755 createzmn && ./createzmn"));
-    for (const QString& target : minion2Targets()) {
-        const QFileInfo pfb(W + QLatin1Char('/') + target + QStringLiteral(".pfb"));
-        if (!pfb.isFile() || pfb.size() == 0) {
-            msgBox(QStringLiteral("createzmn did not make ") + pfb.fileName() + QStringLiteral(" in ") + W +
-                   QStringLiteral(". Nothing was installed."));
-            return;
-        }
+    // The script goes on after a failed line and ends with the status of
+    // its last one, so each font it made is checked on its own: t1binary
+    // leaves a few bytes of header when the pfa is not a font.
+    runShellQuiet(inFolder(W) + prog(QStringLiteral("chmod")) + QStringLiteral(" 755 createzmn && ./createzmn"));
+    const LastShell ran = lastShell;
+    const QString damaged = minion2FontProblems(W, D);
+    if (!damaged.isEmpty()) {
+        msgBox(damaged);
+        return;
+    }
+    if (ran.errorCode != 0) {
+        const QString why = trimWhite(ran.errorOutput).section(QLatin1Char('\n'), 0, 0);
+        msgBox(QStringLiteral("createzmn failed (exit status ") + QString::number(ran.errorCode) +
+               QStringLiteral(")") + (why.isEmpty() ? QString() : QStringLiteral(": ") + why) +
+               QStringLiteral(". Nothing was downloaded or installed."));
+        return;
     }
 
     // 3-5. The support package, fetched beside the work tree and unpacked

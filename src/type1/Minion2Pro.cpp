@@ -3,6 +3,9 @@
 #include "platform/Paths.h"
 #include "platform/Quote.h"
 #include "type1/Downloads.h"
+#include "type1/OutlineCheck.h"
+
+#include <QFileInfo>
 
 namespace qlk {
 
@@ -33,6 +36,27 @@ QString createzmnScript()
         script += t1binary + QLatin1Char(' ') + targets.at(i) + QStringLiteral(".pfa ") + targets.at(i) +
                   QStringLiteral(".pfb\n");
     return script;
+}
+
+QString minion2FontProblems(const QString& work, const QString& sources)
+{
+    QStringList bad;
+    const QStringList from = minion2Sources();
+    const QStringList made = minion2Targets();
+    for (int i = 0; i < 4; ++i) {
+        const QString pfb = made.at(i) + QStringLiteral(".pfb");
+        const QString path = work + QLatin1Char('/') + pfb;
+        const QString problem =
+            QFileInfo(path).isFile() ? outlineFontProblem(path) : QStringLiteral("createzmn did not make it");
+        if (!problem.isEmpty())
+            bad << sources + QLatin1Char('/') + from.at(i) + QStringLiteral(" (as ") + pfb + QStringLiteral("): ") +
+                       problem;
+    }
+    if (bad.isEmpty())
+        return QString();
+    return QStringLiteral("Damaged outline fonts, which TeX could not use; nothing was downloaded or "
+                          "installed:\n") +
+           bad.join(QLatin1Char('\n'));
 }
 
 QString minion2ArchiveUrl()

@@ -16,6 +16,11 @@ QStringList minion2Targets();  // zmnr, zmnb, zmnri, zmnbi
 // four t1binary runs that make the .pfb files.
 QString createzmnScript();
 
+// Why the fonts createzmn made in `work` cannot be installed, one line for
+// each bad one, named by its source in the user's folder `sources`; the
+// empty text when all four are sound Type 1 fonts.
+QString minion2FontProblems(const QString& work, const QString& sources);
+
 // The support package and its URL on CTAN.
 extern const char* const kMinion2Archive;
 QString minion2ArchiveUrl();

@@ -2,6 +2,7 @@
 
 #include "mathalpha/MathAlph2.h"
 #include "mathalpha/glyphwindowMA.h"
+#include "platform/Quote.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -215,6 +216,94 @@ TEST_F(GlyphEditorTest, TheMetricEditorRendersAppliesAndRefreshes)
     EXPECT_EQ(w->Listbox1->cell(3, 2), "3");
     EXPECT_NE(newestScratch(), refreshed);
     EXPECT_TRUE(text(master + "/adjustments").contains("D:12:3:0:-4"));
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The grid takes only what the font can hold, so the font always says what
+// the grid says: a refused sum changes no cell and runs no build.
+TEST_F(GlyphEditorTest, TheMetricEditorRefusesWhatTheFontCannotHold)
+{
+    w->Listbox1->selectRow(3);
+    w->Listbox1->setCell(3, 2, "15000");
+    w->Listbox1_ContextualMenuAction(1);
+    QPointer<MathAlph2> e = MathAlph2::instance();
+    ASSERT_TRUE(e->isVisible());
+    const QString built = newestScratch();
+    const QString left = w->Listbox1->cell(3, 1);
+    const QString range = ", more than the font can hold: adjustments lie between -15999 and 15999 (thousandths "
+                          "of the design size). Nothing was changed.";
+    const struct {
+        int field;
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {0, "99999999999999", "The left adjustment of D would be 99999999999999"},
+        {3, "-16000", "The accent adjustment of D would be -16000"},
+        {1, "1000", "The right adjustment of D would be 16000"}, // added to the cell's 15000
+        {2, "15999.5", "The subscript adjustment of D would be 16000"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.text);
+        env.dialogs.messages.clear();
+        e->TextField1[0]->setText("2"); // would fit, but goes with the rest
+        e->TextField1[c.field]->setText(c.text);
+        for (QPushButton* press : {e->PushButton5, e->PushButton4}) {
+            press->click();
+            EXPECT_EQ(env.dialogs.messages.value(env.dialogs.messages.size() - 1), c.message + range);
+        }
+        EXPECT_EQ(env.dialogs.messages.size(), 2);
+        EXPECT_TRUE(e && e->isVisible());
+        EXPECT_EQ(e->TextField1[c.field]->text(), c.text);
+        EXPECT_EQ(w->Listbox1->cell(3, 1), left);
+        EXPECT_EQ(w->Listbox1->cell(3, 2), "15000");
+        for (QLineEdit* f : e->TextField1)
+            f->clear();
+    }
+    EXPECT_EQ(newestScratch(), built);
+
+    // The largest moves the font holds are taken and reach it as they are.
+    w->Listbox1->setCell(3, 1, "");
+    w->Listbox1->setCell(3, 2, "");
+    e->TextField1[0]->setText("-15999");
+    e->TextField1[3]->setText("15999");
+    e->PushButton4->click();
+    EXPECT_FALSE(e && e->isVisible());
+    EXPECT_EQ(w->Listbox1->cell(3, 1), "-15999");
+    EXPECT_EQ(w->Listbox1->cell(3, 4), "15999");
+    EXPECT_TRUE(text(master + "/adjustments").contains("D:-15999:0:0:15999"));
+    const QString s = newestScratch();
+    ASSERT_NE(s, built);
+    EXPECT_TRUE(w->PushButton3->isEnabled()) << env.dialogs.messages.join('\n').toStdString();
+    const ProcessResult vp = runBash("cd " + shellQuote(s) + " && vftovp " + w->TextField2->text() + ".vf " +
+                                     w->TextField2->text() + ".tfm");
+    const QString d = vp.output.section("(CHARACTER C D", 1, 1).section("(CHARACTER", 0, 0);
+    EXPECT_TRUE(d.contains("(MOVERIGHT R -15.999)")) << d.toStdString();
+    EXPECT_TRUE(vp.output.contains("(KRN O 55 R 15.999)")) << vp.output.toStdString();
+
+    // A sum that fits alone but not with the glyph's own width: vptovf
+    // would write 0, so the build stops and Install stays off.
+    env.dialogs.messages.clear();
+    w->Listbox1->setCell(3, 1, "");
+    w->Listbox1->setCell(3, 3, "15999");
+    EXPECT_FALSE(w->process());
+    EXPECT_TRUE(env.dialogs.messages.value(0).startsWith("vptovf could not make " + w->TextField2->text() +
+                                                         ".tfm as adjusted: The relative dimension "))
+        << env.dialogs.messages.join('\n').toStdString();
+    EXPECT_FALSE(w->PushButton3->isEnabled());
+
+    // A number typed into the grid itself is refused before anything is
+    // written into the master folder.
+    const QByteArray adjustments = readBytes(master + "/adjustments");
+    env.dialogs.messages.clear();
+    w->Listbox1->setCell(3, 3, "");
+    w->Listbox1->setCell(0, 2, "99999999999999");
+    EXPECT_FALSE(w->process());
+    EXPECT_EQ(env.dialogs.messages,
+              QStringList{"The right adjustment of A would be 99999999999999, more than the font can hold: "
+                          "adjustments lie between -15999 and 15999 (thousandths of the design size). The font "
+                          "was not built."});
+    EXPECT_EQ(readBytes(master + "/adjustments"), adjustments);
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

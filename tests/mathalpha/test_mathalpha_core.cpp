@@ -204,7 +204,8 @@ TEST(MathAlphaMaster, NumbersBeyondAnyLetterAreRefused)
         {"the overflowing metric", 20, 2147483647, 0, false},
         {"a huge spacing", -2147483647, 430, 0, false},
         {"a huge adjustment", 20, 430, 2147483647, false},
-        {"the limits themselves", kMetricLimit, kMetricLimit, -kMetricLimit, true},
+        // No overflow, and sums far beyond what the font can hold.
+        {"the limits themselves", kMetricLimit, kMetricLimit, -kMetricLimit, false},
     };
     for (const Spacing& c : spacings) {
         for (int method : {0, 1}) {
@@ -225,9 +226,27 @@ TEST(MathAlphaBuildTexts, GridCellsReadAsRoundedNumbers)
     struct Case {
         const char* text;
         int value;
-    } cases[] = {{"12abc", 12}, {"7.6", 8}, {"12.6", 13}, {"", 0}, {"x", 0}, {"-5", -5}, {" 3", 3}, {"-2.6", -3}};
+    } cases[] = {{"12abc", 12}, {"7.6", 8}, {"12.6", 13}, {"", 0}, {"x", 0}, {"-5", -5}, {" 3", 3}, {"-2.6", -3},
+                 // Beyond int: the nearest end, never a wrapped small number.
+                 {"99999999999999", 2147483647}, {"-4294967346", -2147483647}};
     for (const Case& c : cases)
         EXPECT_EQ(cellNumber(c.text), c.value) << c.text;
+}
+
+// An adjustment becomes a fix_word of the font, below 16 design sizes.
+TEST(MathAlphaBuildTexts, AdjustmentsTheFontCanHold)
+{
+    const struct {
+        double value;
+        bool fits;
+    } cases[] = {{15999, true},  {-15999, true},  {15999.4, true}, {0, true},    {15999.5, false},
+                 {16000, false}, {-16000, false}, {1e14, false},   {-1e300, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(adjustmentFits(c.value), c.fits) << c.value;
+    EXPECT_EQ(adjustmentRangeMessage(3, 1, 99999999999999.0),
+              "The left adjustment of D would be 99999999999999, more than the font can hold: adjustments lie "
+              "between -15999 and 15999 (thousandths of the design size).");
+    EXPECT_TRUE(adjustmentRangeMessage(51, 4, -16000).startsWith("The accent adjustment of z would be -16000,"));
 }
 
 TEST(MathAlphaBuildTexts, SpacingMethods)
@@ -256,6 +275,16 @@ TEST(MathAlphaBuildTexts, SpacingMethods)
         EXPECT_EQ(a[5][0], 1 + c.left) << c.s;
         EXPECT_EQ(a[5][2], 1) << c.s;
     }
+    // Spacing that would take an adjustment beyond what the font holds is
+    // not applied at all; up to the limit it is.
+    for (const int s : {50, 52}) {
+        Adjustments a{};
+        a[5] = {15974, 0, 0, 0};
+        EXPECT_EQ(applySpacing(1, s, m, a), s == 50) << s;
+        EXPECT_EQ(a[5][0], s == 50 ? 15999 : 15974) << s;
+        EXPECT_EQ(a[0][1], s == 50 ? 25 : 0) << s;
+    }
+
     Adjustments none{};
     none[3] = {5, 5, 5, 5};
     applySpacing(2, 50, m, none);

@@ -178,6 +178,33 @@ TEST(GrabFSFont, MissingSourcesLeaveNoWindow)
     }
 }
 
+// Catalogue files that list no family: the window says which files it read
+// and does not stay.
+TEST(GrabFSFont, ACatalogueWithoutFamiliesLeavesNoWindow)
+{
+    const struct {
+        QByteArray info1, info2;
+    } cases[] = {
+        {"", ""},
+        {"This is fs500tex.info.\n\n* Walbaum::  The Walbaum family\n\nNo families here.\n",
+         "File: fs500tex.info,  Node: Index,  Up: Top\n\n* Menu:\n"},
+        // Every section too short to name a family.
+        {"* Walbaum::  x\nFile: a\n\nPalladio\nFile: b\n", "File: c\n* Menu:\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.info1.toStdString());
+        FontSiteWorld world;
+        const QString doc = world.support + "/doc/";
+        world.env.writeFile("home/tex/fs500tex/doc/fs500tex.info-1", c.info1);
+        world.env.writeFile("home/tex/fs500tex/doc/fs500tex.info-2", c.info2);
+        EXPECT_EQ(world.open(), nullptr);
+        EXPECT_EQ(world.env.dialogs.messages,
+                  QStringList{"No font family found in " + doc + "fs500tex.info-1 or in " + doc +
+                              "fs500tex.info-2: they hold no family section. Please check that they are the "
+                              "fs500tex support files' documentation."});
+    }
+}
+
 // The text family into the personal tree: outlines in lower case, the
 // family's map lines, the map enabled, and a test page in the font.
 TEST(GrabFSFont, TextFamilyIntoThePersonalTreeWithItsTestPage)

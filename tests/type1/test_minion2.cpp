@@ -149,8 +149,9 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
 {
     enum Fault {
         OneFile, TwoFolders, MissingFont, NotFound, NotAZip, CopyFails, Bomb, RedirectToHttp, Huge, Lying, Twice,
-        ZeroLink
+        ZeroLink, JunkFonts, OneCutShort
     };
+    const QString damaged = "Damaged outline fonts, which TeX could not use; nothing was downloaded or installed:\n";
     struct Case {
         Fault fault;
         QString message;
@@ -173,6 +174,16 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
                 "files, and only one copy could be kept: \nfonts/map/dvips/minion2/zmn.map"},
         {ZeroLink, "These items are not regular files (a FIFO, a device or a socket), which are never read:\n"
                    "pfa fonts/MinionPro-Regular.pfa"},
+        // Every line of createzmn fails: "no binary blocks written!", and
+        // t1binary leaves the header alone.
+        {JunkFonts, damaged + "@/MinionPro-Regular.pfa (as zmnr.pfb): it has no encrypted part\n"
+                              "@/MinionPro-Bold.pfa (as zmnb.pfb): it has no encrypted part\n"
+                              "@/MinionPro-It.pfa (as zmnri.pfb): it has no encrypted part\n"
+                              "@/MinionPro-BoldIt.pfa (as zmnbi.pfb): it has no encrypted part"},
+        // Only an inner line fails, and the script's status is that of its
+        // last line: the check of each font finds it.
+        {OneCutShort, damaged + "@/MinionPro-Bold.pfa (as zmnb.pfb): its encrypted part is not followed by the "
+                                "cleartext trailer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -220,6 +231,18 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
             world.server.answer(kArchivePath, 302, {}, (plain.baseUrl() + kArchivePath).toLatin1());
         if (c.fault == Huge)
             world.server.serveStream(kArchivePath, qint64(2) << 30);
+        if (c.fault == JunkFonts) {
+            for (const QString& name : world.sources())
+                world.env.writeFile(QDir(world.env.root()).relativeFilePath(world.fonts + "/" + name),
+                                    "%!PS-AdobeFont-1.0: " + name.toUtf8() + "\n/FontName /" +
+                                        name.section('.', 0, 0).toUtf8() + " def\njunk\n");
+        }
+        if (c.fault == OneCutShort) {
+            QFile bold(world.fonts + "/MinionPro-Bold.pfa");
+            ASSERT_TRUE(bold.open(QIODevice::ReadWrite));
+            const QByteArray whole = bold.readAll();
+            bold.resize(whole.indexOf("eexec") + (whole.size() - whole.indexOf("eexec")) / 2);
+        }
         const QStringList fontsBefore = test::filesBelow(world.fonts);
         world.window->Event_DropObject(drop);
         EXPECT_TRUE(plain.requests().isEmpty());
@@ -227,10 +250,11 @@ TEST(Minion2, DropsAndDownloadsThatEndTheRun)
         EXPECT_TRUE(QDir(world.env.home() + "/Documents").entryList({"tmp*"}, QDir::Dirs).isEmpty());
         EXPECT_EQ(test::filesBelow(world.fonts), fontsBefore);
         ASSERT_FALSE(world.env.dialogs.messages.isEmpty());
-        EXPECT_TRUE(world.env.dialogs.messages.last().startsWith(c.message))
+        EXPECT_TRUE(world.env.dialogs.messages.last().startsWith(QString(c.message).replace("@", world.fonts)))
             << world.env.dialogs.messages.join("\n").toStdString();
         EXPECT_TRUE(world.nothingInstalled());
-        if (c.fault == OneFile || c.fault == TwoFolders || c.fault == MissingFont || c.fault == ZeroLink) {
+        if (c.fault == OneFile || c.fault == TwoFolders || c.fault == MissingFont || c.fault == ZeroLink ||
+            c.fault == JunkFonts || c.fault == OneCutShort) {
             EXPECT_TRUE(world.server.requests().isEmpty());
         }
     }
