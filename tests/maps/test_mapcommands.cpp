@@ -626,18 +626,6 @@ QString wrapUpdmapUser(const test::TestEnv& env, const QString& standIn)
     texmfConfig = env.texmfConfig();
     return bin;
 }
-
-// Whether a process of group `group` still runs (a zombie has ended).
-bool groupRuns(pid_t group)
-{
-    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QByteArray line = test::readBytes("/proc/" + entry + "/stat");
-        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (rest.size() > 2 && rest.at(2).toInt() == group && rest.at(0) != "Z")
-            return true;
-    }
-    return false;
-}
 } // namespace
 
 // An updmap-user that floods its output and fails: what the program keeps
@@ -769,7 +757,7 @@ TEST(EnableMaps, StoppingAHangingEnablingEndsItsGroupAndNamesTheMap)
         << reports.at(0).toStdString();
     const pid_t group = test::readBytes(env.root() + "/group").trimmed().toInt();
     ASSERT_GT(group, 0);
-    EXPECT_FALSE(groupRuns(group));
+    EXPECT_FALSE(test::processGroupRuns(group));
     texmfHome.clear();
     texmfVar.clear();
     texmfConfig.clear();

@@ -1,5 +1,7 @@
 #include "platform/Process.h"
 
+#include "support/TestEnv.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -157,25 +159,6 @@ TEST(RunBashDetached, KeepsEachStreamBounded)
     }
 }
 
-namespace {
-// Whether a process of group `group` still runs (a zombie has ended).
-bool groupRuns(pid_t group)
-{
-    QDir proc(QStringLiteral("/proc"));
-    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // pid (comm) state ppid pgrp ...; comm may hold blanks.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (rest.size() > 2 && rest.at(2).toInt() == group && rest.at(0) != "Z")
-            return true;
-    }
-    return false;
-}
-} // namespace
-
 // Once offered, a stop ends the detached command's whole process group,
 // also what ignores SIGTERM, and what it wrote so far comes back.
 TEST(RunBashDetached, StopEndsTheWholeProcessGroup)
@@ -204,7 +187,7 @@ TEST(RunBashDetached, StopEndsTheWholeProcessGroup)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> ids = f.readAll().trimmed().split(' ');
     ASSERT_EQ(ids.size(), 2);
-    EXPECT_FALSE(groupRuns(ids.at(0).toInt()));
+    EXPECT_FALSE(qlk::test::processGroupRuns(ids.at(0).toInt()));
     // A command that is not stopped runs on past the offer.
     qlk::commandStopOfferMs = 100;
     int offered = 0;

@@ -314,6 +314,18 @@ QByteArray readBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+bool processGroupRuns(qint64 group)
+{
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        // pid (comm) state ppid pgrp ...; comm may hold blanks.
+        const QByteArray line = readBytes(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 2 && rest.at(2).toLongLong() == group && rest.at(0) != "Z")
+            return true;
+    }
+    return false;
+}
+
 QString texFile(const QString& name)
 {
     return runProgram(QStringLiteral("/usr/bin/kpsewhich"), {name}).output.trimmed();

@@ -94,6 +94,9 @@ private:
 // A file's bytes; empty when it cannot be read.
 QByteArray readBytes(const QString& path);
 
+// Whether a process of group `group` still runs (a zombie has ended).
+bool processGroupRuns(qint64 group);
+
 // A file of Debian's TeX Live found through kpsewhich (empty when missing).
 QString texFile(const QString& name);
 
