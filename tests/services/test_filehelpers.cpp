@@ -244,7 +244,9 @@ TEST(RevealInFinder, FailedOpenOfTheFolderIsReported)
                  {0, nullptr}};
     for (const auto& c : cases) {
         env.writeScript(QStringLiteral("bin/xdg-open"),
-                        QStringLiteral("printf '%s\\n' \"$1\" >> %1; exit %2").arg(shellQuote(seen)).arg(c.status));
+                        QStringLiteral("printf '%s\\n' \"$1\" > %1.part && mv %1.part %1; exit %2")
+                            .arg(shellQuote(seen))
+                            .arg(c.status));
         for (const QString& item : {font, folder}) {
             QFile::remove(seen);
             env.dialogs.messages.clear();
