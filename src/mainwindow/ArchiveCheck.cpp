@@ -421,7 +421,7 @@ QStringList clearAbandonedUnpacks(const QString& documents)
         for (const QFileInfo& left : QDir(place).entryInfoList({pattern}, folders, QDir::Name)) {
             const QString path = left.filePath();
             const FolderLock lock(path);
-            if (!lock.held()) {
+            if (lock.busy()) {
                 report << QStringLiteral("Left ") + path +
                               QStringLiteral(" alone: a running copy of the program is unpacking there");
                 continue;

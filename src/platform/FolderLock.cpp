@@ -22,6 +22,7 @@ FolderLock::FolderLock(const QString& folder) : folder_(folder)
         r = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (r != 0 && errno == EINTR);
     if (r != 0) {
+        busy_ = errno == EWOULDBLOCK;
         ::close(fd);
         return;
     }

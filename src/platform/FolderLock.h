@@ -11,14 +11,16 @@ namespace qlk {
 // program) that cannot take the lock leaves the folder alone.
 class FolderLock {
 public:
-    // Takes the lock without waiting; held() says whether it was had (not
-    // when another process holds it, or the folder cannot be opened).
+    // Takes the lock without waiting; held() says whether it was had. It is
+    // not when another process holds it (busy()) or the folder cannot be
+    // opened (neither).
     explicit FolderLock(const QString& folder);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
     bool held() const { return fd_ >= 0; }
+    bool busy() const { return busy_; }
     // Whether the folder locked is still the one at its path: another
     // process may have removed it between its making and the lock.
     bool stillInPlace() const;
@@ -26,6 +28,7 @@ public:
 private:
     QString folder_;
     int fd_ = -1;
+    bool busy_ = false;
 };
 
 } // namespace qlk

@@ -184,6 +184,7 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
     QElapsedTimer clock;
     clock.start();
     bool killed = false;
+    bool overflowed = false; // wrote more than kPipeOutputLimit
     bool reaped = false;
     int status = 0;
     int fds[2] = {outPipe[0], errPipe[0]};
@@ -228,6 +229,10 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
             char buf[8192];
             const ssize_t len = ::read(pfd[k].fd, buf, sizeof buf);
             if (len > 0) {
+                if (out.size() + err.size() + len > kPipeOutputLimit) {
+                    overflowed = true;
+                    return got;
+                }
                 (i == 0 ? out : err).append(buf, int(len));
                 got = true;
             } else if (len == 0 || (errno != EINTR && errno != EAGAIN)) {
@@ -252,6 +257,11 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
             slice = int(qMin<qint64>(slice, left));
         }
         readPipes(slice);
+        if (overflowed) {
+            ::kill(-pid, SIGKILL);
+            killed = true;
+            break;
+        }
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
             reaped = true;
@@ -262,7 +272,7 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
     closeFd(exitFd);
     // What the command wrote before it ended is in the pipes already (at
     // most a pipe's worth each); a background writer is not followed.
-    for (int round = 0; !killed && round < 64 && readPipes(0); ++round) {
+    for (int round = 0; !killed && !overflowed && round < 64 && readPipes(0); ++round) {
     }
     closeFd(fds[0]);
     closeFd(fds[1]);
@@ -278,7 +288,16 @@ ProcessResult runArgv(const std::vector<QByteArray>& argv, int timeoutMs)
 
     result.output = QString::fromUtf8(out);
     result.errorOutput = QString::fromUtf8(err);
-    setExitCode(result, status, killed);
+    if (overflowed) {
+        // Cut short, the output would pass for the whole of it.
+        setExitCode(result, status, false);
+        if (result.exitCode == 0)
+            result.exitCode = 128 + SIGKILL;
+        result.errorOutput += QStringLiteral("\nThe command was stopped: it wrote more than %1 MiB.")
+                                  .arg(kPipeOutputLimit / (1024 * 1024));
+    } else {
+        setExitCode(result, status, killed);
+    }
     return result;
 }
 

@@ -22,12 +22,16 @@ struct ProcessResult {
 };
 
 constexpr int kKeptOutputBytes = 64 * 1024;
+// What runBash and runProgram take from a command's two streams together;
+// far beyond any listing or report a TeX program gives.
+constexpr qint64 kPipeOutputLimit = 64LL * 1024 * 1024;
 
 constexpr int kShellTimeoutMs = 30000;
 
 // Runs `command` through /bin/bash -c with standard input from /dev/null, in a
 // process group of its own. When it runs past `timeoutMs` (0 or less: no
-// limit) the whole group is killed and the run counts as failed.
+// limit), or writes more than kPipeOutputLimit, the whole group is killed
+// and the run counts as failed; standard error then says which.
 ProcessResult runBash(const QString& command, int timeoutMs = kShellTimeoutMs);
 
 // Runs a program directly (no shell) with the given arguments, same rules.

@@ -305,8 +305,6 @@ QString findMapFile(const QString& file, bool system)
 
 QList<MapFontLine> mapFontLines(const QString& mapText)
 {
-    static const QStringList loadable{QStringLiteral("pfb"), QStringLiteral("pfa"), QStringLiteral("otf"),
-                                      QStringLiteral("ttf"), QStringLiteral("enc")};
     QList<MapFontLine> lines;
     for (const QString& raw : mapText.split(lf)) {
         const QString text = raw.simplified();
@@ -316,8 +314,7 @@ QList<MapFontLine> mapFontLines(const QString& mapText)
         entry.line = text;
         entry.font = text.section(QLatin1Char(' '), 0, 0);
         for (const MapLoad& load : mapLineLoads(text)) {
-            const QString suffix = load.file.section(QLatin1Char('.'), -1).toLower();
-            if (load.file.contains(QLatin1Char('.')) && loadable.contains(suffix) && !entry.files.contains(load.file))
+            if (isLoadedFontFile(load.file) && !entry.files.contains(load.file))
                 entry.files << load.file;
         }
         lines << entry;

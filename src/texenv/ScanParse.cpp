@@ -281,6 +281,14 @@ QList<MapLoad> mapLineLoads(const QString& line)
     return loads;
 }
 
+bool isLoadedFontFile(const QString& fileName)
+{
+    static const QStringList suffixes{QStringLiteral("pfb"), QStringLiteral("pfa"), QStringLiteral("otf"),
+                                      QStringLiteral("ttf"), QStringLiteral("enc")};
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && suffixes.contains(fileName.mid(dot + 1), Qt::CaseInsensitive);
+}
+
 QString mapSectionHeading(const QString& line)
 {
     static const QRegularExpression heading(QStringLiteral("^%\\s+(\\S+\\.map)\\s*$"));

@@ -95,6 +95,9 @@ struct MapLoad {
 // The files a font line loads ("<file", "<<file", "<[file"), in the line's
 // order; none for a comment or an empty line.
 QList<MapLoad> mapLineLoads(const QString& line);
+// Whether a file a map loads is one a document needs to use the font: an
+// outline (.pfb, .pfa, .otf, .ttf) or an encoding (.enc).
+bool isLoadedFontFile(const QString& fileName);
 // The map a heading line of pdftex.map names ("% utm.map": updmap puts one
 // before the lines of each map it merges); empty for any other line.
 QString mapSectionHeading(const QString& line);

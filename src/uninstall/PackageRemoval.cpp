@@ -305,8 +305,6 @@ namespace {
 // map line can load.
 QMap<QString, QStringList> loadableFiles(const QList<RemovalFolder>& folders)
 {
-    static const QStringList suffixes{QStringLiteral("pfb"), QStringLiteral("pfa"), QStringLiteral("otf"),
-                                      QStringLiteral("ttf"), QStringLiteral("enc")};
     QMap<QString, QStringList> files;
     for (const RemovalFolder& f : folders) {
         if (f.file)
@@ -314,7 +312,7 @@ QMap<QString, QStringList> loadableFiles(const QList<RemovalFolder>& folders)
         QDirIterator it(f.path, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
-            if (suffixes.contains(it.fileInfo().suffix(), Qt::CaseInsensitive))
+            if (isLoadedFontFile(it.fileName()))
                 files[it.fileName().toLower()] << path;
         }
     }

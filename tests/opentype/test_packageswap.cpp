@@ -184,6 +184,13 @@ TEST(PackageSwap, ReplacementIsWholeOrNothing)
     EXPECT_TRUE(replaceInstalled(env.root() + "/new", target, {"abc"}).startsWith("Cannot copy fonts/afm/v/abc"));
     EXPECT_EQ(visible(target), old);
     EXPECT_EQ(allFiles(target), old.size());
+
+    // A file where the tree itself belongs is named as such, not taken for
+    // another copy of the program at work there.
+    const QString blocked = env.writeFile("blocked", "a file");
+    EXPECT_EQ(replaceInstalled(env.root() + "/new", blocked, {"abc"}),
+              "Cannot make the folder " + blocked + "; the installed package is unchanged.");
+    EXPECT_EQ(readBytes(blocked), "a file");
 }
 
 // The bail-out says the installed package stays only where TeX finds one

@@ -58,6 +58,23 @@ TEST(RunBash, LargeOutputOnBothStreamsDoesNotBlock)
     EXPECT_EQ(r.errorOutput.size(), 300000);
 }
 
+// A command that writes without end is ended at the limit and fails, so
+// that its cut output never passes for the whole; under the limit nothing
+// changes. The writer stops by itself at 100 MB, whatever the runner does.
+TEST(RunBash, OutputBeyondTheLimitEndsTheCommandAsAFailure)
+{
+    const qlk::ProcessResult r = runBash(QStringLiteral("yes | head -c 100000000"), 0);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_LE(r.output.size() + r.errorOutput.size(), qlk::kPipeOutputLimit + 200);
+    EXPECT_TRUE(r.errorOutput.endsWith(QStringLiteral("\nThe command was stopped: it wrote more than 64 MiB.")))
+        << r.errorOutput.right(200).toStdString();
+
+    const qlk::ProcessResult small = runBash(QStringLiteral("yes | head -c 1000000; exit 0"), 0);
+    EXPECT_EQ(small.exitCode, 0);
+    EXPECT_EQ(small.output.size(), 1000000);
+}
+
 TEST(RunProgram, MissingProgramFails)
 {
     const qlk::ProcessResult r = qlk::runProgram(QStringLiteral("/nonexistent/program"), {});

@@ -24,6 +24,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstdio>
+#include <ftw.h>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -262,6 +264,14 @@ TestEnv::~TestEnv()
         ::setenv(it.key().constData(), it.value().constData(), 1);
     for (const QByteArray& name : wasUnset_)
         ::unsetenv(name.constData());
+    // Removed by bytes: Qt's removal passes over names that are not UTF-8,
+    // and would leave them and their folders behind.
+    ::nftw(QFile::encodeName(dir_.path()).constData(),
+           [](const char* path, const struct stat*, int, struct FTW*) {
+               ::remove(path);
+               return 0;
+           },
+           16, FTW_DEPTH | FTW_PHYS);
 }
 
 QString TestEnv::texmfHome() const { return home_ + QStringLiteral("/texmf"); }

@@ -211,7 +211,7 @@ QStringList clearInterruptedReplacements(const QString& target)
     // A replacement running in another copy of the program holds the tree:
     // its copies are its work, not leftovers.
     const FolderLock lock(target);
-    if (!lock.held())
+    if (lock.busy())
         return {QStringLiteral("Left the hidden copies in ") + target +
                 QStringLiteral(" alone: a running copy of the program is installing there")};
     QStringList report;
@@ -355,11 +355,14 @@ QString replaceInstalled(const QString& tree, const QString& target, const QStri
         return QStringLiteral("There is nothing to install in ") + tree;
     // One replacement in a tree at a time: the hidden copies of one that
     // runs are not another's leftovers (nor the start-up's).
-    QDir().mkpath(target);
+    const bool made = QDir().mkpath(target);
     const FolderLock lock(target);
-    if (!lock.held())
+    if (lock.busy())
         return QStringLiteral("Another copy of the program is installing into ") + target +
                QStringLiteral("; the installed package is unchanged. Install again when it has finished.");
+    if (!lock.held())
+        return (made ? QStringLiteral("Cannot open the folder ") : QStringLiteral("Cannot make the folder ")) + target +
+               QStringLiteral("; the installed package is unchanged.");
     const auto clearLeftovers = [&] {
         for (const QString& unit : units) {
             removePath(hidden(target, unit, ".qlk-new"));
