@@ -307,9 +307,9 @@ QList<MapFontLine> mapFontLines(const QString& mapText)
 {
     QList<MapFontLine> lines;
     for (const QString& raw : mapText.split(lf)) {
-        const QString text = raw.simplified();
-        if (text.isEmpty() || QStringLiteral("%#*;").contains(text.at(0)))
+        if (isMapCommentLine(raw))
             continue;
+        const QString text = raw.simplified();
         MapFontLine entry;
         entry.line = text;
         entry.font = text.section(QLatin1Char(' '), 0, 0);

@@ -238,13 +238,19 @@ QString pdftexMapRoot(const QString& mapPath)
     return slash >= 0 ? path.left(slash + 1) : QString();
 }
 
+bool isMapCommentLine(const QString& line)
+{
+    const QString text = line.trimmed();
+    return text.isEmpty() || QStringLiteral("%#*;").contains(text.at(0));
+}
+
 QList<MapLoad> mapLineLoads(const QString& line)
 {
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     QList<MapLoad> loads;
-    const QString text = line.trimmed();
-    if (text.isEmpty() || QStringLiteral("%#*;").contains(text.at(0)))
+    if (isMapCommentLine(line))
         return loads;
+    const QString text = line.trimmed();
     // pdfTeX allows a blank after the "<", "<<" or "<[".
     bool pending = false;  // a lone "<" or "<<" stood before this field
     bool encoding = false; // … or a lone "<["

@@ -87,6 +87,9 @@ QMap<QString, QString> parseShowOptions(const QString& output);
 // copy elsewhere, its folder with a final "/".
 QString pdftexMapRoot(const QString& mapPath);
 
+// Whether a line of a map holds no font: empty, or a comment ("%", "#",
+// "*" or ";" first).
+bool isMapCommentLine(const QString& line);
 // A file that a font line of a map loads.
 struct MapLoad {
     QString file;

@@ -237,7 +237,10 @@ TEST(MapLineLoads, FontsAndEncodingsInTheLinesOrder)
         {"DejaVuSerif-r8r DejaVuSerif < qtt-8r.enc < DejaVuSerif.ttf", "qtt-8r.enc DejaVuSerif.ttf"},
         {"cmr10 CMR10 <cmr10.pfb", "cmr10.pfb"},
         {"ptmr8r Times-Roman", ""},
+        {"qlkq8r X \" <notafile.pfb ReEncodeFont\" <q.pfb", "q.pfb"},
         {"% qlkx8r X <x.pfb", ""},
+        {"  * qlkx8r X <x.pfb", ""},
+        {"; qlkx8r X <x.pfb", ""},
         {"", ""},
     };
     for (const Row& row : rows) {

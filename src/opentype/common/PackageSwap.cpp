@@ -7,6 +7,7 @@
 #include "platform/Quote.h"
 #include "services/FileHelpers.h"
 #include "services/Runners.h"
+#include "texenv/ScanParse.h"
 #include "texenv/TexEnv.h"
 
 #include <QDir>
@@ -75,39 +76,27 @@ QStringList vfBaseFonts(const QString& path)
     return names;
 }
 
-struct MapLine {
-    QStringList files; // outlines and encodings, as named
-};
-
-// The map lines below the roots by TeX font name.
-QHash<QString, MapLine> mapLines(const QStringList& roots)
+// The files (outlines and encodings, as named) that the map lines below the
+// roots load, by TeX font name.
+QHash<QString, QStringList> mapLines(const QStringList& roots)
 {
-    QHash<QString, MapLine> lines;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QHash<QString, QStringList> lines;
     for (const QString& root : roots) {
         QDirIterator it(root, {QStringLiteral("*.map")}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile file(it.next());
             if (!file.open(QIODevice::ReadOnly))
                 continue;
-            for (QString line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-                line = line.trimmed();
-                if (line.isEmpty() || line.startsWith(QLatin1Char('%')))
+            for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+                if (isMapCommentLine(line))
                     continue;
-                // Quoted PostScript code holds no file names.
-                line.remove(QRegularExpression(QStringLiteral("\"[^\"]*\"")));
-                const QStringList words = line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-                MapLine entry;
-                for (const QString& word : words.mid(1)) {
-                    if (!word.startsWith(QLatin1Char('<')))
-                        continue;
-                    QString name = word;
-                    while (name.startsWith(QLatin1Char('<')) || name.startsWith(QLatin1Char('[')))
-                        name.remove(0, 1);
-                    if (!name.isEmpty())
-                        entry.files << name;
-                }
-                if (!words.isEmpty() && !lines.contains(words.first()))
-                    lines.insert(words.first(), entry);
+                const QString font = line.trimmed().section(blanks, 0, 0);
+                if (lines.contains(font))
+                    continue;
+                QStringList& files = lines[font];
+                for (const MapLoad& load : mapLineLoads(line))
+                    files << load.file;
             }
         }
     }
@@ -241,7 +230,7 @@ QStringList packageProblems(const QString& fdFolder, const QStringList& fontRoot
 {
     QStringList problems;
     const QHash<QString, QString> files = filesByName(fontRoots);
-    const QHash<QString, MapLine> maps = mapLines(fontRoots);
+    const QHash<QString, QStringList> maps = mapLines(fontRoots);
     const QStringList fds = QDir(fdFolder).entryList({QStringLiteral("*.fd")}, QDir::Files, QDir::Name);
     if (fds.isEmpty())
         problems << QStringLiteral("No .fd files in ") + fdFolder;
@@ -271,7 +260,7 @@ QStringList packageProblems(const QString& fdFolder, const QStringList& fontRoot
                         problem(QStringLiteral("No map line for ") + base);
                     continue;
                 }
-                for (const QString& named : maps.value(base).files) {
+                for (const QString& named : maps.value(base)) {
                     if (!files.contains(named))
                         problem(QStringLiteral("No file ") + named + QStringLiteral(" for ") + base);
                 }
@@ -304,8 +293,8 @@ QStringList gatherOutlines(const QStringList& fontRoots, const QString& targetFo
 {
     const QHash<QString, QString> files = filesByName(fontRoots);
     QStringList copied;
-    for (const MapLine& line : mapLines(fontRoots)) {
-        for (const QString& name : line.files) {
+    for (const QStringList& loads : mapLines(fontRoots)) {
+        for (const QString& name : loads) {
             if (!isOutline(name) || files.contains(name) || copied.contains(name))
                 continue;
             const QString found = kpsewhichQuery(shellQuote(name)).section(QLatin1Char('\n'), 0, 0).trimmed();
